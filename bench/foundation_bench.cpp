@@ -1,0 +1,93 @@
+// Throughput and memory of the shared pieces every discovery leans on: the
+// report line reader, the message store and the XML writer.
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+
+#include <string>
+#include <vector>
+
+#include "handler/CForeignHandlerNWK.h"
+#include "handler/ReportReader.h"
+#include "hx/MessageClasses.h"
+#include "hx/XmlForm.h"
+
+namespace {
+
+// A client report of `clients` resources in NetWorker's layout.
+std::string ClientReport(int clients) {
+  std::string text;
+  for (int i = 0; i < clients; ++i) {
+    std::string n = std::to_string(i);
+    text += "                        type: NSR client;\n"
+            "                        name: client" + n + ".lab.local;\n"
+            "                      server: nwsrv01;\n"
+            "                    schedule: Default;\n"
+            "                       group: Daily, Weekly;\n"
+            "                    save set: /, /usr, /var, \n"
+            "                              /opt/app" + n + ";\n"
+            "              client OS type: Linux;\n"
+            "           NetWorker version: 8.2.2.6.Build.985;\n"
+            "               licensed PSPs: ;\n\n";
+  }
+  return text;
+}
+
+void BM_ReportReader(benchmark::State& state) {
+  std::string text = ClientReport(static_cast<int>(state.range(0)));
+  size_t lines = 0;
+  for (auto _ : state) {
+    ReportReader reader(text, "tarn_client.txt");
+    std::string line;
+    while (reader.Next(&line)) {
+      benchmark::DoNotOptimize(CForeignHandlerNWK::GetAttributeValue(line, ':'));
+      ++lines;
+    }
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+  state.SetItemsProcessed(static_cast<int64_t>(lines));
+}
+BENCHMARK(BM_ReportReader)->Arg(10000);
+
+// A job record as job discovery builds it: a dozen ints and short strings.
+FDC::JobInfo JobMessage(int n) {
+  FDC::JobInfo job;
+  for (short i = 1; i <= 8; ++i) job.setint64(i, i, 1700000000LL + n * i);
+  job.setstring(9, 9, "client" + std::to_string(n % 5000));
+  job.setstring(10, 10, "Daily");
+  job.setstring(11, 11, "/var/lib/app/data" + std::to_string(n % 97));
+  job.setstring(12, 12, "Full");
+  return job;
+}
+
+void BM_MessageStoreMemory(benchmark::State& state) {
+  const int count = static_cast<int>(state.range(0));
+  size_t bytesPerMessage = 0;
+  for (auto _ : state) {
+    size_t before = mallinfo2().uordblks;
+    std::vector<FDC::JobInfo> jobs;
+    jobs.reserve(static_cast<size_t>(count));
+    for (int n = 0; n < count; ++n) jobs.push_back(JobMessage(n));
+    bytesPerMessage = (mallinfo2().uordblks - before) / static_cast<size_t>(count);
+    benchmark::DoNotOptimize(jobs.data());
+  }
+  state.counters["bytes_per_message"] = static_cast<double>(bytesPerMessage);
+  state.SetItemsProcessed(state.iterations() * count);
+}
+BENCHMARK(BM_MessageStoreMemory)->Arg(200000)->Unit(benchmark::kMillisecond);
+
+void BM_XmlWrite(benchmark::State& state) {
+  FDC::JobList list;
+  std::vector<CNMessageBase>* jobs = list.getlistobject(1, 1, FDC::JobList::kClassKey, 0, true);
+  for (int n = 0; n < state.range(0); ++n) jobs->push_back(JobMessage(n));
+  size_t bytes = 0;
+  for (auto _ : state) {
+    std::string xml, error;
+    if (!hx::WriteMessageXml(list, &xml, &error)) state.SkipWithError(error.c_str());
+    bytes = xml.size();
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_XmlWrite)->Arg(20000)->Unit(benchmark::kMillisecond);
+
+}  // namespace

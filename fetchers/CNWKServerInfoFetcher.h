@@ -1,0 +1,24 @@
+// Finds the NetWorker server's name from "print type:NSR" and enters the
+// server into the client map as master and media server.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "fetchers/CNetworkerCmdExecBase.h"
+#include "handler/CForeignHandlerNWK.h"
+
+class CNWKServerInfoFetcher : public CNetworkerCmdExecBase {
+ public:
+  using CNetworkerCmdExecBase::_ParseData;
+
+  // The name on the first "name" line of the report (empty when there is
+  // none). A name found is entered into `clients` (an existing entry stays as
+  // it is) and becomes the process-wide server name.
+  static std::string ParseServerReport(std::string_view text, NWKClientMap* clients);
+
+ protected:
+  std::string _GetCommandLine() override;
+  bool _ParseData(void* context, const std::string& path) override;
+  const char* _GetFileNameForData() const override { return "tarn_server.txt"; }
+};

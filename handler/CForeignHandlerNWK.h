@@ -1,0 +1,88 @@
+// The NetWorker handler: the one object the host creates from this plug-in.
+// It runs the discovery operations, keeps what the fetchers parsed for the
+// later operations, and holds the process-wide facts about the server.
+#pragma once
+
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "hx/HandlerBase.h"
+#include "hx/Strings.h"
+#include "model/NWKClientInfo.h"
+#include "model/NWKDirectiveInfo.h"
+#include "model/NWKDrive.h"
+#include "model/NWKGroupInfo.h"
+#include "model/NWKJobInfo.h"
+#include "model/NWKLibrary.h"
+#include "model/NWKScheduleInfo.h"
+#include "model/NWKStoragePolicy.h"
+
+// Orders names without regard to case, so "hosta" and "HOSTA" are one entry.
+struct stringcomparator_caseinsensitive {
+  bool operator()(const std::string& a, const std::string& b) const { return compareNoCase(a, b) < 0; }
+};
+
+using NWKClientMap = std::map<std::string, NWKClientInfo, stringcomparator_caseinsensitive>;
+using NWKGroupMap = std::map<std::string, NWKGroupInfo, stringcomparator_caseinsensitive>;
+using NWKScheduleMap = std::map<std::string, NWKScheduleInfo, stringcomparator_caseinsensitive>;
+using NWKDirectiveMap = std::map<std::string, NWKDirectiveInfo>;
+
+class CForeignHandlerNWK : public CForeignHandlerBase {
+ public:
+  CForeignHandlerNWK();
+  explicit CForeignHandlerNWK(long long jobId);
+  ~CForeignHandlerNWK() override;
+
+  int DiscoverConfig(CNMessageBase* config) override;
+  int DiscoverStoragePolicies(CNMessageBase* request) override;
+  int DiscoverClients(CNMessageBase* request) override;
+  int DiscoverJobs(CNMessageBase* request) override;
+  int DiscoverMedia(CNMessageBase* request) override;
+  int DiscoverSchedule(CNMessageBase* request) override;
+  int RetrieveMetadata() override;
+  int DoRestore(CNMessageBase* request) override;
+
+  // "NETWORKER_" + server name (the local host name while no server is known).
+  std::string GenerateZonarName();
+
+  static std::string get_NWKServerName() { return m_NWKServerName; }
+  static void set_NWKServerName(const std::string& name) { m_NWKServerName = name; }
+  static std::string get_NWKMAName() { return m_NWKMAName; }
+  static void set_NWKMAName(const std::string& name) { m_NWKMAName = name; }
+  static std::string get_locale() { return m_locale; }
+
+  // Line readers and the attribute cutter shared by every report parser.
+  static void ParseCommandOutputFile(const std::string& path, std::vector<std::string>& lines);
+  static bool ReadNLinesFromFile(std::ifstream& file, std::vector<std::string>& lines, int n);
+  static std::string GetAttributeValue(const std::string& line, char separator);
+  // Drops leading blanks but never the last character; trailing blanks stay.
+  static std::string Trim(std::string& s);
+  static std::string GetGenericStringType(const std::string& s) { return s; }
+  static std::string GetStringValue(const std::string& s) { return s; }
+
+  // Read access for the runner's summary and for tests.
+  const NWKClientMap& clients() const { return m_clients; }
+
+ protected:
+  NWKClientMap m_clients;
+  NWKGroupMap m_groups;
+  NWKScheduleMap m_schedules;
+  NWKDirectiveMap m_directives;
+  std::vector<NWKJobInfo> m_jobs;
+  std::vector<NWKLibrary> m_libraries;
+  std::vector<NWKDrive> m_drives;
+  std::vector<NWKStoragePolicy> m_storagePolicies;
+  std::map<std::string, std::string> m_mediaRetention;
+
+  static std::string m_NWKServerName;
+  static std::string m_NWKMAName;
+  static std::string m_SPName;
+  static std::string m_locale;
+
+ private:
+  bool ExchangeInstanceProperties(CNMessageBase* config);
+  void SettleLocale();
+  int NotYetAvailable(const char* func, const char* what);
+};

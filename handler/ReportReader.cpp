@@ -1,0 +1,27 @@
+// ReportReader: line splitting shared by all report parsers.
+#include "handler/ReportReader.h"
+
+#include "hx/Strings.h"
+
+ReportReader::ReportReader(std::string_view text, std::string name) : m_text(text), m_name(std::move(name)) {}
+
+void NormalizeReportLine(std::string& line) {
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  TrimInline(line, " ");
+}
+
+bool ReportReader::Next(std::string* line) {
+  while (m_pos < m_text.size()) {
+    size_t end = m_text.find('\n', m_pos);
+    if (end == std::string_view::npos) end = m_text.size();
+    line->assign(m_text.substr(m_pos, end - m_pos));
+    m_pos = end + 1;
+    ++m_lineNumber;
+    NormalizeReportLine(*line);
+    if (!line->empty()) return true;
+  }
+  line->clear();
+  return false;
+}
+
+std::string ReportReader::Where() const { return m_name + ":" + std::to_string(m_lineNumber); }

@@ -1,0 +1,30 @@
+// The one line reader every report parser uses: it walks report text one
+// non-blank line at a time, dropping a trailing carriage return (reports
+// captured on Windows) and the blanks at both ends, and knows where it is so
+// that messages can name the report and line.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+class ReportReader {
+ public:
+  ReportReader(std::string_view text, std::string name);
+
+  // The next line that is not blank after trimming; false at end of text.
+  bool Next(std::string* line);
+  // 1-based number of the line Next returned last (0 before the first).
+  size_t lineNumber() const { return m_lineNumber; }
+  const std::string& name() const { return m_name; }
+  // "name:line", for messages.
+  std::string Where() const;
+
+ private:
+  std::string_view m_text;
+  std::string m_name;
+  size_t m_pos = 0;
+  size_t m_lineNumber = 0;
+};
+
+// Drops one trailing carriage return and the blanks at both ends, in place.
+void NormalizeReportLine(std::string& line);

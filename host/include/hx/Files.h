@@ -1,0 +1,60 @@
+// File access the host offers its plug-ins: a line writer (HxFile) and a
+// binary reader/writer (CLmFile). Both close their descriptor when destroyed.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "hx/Error.h"
+
+// Writes text lines to a file. open(path, 3, 0, 0) creates or truncates it.
+class HxFile {
+ public:
+  HxFile() = default;
+  ~HxFile();
+  HxFile(const HxFile&) = delete;
+  HxFile& operator=(const HxFile&) = delete;
+
+  // mode 3: write, create or truncate; mode 1: read. Answers 0 on success, -1 on error.
+  int open(const std::string& path, int mode, int share, int flags);
+  // Writes `text`, followed by a line feed when `newline` is true. 0 or -1.
+  int putLine(const std::string& text, bool newline);
+  int close();
+
+ private:
+  int m_fd = -1;
+};
+
+// Binary file access. Open modes: kRead, kWrite (create or truncate), kAppend.
+class CLmFile {
+ public:
+  enum Mode { kRead = 1, kWrite = 2, kAppend = 3 };
+  CLmFile() = default;
+  ~CLmFile();
+  CLmFile(const CLmFile&) = delete;
+  CLmFile& operator=(const CLmFile&) = delete;
+
+  CLmError Open(const std::string& path, int mode);
+  // Reads up to `size` bytes; `*done` receives the count (0 at end of file).
+  CLmError Read(void* buffer, size_t size, size_t* done);
+  // Writes all `size` bytes; `*done` receives the count written.
+  CLmError Write(const void* buffer, size_t size, size_t* done);
+  void Close();
+  bool IsOpen() const { return m_fd >= 0; }
+
+ private:
+  int m_fd = -1;
+  std::string m_path;
+};
+
+namespace hx {
+
+// Reads a whole file. False (with `error` naming the path) when it cannot be read.
+bool ReadWholeFile(const std::string& path, std::string* content, std::string* error);
+// Creates `dir` and its missing parents. False with `error` when that fails.
+bool MakeDirectories(const std::string& dir, std::string* error);
+bool FileExists(const std::string& path);
+// Joins two path pieces with exactly one '/'.
+std::string JoinPath(const std::string& dir, const std::string& name);
+
+}  // namespace hx

@@ -1,0 +1,69 @@
+// Base class of a foreign-product handler, as the host process sees it: the
+// discovery operations it calls, and the services the handler may use (sending
+// and receiving messages, writing them as XML, the results directory, job id).
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "hx/Error.h"
+#include "hx/Message.h"
+
+class CForeignHandlerBase {
+ public:
+  CForeignHandlerBase();
+  explicit CForeignHandlerBase(long long jobId);
+  virtual ~CForeignHandlerBase();
+  CForeignHandlerBase(const CForeignHandlerBase&) = delete;
+  CForeignHandlerBase& operator=(const CForeignHandlerBase&) = delete;
+
+  // Discovery operations: 1 success, 0 failure. The base does nothing and fails.
+  virtual int DiscoverConfig(CNMessageBase* config);
+  virtual int DiscoverStoragePolicies(CNMessageBase* request);
+  virtual int DiscoverClients(CNMessageBase* request);
+  virtual int DiscoverJobs(CNMessageBase* request);
+  virtual int DiscoverMedia(CNMessageBase* request);
+  virtual int DiscoverSchedule(CNMessageBase* request);
+  virtual int RetrieveMetadata();
+  virtual int DoRestore(CNMessageBase* request);
+  // Operations of other product handlers; answered trivially here.
+  virtual int GetProductType();
+  virtual int GetPostProcessingContent(CNMessageBase* request);
+  virtual int GetResourcesForBackup(CNMessageBase* request);
+  virtual int PrepareContentForPostProcessing(CNMessageBase* request);
+  virtual int PostProcessingCleanup();
+  virtual int DiscoverDriveHistory(CNMessageBase* request);
+  virtual void setRestartString(const std::string& restart);
+
+  long long GetJobId() const { return m_jobId; }
+  bool IsOffline() const { return m_offline; }
+  void SetOffline(bool offline) { m_offline = offline; }
+
+ protected:
+  // Sends `msg` to the host server through the host link (written to
+  // <link>/outbox/). Error when offline, without a link, or on I/O failure.
+  CLmError _SendMessage(CNMessageBase* msg, int priority, bool& abortFlag, int timeoutSeconds);
+  // The response of class `classKey` from <link>/inbox/<Class_Name>.xml, or
+  // null (and `timedOut` set) when there is none or it cannot be read. The
+  // message stays owned by the handler base until the next call.
+  CNMessageBase* _ReceiveMessage(unsigned long classKey, bool& timedOut, int timeoutSeconds);
+  // Writes `msg` as <results>/xml/NNNNN_<Class_Name>.xml; true when written.
+  bool DumpXmlMsgToFile(CNMessageBase* msg, int priority, bool compress);
+  // Hands a finished message to the host by name; the stand-in logs it.
+  int processItemIdb(const std::string& name, CNMessageBase* msg, bool flag);
+
+  std::string GetJobResultsDirForJob() const;
+  std::string GetJobResultsDir() const;
+
+  bool m_offline = false;
+
+ private:
+  long long m_jobId = 0;
+  std::unique_ptr<CNMessageBase> m_lastResponse;
+};
+
+// The C factory a plug-in exports.
+extern "C" {
+typedef CForeignHandlerBase* (*CreateForeignHandlerFn)(long long jobId);
+typedef void (*DestroyForeignHandlerFn)(CForeignHandlerBase* handler);
+}

@@ -1,0 +1,22 @@
+// What the host process tells its libraries about the current job: where results
+// go, whether existing output files are replayed, the host link, the job id.
+// Set once by the runner before the handler is created.
+#pragma once
+
+#include <string>
+
+namespace hx {
+
+struct JobContext {
+  std::string resultsDir = "./nwk-results";  // <results>
+  std::string hostLinkDir;                   // empty: no host link
+  bool useExistingFiles = false;             // replay: parse files already in <results>
+  bool offline = false;                      // exchange no message with the host server
+  long long jobId = 0;
+  int commandTimeoutSeconds = 30 * 60;
+  std::string settingsFile;                  // INI file, empty: no settings
+
+  static JobContext& Current();
+};
+
+}  // namespace hx

@@ -1,0 +1,48 @@
+// Host logging: printf-style lines written to the job's log file.
+//
+// Every line carries time, process id, job id (when given), the caller's
+// qualified function name, the level and the message. DebugLvl lines pass when
+// their level is at most the configured debug level; Error lines always pass and
+// are also echoed on stderr when the runner asks for it.
+#pragma once
+
+#include <cstdarg>
+#include <string>
+
+#define HX_PRINTF(fmt_index, first_arg) __attribute__((format(printf, fmt_index, first_arg)))
+
+namespace hx {
+
+// Process-wide log sink, configured once by the host process (the runner).
+// Without a configured file, lines go nowhere (tests and fuzzers stay quiet).
+class LogSink {
+ public:
+  static void OpenFile(const std::string& path);   // appends; empty path closes
+  static void Close();
+  static void SetDebugLevel(int level);            // default 4
+  static int DebugLevel();
+  static void SetEchoErrors(bool echo);            // copy Error lines to stderr
+  // Captures lines in memory as well (tests); Captured() returns them joined by '\n'.
+  static void SetCapture(bool capture);
+  static std::string Captured();
+  static void Write(const char* func, const char* level, long long jobId, const char* fmt, va_list args);
+};
+
+}  // namespace hx
+
+class EvDebug {
+ public:
+  EvDebug() = default;
+  virtual ~EvDebug() = default;
+  void Debug(const char* func, const char* fmt, ...) HX_PRINTF(3, 4);
+  void Error(const char* func, const char* fmt, ...) HX_PRINTF(3, 4);
+  void DebugLvl(const char* func, int level, const char* fmt, ...) HX_PRINTF(4, 5);
+  void DebugLvl(const char* func, int level, long long jobId, const char* fmt, ...) HX_PRINTF(5, 6);
+  void DebugJob(const char* func, long long jobId, const char* fmt, ...) HX_PRINTF(4, 5);
+};
+
+// The per-operation logger object the plug-in creates.
+class EvEvent : public EvDebug {
+ public:
+  EvEvent() = default;
+};

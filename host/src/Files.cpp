@@ -1,0 +1,143 @@
+// HxFile, CLmFile and small file-system helpers, on POSIX descriptors.
+#include "hx/Files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+std::string ErrnoText(const std::string& what, const std::string& path) {
+  return what + " '" + path + "': " + std::strerror(errno);
+}
+
+bool WriteAll(int fd, const char* data, size_t size, size_t* done) {
+  *done = 0;
+  while (*done < size) {
+    ssize_t n = ::write(fd, data + *done, size - *done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    *done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+HxFile::~HxFile() { close(); }
+
+int HxFile::open(const std::string& path, int mode, int /*share*/, int /*flags*/) {
+  close();
+  int oflags = mode == 3 ? O_WRONLY | O_CREAT | O_TRUNC : O_RDONLY;
+  m_fd = ::open(path.c_str(), oflags | O_CLOEXEC, 0644);
+  return m_fd >= 0 ? 0 : -1;
+}
+
+int HxFile::putLine(const std::string& text, bool newline) {
+  if (m_fd < 0) return -1;
+  std::string line = newline ? text + "\n" : text;
+  size_t done = 0;
+  return WriteAll(m_fd, line.data(), line.size(), &done) ? 0 : -1;
+}
+
+int HxFile::close() {
+  if (m_fd < 0) return 0;
+  int rc = ::close(m_fd);
+  m_fd = -1;
+  return rc == 0 ? 0 : -1;
+}
+
+CLmFile::~CLmFile() { Close(); }
+
+CLmError CLmFile::Open(const std::string& path, int mode) {
+  Close();
+  int oflags = O_RDONLY;
+  if (mode == kWrite) oflags = O_WRONLY | O_CREAT | O_TRUNC;
+  if (mode == kAppend) oflags = O_WRONLY | O_CREAT | O_APPEND;
+  m_fd = ::open(path.c_str(), oflags | O_CLOEXEC, 0644);
+  m_path = path;
+  if (m_fd < 0) return CLmError(-errno, ErrnoText("cannot open", path));
+  return CLmError::Ok();
+}
+
+CLmError CLmFile::Read(void* buffer, size_t size, size_t* done) {
+  *done = 0;
+  if (m_fd < 0) return CLmError(-EBADF, "file not open");
+  ssize_t n;
+  do {
+    n = ::read(m_fd, buffer, size);
+  } while (n < 0 && errno == EINTR);
+  if (n < 0) return CLmError(-errno, ErrnoText("cannot read", m_path));
+  *done = static_cast<size_t>(n);
+  return CLmError::Ok();
+}
+
+CLmError CLmFile::Write(const void* buffer, size_t size, size_t* done) {
+  *done = 0;
+  if (m_fd < 0) return CLmError(-EBADF, "file not open");
+  if (!WriteAll(m_fd, static_cast<const char*>(buffer), size, done))
+    return CLmError(errno ? -errno : -EIO, ErrnoText("cannot write", m_path));
+  return CLmError::Ok();
+}
+
+void CLmFile::Close() {
+  if (m_fd >= 0) ::close(m_fd);
+  m_fd = -1;
+}
+
+namespace hx {
+
+bool ReadWholeFile(const std::string& path, std::string* content, std::string* error) {
+  content->clear();
+  CLmFile file;
+  CLmError rc = file.Open(path, CLmFile::kRead);
+  if (rc.IsError()) {
+    if (error) *error = rc.AsString();
+    return false;
+  }
+  char buffer[65536];
+  for (;;) {
+    size_t n = 0;
+    rc = file.Read(buffer, sizeof buffer, &n);
+    if (rc.IsError()) {
+      if (error) *error = rc.AsString();
+      return false;
+    }
+    if (n == 0) return true;
+    content->append(buffer, n);
+  }
+}
+
+bool MakeDirectories(const std::string& dir, std::string* error) {
+  if (dir.empty()) return true;
+  for (size_t pos = dir.find('/', 1);; pos = dir.find('/', pos + 1)) {
+    std::string prefix = pos == std::string::npos ? dir : dir.substr(0, pos);
+    if (!prefix.empty() && ::mkdir(prefix.c_str(), 0755) != 0 && errno != EEXIST) {
+      if (error) *error = ErrnoText("cannot create directory", prefix);
+      return false;
+    }
+    if (pos == std::string::npos) break;
+  }
+  struct stat st {};
+  if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    if (error) *error = "not a directory: '" + dir + "'";
+    return false;
+  }
+  return true;
+}
+
+bool FileExists(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0;
+}
+
+std::string JoinPath(const std::string& dir, const std::string& name) {
+  if (dir.empty()) return name;
+  if (dir.back() == '/') return dir + name;
+  return dir + "/" + name;
+}
+
+}  // namespace hx

@@ -1,0 +1,36 @@
+// One row of NetWorker's save set history.
+#pragma once
+
+#include <string>
+
+class NWKJobInfo {
+ public:
+  std::string get_jobId() const { return m_jobId; }
+  std::string get_clientName() const { return m_clientName; }
+  void set_clientName(const std::string& value) { m_clientName = value; }
+  std::string get_groupName() const { return m_groupName; }
+  void set_groupName(const std::string& value) { m_groupName = value; }
+  std::string get_contentFolder() const { return m_contentFolder; }
+  void set_contentFolder(const std::string& value) { m_contentFolder = value; }
+  std::string get_backupLevel() const { return m_backupLevel; }
+  void set_backupLevel(const std::string& value) { m_backupLevel = value; }
+  std::string get_media() const { return m_media; }
+  void set_media(const std::string& value) { m_media = value; }
+  long long get_backupTime() const { return m_backupTime; }
+  void set_backupTime(long long value) { m_backupTime = value; }
+  long long get_backupSize() const { return m_backupSize; }
+  void set_backupSize(long long value) { m_backupSize = value; }
+  long long get_numberOfFiles() const { return m_numberOfFiles; }
+  void set_numberOfFiles(long long value) { m_numberOfFiles = value; }
+
+ private:
+  std::string m_jobId;
+  std::string m_clientName;
+  std::string m_groupName;
+  std::string m_contentFolder;
+  std::string m_backupLevel;
+  std::string m_media;
+  long long m_backupTime = 0;
+  long long m_backupSize = 0;
+  long long m_numberOfFiles = 0;
+};

@@ -1,0 +1,55 @@
+// Test vocabulary: temporary directories, files, child programs.
+#include "TestUtil.h"
+
+#include <ftw.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include "hx/Process.h"
+
+namespace testutil {
+namespace {
+
+int RemoveEntry(const char* path, const struct stat*, int, struct FTW*) { return std::remove(path); }
+
+}  // namespace
+
+ScopedTempDir::ScopedTempDir() {
+  const char* base = std::getenv("TMPDIR");
+  std::string pattern = std::string(base && *base ? base : "/tmp") + "/nwk-test-XXXXXX";
+  char* made = mkdtemp(pattern.data());
+  if (!made) throw std::runtime_error("mkdtemp failed");
+  m_path = made;
+}
+
+ScopedTempDir::~ScopedTempDir() { nftw(m_path.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS); }
+
+void WriteFile(const std::string& path, const std::string& content) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << content;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+int RunProgram(const std::vector<std::string>& argv, const std::vector<std::string>& env, std::string* output) {
+  ScopedTempDir dir;
+  hx::ProcessOptions options;
+  options.outputPath = dir / "output.txt";
+  options.extraEnv = env;
+  options.timeoutSeconds = 120;
+  hx::ProcessResult result = hx::RunProcess(argv, options);
+  if (output) *output = ReadFile(options.outputPath) + result.error;
+  if (!result.started) return -1;
+  return result.termSignal != 0 ? 128 + result.termSignal : result.exitCode;
+}
+
+}  // namespace testutil

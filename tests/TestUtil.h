@@ -1,0 +1,29 @@
+// Test vocabulary shared by the unit and end-to-end tests: a temporary
+// directory that cleans up, and whole-file read and write.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace testutil {
+
+class ScopedTempDir {
+ public:
+  ScopedTempDir();
+  ~ScopedTempDir();
+  ScopedTempDir(const ScopedTempDir&) = delete;
+  ScopedTempDir& operator=(const ScopedTempDir&) = delete;
+  const std::string& path() const { return m_path; }
+  std::string operator/(const std::string& name) const { return m_path + "/" + name; }
+
+ private:
+  std::string m_path;
+};
+
+void WriteFile(const std::string& path, const std::string& content);
+std::string ReadFile(const std::string& path);
+// Runs argv (no shell) with extra "K=V" environment entries; returns the exit
+// status and fills `output` with stdout and stderr together.
+int RunProgram(const std::vector<std::string>& argv, const std::vector<std::string>& env, std::string* output);
+
+}  // namespace testutil

@@ -1,0 +1,127 @@
+// nwk-discover end to end: a real process loading the real plug-in, on the
+// bundled sample, on the emulators, and with bad input.
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+
+#include <algorithm>
+
+#include "TestUtil.h"
+#include "hx/Files.h"
+#include "hx/Message.h"
+#include "hx/XmlForm.h"
+
+namespace {
+
+const std::string kSample = std::string(NWK_SOURCE_DIR) + "/samples/nwsrv-lab";
+const std::string kGolden = std::string(NWK_SOURCE_DIR) + "/tests/e2e/golden/nwsrv-lab";
+
+std::vector<std::string> FilesIn(const std::string& dir) {
+  std::vector<std::string> names;
+  if (DIR* d = opendir(dir.c_str())) {
+    while (dirent* e = readdir(d))
+      if (e->d_name[0] != '.') names.push_back(e->d_name);
+    closedir(d);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+class Runner : public ::testing::Test {
+ protected:
+  int Discover(std::vector<std::string> args, std::vector<std::string> env = {}) {
+    args.insert(args.begin(), NWK_DISCOVER_BIN);
+    args.push_back("--plugin");
+    args.push_back(NWK_PLUGIN_PATH);
+    return testutil::RunProgram(args, env, &output_);
+  }
+  std::string Out() const { return dir_ / "out"; }
+  std::vector<std::string> LiveEnv(bool failing = false) const {
+    std::vector<std::string> env = {std::string("PATH=") + NWK_EMULATOR_DIR + ":/usr/bin:/bin",
+                                    "NWK_EMULATOR_DATA=" + kSample};
+    if (failing) env.push_back("NWK_EMULATOR_FAIL=1");
+    return env;
+  }
+  testutil::ScopedTempDir dir_;
+  std::string output_;
+};
+
+TEST_F(Runner, BundledSampleConfigMatchesTheGoldenFiles) {
+  ASSERT_EQ(Discover({"--out", Out(), "config"}), 0) << output_;
+  EXPECT_EQ(output_.rfind("No --replay or --live given: replaying the bundled sample", 0), 0u) << output_;
+  EXPECT_NE(output_.find("config    ok"), std::string::npos) << output_;
+  std::vector<std::string> written = FilesIn(Out() + "/xml");
+  EXPECT_EQ(written, FilesIn(kGolden));
+  for (const std::string& name : FilesIn(kGolden))
+    EXPECT_EQ(testutil::ReadFile(Out() + "/xml/" + name), testutil::ReadFile(kGolden + "/" + name)) << name;
+  std::string log = testutil::ReadFile(Out() + "/nwk-discover.log");
+  EXPECT_NE(log.find("Locale information for Networker server fetched successfully"), std::string::npos) << log;
+}
+
+TEST_F(Runner, SecondRunNeverOverwritesEarlierMessages) {
+  ASSERT_EQ(Discover({"--replay", kSample, "--out", Out(), "config"}), 0) << output_;
+  ASSERT_EQ(Discover({"--replay", kSample, "--out", Out(), "config"}), 0) << output_;
+  EXPECT_EQ(FilesIn(Out() + "/xml"),
+            (std::vector<std::string>{"00001_FDC_ExternalNBUConfig.xml", "00002_FDC_ExternalNBUConfig.xml"}));
+}
+
+TEST_F(Runner, HostLinkCarriesRequestResponseAndStatus) {
+  std::string link = dir_ / "link";
+  ASSERT_TRUE(hx::MakeDirectories(link + "/inbox", nullptr));
+  testutil::WriteFile(link + "/inbox/FDC_ExternalNBUConfig.xml",
+                      "<msg class=\"FDC::ExternalNBUConfig\" module=\"32\" type=\"74\">"
+                      "<int64 i=\"17\" t=\"59\">5</int64><string i=\"25\" t=\"76\">inst</string></msg>");
+  ASSERT_EQ(Discover({"--replay", kSample, "--out", Out(), "--host-link", link, "--job-id", "42", "config"}), 0)
+      << output_;
+  EXPECT_EQ(FilesIn(link + "/outbox"),
+            (std::vector<std::string>{"00001_FDC_ExternalNBUConfig.xml", "00002_FDC_DiscoveryError.xml"}));
+  CNMessageBase config(0, 0);
+  std::string error;
+  ASSERT_TRUE(hx::ReadMessageXmlFile(Out() + "/xml/00001_FDC_ExternalNBUConfig.xml", &config, &error)) << error;
+  EXPECT_EQ(config.getint64(59), 5);
+  EXPECT_EQ(config.getint64(58), 0);
+  EXPECT_EQ(config.getstring(25, 76), "inst");
+}
+
+TEST_F(Runner, LiveModeRunsTheToolsFromPath) {
+  ASSERT_EQ(Discover({"--live", "--out", Out(), "config"}, LiveEnv()), 0) << output_;
+  EXPECT_EQ(output_.find("bundled sample"), std::string::npos);
+  EXPECT_TRUE(hx::FileExists(Out() + "/xml/00001_FDC_ExternalNBUConfig.xml"));
+}
+
+TEST_F(Runner, OperationsNotYetBuiltFailHonestly) {
+  EXPECT_EQ(Discover({"--out", Out(), "config", "clients"}), 1);
+  EXPECT_NE(output_.find("clients   FAILED"), std::string::npos) << output_;
+  EXPECT_NE(output_.find("1 failed"), std::string::npos) << output_;
+}
+
+TEST_F(Runner, BadInvocationsExitTwoWithOneLine) {
+  struct Case { std::vector<std::string> args; const char* message; } cases[] = {
+      {{"--frobnicate"}, "unknown option --frobnicate"},
+      {{"--out"}, "option --out needs a value"},
+      {{"--job-id", "12x"}, "option --job-id needs a number, got '12x'"},
+      {{"inventory"}, "unknown operation 'inventory'"},
+      {{"--live", "--replay", "/tmp"}, "--live and --replay exclude each other"},
+      {{"--replay", "/nonexistent/dataset"}, "dataset directory '/nonexistent/dataset' does not exist"},
+      {{"--replay", "/"}, "holds no tarn_*.txt report"},
+      {{"--plugin", "/nonexistent/libx.so", "config"}, "cannot load the plug-in"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = c.args;
+    args.insert(args.begin(), {"--out", Out()});
+    std::vector<std::string> argv = {NWK_DISCOVER_BIN};
+    argv.insert(argv.end(), args.begin(), args.end());
+    EXPECT_EQ(testutil::RunProgram(argv, {}, &output_), 2) << c.message;
+    EXPECT_NE(output_.find(c.message), std::string::npos) << output_;
+    EXPECT_EQ(std::count(output_.begin(), output_.end(), '\n'), 1) << output_;
+  }
+}
+
+TEST_F(Runner, HelpListsEveryOperationAndOption) {
+  ASSERT_EQ(Discover({"--help"}), 0);
+  for (const char* word : {"config", "clients", "jobs", "media", "schedule", "--replay", "--live", "--out",
+                           "--settings", "--host-link", "--offline", "--job-id", "--debug-level", "--plugin"})
+    EXPECT_NE(output_.find(word), std::string::npos) << word;
+}
+
+}  // namespace

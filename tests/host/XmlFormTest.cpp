@@ -1,0 +1,342 @@
+// Tests of the XML form: the exact written layout, cleaning and escaping of text,
+// round trips, the reader's answers to hostile input, and file placement.
+#include "hx/XmlForm.h"
+
+#include <gtest/gtest.h>
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "hx/MessageClasses.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+const std::string kFffd = "\xEF\xBF\xBD";
+
+std::string Xml(const CNMessageBase& msg) {
+  std::string xml, error;
+  EXPECT_TRUE(hx::WriteMessageXml(msg, &xml, &error)) << error;
+  return xml;
+}
+
+// The text of the first <string> element, as libxml2 itself reads the document.
+std::string LibxmlStringValue(const std::string& xml) {
+  xmlDocPtr doc = xmlReadMemory(xml.data(), static_cast<int>(xml.size()), "t.xml", nullptr, XML_PARSE_NONET);
+  if (!doc) return "<not well formed>";
+  std::string value = "<no string element>";
+  for (xmlNodePtr node = xmlDocGetRootElement(doc)->children; node; node = node->next) {
+    if (node->type != XML_ELEMENT_NODE || !xmlStrEqual(node->name, BAD_CAST "string")) continue;
+    xmlChar* content = xmlNodeGetContent(node);
+    value = reinterpret_cast<const char*>(content);
+    xmlFree(content);
+    break;
+  }
+  xmlFreeDoc(doc);
+  return value;
+}
+
+CNMessageBase StringMessage(const std::string& value) {
+  CNMessageBase msg(5, 6);
+  msg.setstring(1, 1, value);
+  return msg;
+}
+
+TEST(XmlFormTest, WritesTheDocumentedLayout) {
+  App::ClientsList list;
+  list.setint64(2, 2, 0);
+  App::ClientInfo client;
+  client.getObjectAccessor(true, true, 1, 1, 0, 0, 30, 115)->setstring(4, 7, "Backup Client");
+  list.getlistobject(1, 1, 0, 0, true)->push_back(client);
+  *list.getlistint(20, 62, 0, 0, true) = {1, 4};
+  std::vector<unsigned long> seven = {7};
+  list.setlistulong(24, 75, &seven);
+  list.getlistobject(30, 30, 0, 0, true);
+  list.getObjectAccessor(true, true, 31, 31, 0, 0, 32, 17);
+  list.setstring(32, 32, "");
+  EXPECT_EQ(Xml(list),
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+            "<msg class=\"App::ClientsList\" module=\"30\" type=\"164\">\n"
+            "  <int64 i=\"2\" t=\"2\">0</int64>\n"
+            "  <list i=\"1\" t=\"1\">\n"
+            "    <msg class=\"App::ClientInfo\" module=\"30\" type=\"163\">\n"
+            "      <msg i=\"1\" t=\"1\" module=\"30\" type=\"115\">\n"
+            "        <string i=\"4\" t=\"7\">Backup Client</string>\n"
+            "      </msg>\n"
+            "    </msg>\n"
+            "  </list>\n"
+            "  <intlist i=\"20\" t=\"62\"><v>1</v><v>4</v></intlist>\n"
+            "  <ulonglist i=\"24\" t=\"75\"><v>7</v></ulonglist>\n"
+            "  <list i=\"30\" t=\"30\"/>\n"
+            "  <msg class=\"FDC::InfoItem\" i=\"31\" t=\"31\" module=\"32\" type=\"17\"/>\n"
+            "  <string i=\"32\" t=\"32\"></string>\n"
+            "</msg>\n");
+}
+
+TEST(XmlFormTest, CleansTextThatXmlCannotHold) {
+  const struct {
+    const char* name;
+    std::string in, out;
+  } cases[] = {
+      {"plain", "plain text", "plain text"},
+      {"tab, newline, CR", "a\tb\nc\rd", "a\tb\nc\rd"},
+      {"2, 3, 4-byte UTF-8", "\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80", "\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80"},
+      {"DEL and C1 are allowed", "\x7F\xC2\x85", "\x7F\xC2\x85"},
+      {"U+10FFFF", "\xF4\x8F\xBF\xBF", "\xF4\x8F\xBF\xBF"},
+      {"control bytes", std::string("a\x01" "b\x1F" "c\0", 6), "a" + kFffd + "b" + kFffd + "c" + kFffd},
+      {"stray bytes", "\xFF x \x80", kFffd + " x " + kFffd},
+      {"truncated sequence", "\xE2\x82" "A", kFffd + kFffd + "A"},
+      {"truncated at the end", "A\xF0\x9F\x98", "A" + kFffd + kFffd + kFffd},
+      {"overlong", "\xC0\x80\xE0\x80\xAF", kFffd + kFffd + kFffd + kFffd + kFffd},
+      {"surrogate", "\xED\xA0\x80", kFffd + kFffd + kFffd},
+      {"beyond U+10FFFF", "\xF4\x90\x80\x80", kFffd + kFffd + kFffd + kFffd},
+      {"U+FFFE and U+FFFF", "\xEF\xBF\xBE\xEF\xBF\xBF", kFffd + kFffd + kFffd + kFffd + kFffd + kFffd},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(hx::CleanXmlText(c.in), c.out) << c.name;
+    EXPECT_EQ(hx::CleanXmlText(c.out), c.out) << c.name << ": cleaning twice changes nothing";
+  }
+}
+
+TEST(XmlFormTest, EscapesMarkupAndKeepsCarriageReturns) {
+  const struct {
+    std::string value, element;
+  } cases[] = {
+      {"a<b>&c", "<string i=\"1\" t=\"1\">a&lt;b&gt;&amp;c</string>"},
+      {"\"double\" 'single'", "<string i=\"1\" t=\"1\">&quot;double&quot; 'single'</string>"},
+      {"line\r\nnext\ttab", "<string i=\"1\" t=\"1\">line&#13;\nnext\ttab</string>"},
+      {"  padded  ", "<string i=\"1\" t=\"1\">  padded  </string>"},
+      {"]]> <!-- -->", "<string i=\"1\" t=\"1\">]]&gt; &lt;!-- --&gt;</string>"},
+  };
+  for (const auto& c : cases) {
+    std::string xml = Xml(StringMessage(c.value));
+    EXPECT_NE(xml.find(c.element), std::string::npos) << xml;
+    EXPECT_EQ(LibxmlStringValue(xml), c.value);
+    CNMessageBase back(0, 0);
+    std::string error;
+    ASSERT_TRUE(hx::ReadMessageXml(xml, &back, &error)) << error;
+    EXPECT_EQ(back.getstring(1, 1), c.value);
+  }
+}
+
+TEST(XmlFormTest, AnyBytesGiveAWellFormedDocument) {
+  std::vector<std::string> inputs;
+  for (int byte = 0; byte < 256; ++byte) inputs.push_back(std::string(1, static_cast<char>(byte)) + "x");
+  std::mt19937 random(1234);
+  for (int n = 0; n < 2000; ++n) {
+    std::string bytes(random() % 24, '\0');
+    for (char& c : bytes) c = static_cast<char>(random() % 4 == 0 ? 0x80 + random() % 0x80 : random() % 256);
+    inputs.push_back(bytes);
+  }
+  for (const std::string& input : inputs) {
+    std::string xml = Xml(StringMessage(input));
+    ASSERT_EQ(LibxmlStringValue(xml), hx::CleanXmlText(input)) << xml;
+  }
+}
+
+CNMessageBase EveryKindMessage() {
+  App::ClientsList msg;
+  msg.setint64(1, 1, std::numeric_limits<long long>::min());
+  msg.setint64(2, 2, std::numeric_limits<long long>::max());
+  msg.setstring(3, 3, "tabs\tCR\r\nunicode \xE2\x82\xAC <&> and a string long enough for the heap");
+  msg.setstring(4, 4, "");
+  *msg.getlistint(5, 5, 0, 0, true) = {-2147483647 - 1, 0, 2147483647};
+  std::vector<unsigned long> ulongs = {0, std::numeric_limits<unsigned long>::max()};
+  msg.setlistulong(-6, 6, &ulongs);
+  msg.getlistint(7, 7, 0, 0, true);
+  msg.getlistobject(8, 8, 0, 0, true);
+  CNMessageBase* info = msg.getObjectAccessor(true, true, 9, -32768, 0, 0, 30, 163);
+  info->getObjectAccessor(true, true, 1, 1, 0, 0, 30, 115)->setstring(4, 7, "inner");
+  info->getlistobject(2, 2, 0, 0, true)->push_back(FDC::InfoItem());
+  info->getlistobject(2, 2, 0, 0, true)->push_back(CNMessageBase(99, 98));
+  msg.getlistobject(32767, 10, 0, 0, true)->push_back(*info);
+  return msg;
+}
+
+TEST(XmlFormTest, RoundTripWritesTheSameDocument) {
+  std::string first = Xml(EveryKindMessage());
+  App::ClientInfo back;  // the reader replaces the class too
+  std::string error;
+  ASSERT_TRUE(hx::ReadMessageXml(first, &back, &error)) << error;
+  EXPECT_EQ(Xml(back), first);
+  EXPECT_STREQ(back.className(), "App::ClientsList");
+  EXPECT_EQ(back.getint64(1), std::numeric_limits<long long>::min());
+  EXPECT_EQ(back.getstring(3, 3), EveryKindMessage().getstring(3, 3));
+  ASSERT_NE(back.getObjectAccessor(true, false, 9, -32768, 0, 0, 0, 0), nullptr);
+  EXPECT_STREQ(back.getObjectAccessor(true, false, 9, -32768, 0, 0, 0, 0)->className(), "App::ClientInfo");
+}
+
+std::string Nested(int depth) {
+  std::string xml = "<msg module=\"1\" type=\"1\">";
+  for (int n = 0; n < depth; ++n) xml += "<msg i=\"1\" t=\"1\" module=\"1\" type=\"1\">";
+  for (int n = 0; n < depth; ++n) xml += "</msg>";
+  return xml + "</msg>";
+}
+
+TEST(XmlFormTest, NestingIsCapped) {
+  CNMessageBase msg(0, 0);
+  std::string error;
+  EXPECT_TRUE(hx::ReadMessageXml(Nested(hx::kMaxMessageDepth), &msg, &error)) << error;
+  EXPECT_FALSE(hx::ReadMessageXml(Nested(hx::kMaxMessageDepth + 1), &msg, &error));
+  EXPECT_NE(error.find("nest deeper than 64"), std::string::npos) << error;
+  EXPECT_FALSE(hx::ReadMessageXml(Nested(100000), &msg, &error));
+  CNMessageBase deep(1, 1);
+  for (int n = 0; n <= hx::kMaxMessageDepth; ++n) {
+    CNMessageBase outer(1, 1);
+    outer.setObjectAccessor(&deep, 1, 1);
+    deep = outer;
+  }
+  std::string xml;
+  EXPECT_FALSE(hx::WriteMessageXml(deep, &xml, &error)) << "written files must be readable";
+}
+
+#define HEAD "<msg module=\"1\" type=\"2\">"
+TEST(XmlFormTest, RejectsMalformedInputWithTheLine) {
+  const struct {
+    std::string xml, error;
+  } cases[] = {
+      {"", "line 1: Document is empty"},
+      {HEAD "\n<int64 i=\"1\" t=\"1\">1</int64>", "line 2: "},  // unclosed root
+      {"<root/>", "line 1: the root element is <root>, not <msg>"},
+      {"<msg type=\"2\"/>", "<msg> lacks the attribute module"},
+      {"<msg module=\"x1\" type=\"2\"/>", "<msg> attribute module=\"x1\" is not a number in range"},
+      {"<msg module=\" 1\" type=\"2\"/>", "attribute module=\" 1\" is not a number"},
+      {"<msg module=\"1\" type=\"99999999999\"/>", "attribute type=\"99999999999\" is not a number"},
+      {"<msg module=\"1\" type=\"2\" i=\"1\"/>", "<msg> has an unexpected attribute \"i\""},
+      {"<msg class=\"App::ClientInfo\" module=\"30\" type=\"164\"/>",
+       "class \"App::ClientInfo\" is not the class of module 30 type 164"},
+      {"<msg class=\"No::Such\" module=\"1\" type=\"2\"/>", "class \"No::Such\" is not the class of module 1"},
+      {HEAD "\n\n<int64 i=\"1\" t=\"1\">12abc</int64></msg>", "line 3: <int64> value \"12abc\" is not a number"},
+      {HEAD "<int64 i=\"1\" t=\"1\">99999999999999999999</int64></msg>", "value \"99999999999999999999\" is not"},
+      {HEAD "<int64 i=\"1\" t=\"1\"/></msg>", "<int64> value \"\" is not a number"},
+      {HEAD "<int64 i=\"1\" t=\"1\">+1</int64></msg>", "value \"+1\" is not"},
+      {HEAD "<int64 i=\"40000\" t=\"1\">1</int64></msg>", "<int64> attribute i=\"40000\" is not a number"},
+      {HEAD "<int64 i=\"1\">1</int64></msg>", "<int64> lacks the attribute t"},
+      {HEAD "<int64 i=\"1\" t=\"1\" x=\"1\">1</int64></msg>", "<int64> has an unexpected attribute \"x\""},
+      {HEAD "<float i=\"1\" t=\"1\">1</float></msg>", "unknown element <float>"},
+      {HEAD "hello</msg>", "<msg> may hold field elements only"},
+      {HEAD "<int64 i=\"1\" t=\"1\">1</int64><string i=\"1\" t=\"2\"/></msg>", "field i=1 appears twice"},
+      {HEAD "<intlist i=\"1\" t=\"1\"><x>1</x></intlist></msg>", "<intlist> may hold <v> elements only"},
+      {HEAD "<intlist i=\"1\" t=\"1\">1</intlist></msg>", "<intlist> may hold <v> elements only"},
+      {HEAD "<intlist i=\"1\" t=\"1\"><v>3000000000</v></intlist></msg>", "<v> value \"3000000000\" is not"},
+      {HEAD "<ulonglist i=\"1\" t=\"1\"><v>-1</v></ulonglist></msg>", "<v> value \"-1\" is not"},
+      {HEAD "<string i=\"1\" t=\"1\">a<b/></string></msg>", "<string> may hold text only"},
+      {HEAD "<list i=\"1\" t=\"1\"><int64 i=\"1\" t=\"1\">1</int64></list></msg>", "<list> may hold <msg> elements"},
+      {HEAD "<list i=\"1\" t=\"1\"><msg i=\"1\" module=\"1\" type=\"1\"/></list></msg>", "unexpected attribute \"i\""},
+      {HEAD "<msg t=\"1\" module=\"1\" type=\"1\"/></msg>", "<msg> lacks the attribute i"},
+      {"<!DOCTYPE msg [<!ENTITY x \"y\">]>\n" HEAD "<string i=\"1\" t=\"1\">&x;</string></msg>",
+       "line 2: a document type declaration is not accepted"},
+      {"<!DOCTYPE msg [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">"
+       "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\"><!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\">"
+       "<!ENTITY e \"&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;\"><!ENTITY f \"&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;\">]>"
+       "<msg module=\"1\" type=\"2\" class=\"&f;&f;&f;&f;&f;&f;&f;&f;&f;&f;\"/>",
+       "line 1: "},
+  };
+  for (const auto& c : cases) {
+    CNMessageBase msg(4, 4);
+    msg.setint64(1, 1, 7);
+    std::string error;
+    EXPECT_FALSE(hx::ReadMessageXml(c.xml, &msg, &error)) << c.xml;
+    EXPECT_NE(error.find(c.error), std::string::npos) << c.xml << "\n  error: " << error;
+    EXPECT_EQ(error.rfind("line ", 0), 0u) << error;
+    EXPECT_EQ(msg.getint64(1), 7) << "a failed read leaves the message alone";
+  }
+}
+#undef HEAD
+
+// --- Files ---
+
+class XmlFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "hxmsg-test.XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::vector<std::string> Names(const fs::path& folder) const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  void Touch(const std::string& name) const { std::ofstream(dir_ / name) << "x"; }
+
+  fs::path dir_;
+};
+
+TEST_F(XmlFileTest, WritesAtomicallyAndReadsBack) {
+  std::string path = (dir_ / "msg.xml").string(), error;
+  Touch("msg.xml");
+  ASSERT_TRUE(hx::WriteMessageXmlFile(EveryKindMessage(), path, &error)) << error;
+  EXPECT_EQ(Names(dir_), std::vector<std::string>{"msg.xml"}) << "no temporary file is left";
+  CNMessageBase back(0, 0);
+  ASSERT_TRUE(hx::ReadMessageXmlFile(path, &back, &error)) << error;
+  EXPECT_EQ(Xml(back), Xml(EveryKindMessage()));
+}
+
+TEST_F(XmlFileTest, ReportsFileErrorsWithThePath) {
+  std::string error, missing = (dir_ / "no" / "msg.xml").string();
+  EXPECT_FALSE(hx::WriteMessageXmlFile(StringMessage("x"), missing, &error));
+  EXPECT_NE(error.find(missing + "': No such file or directory"), std::string::npos) << error;
+  fs::create_directory(dir_ / "folder");
+  EXPECT_FALSE(hx::WriteMessageXmlFile(StringMessage("x"), (dir_ / "folder").string(), &error));
+  EXPECT_EQ(Names(dir_), std::vector<std::string>{"folder"}) << "the temporary file is removed";
+  CNMessageBase msg(0, 0);
+  EXPECT_FALSE(hx::ReadMessageXmlFile(missing, &msg, &error));
+  EXPECT_NE(error.find(missing), std::string::npos) << error;
+  Touch("bad.xml");
+  EXPECT_FALSE(hx::ReadMessageXmlFile((dir_ / "bad.xml").string(), &msg, &error));
+  EXPECT_EQ(error.rfind((dir_ / "bad.xml").string() + ": line 1: ", 0), 0u) << error;
+  Touch("file");
+  EXPECT_FALSE(hx::DumpMessageToFolder(msg, (dir_ / "file" / "xml").string(), nullptr, &error));
+}
+
+TEST_F(XmlFileTest, DumpNumbersContinueAfterTheHighest) {
+  const struct {
+    std::vector<std::string> existing;
+    int module, type;
+    std::string written;
+  } cases[] = {
+      {{}, 30, 164, "00001_App_ClientsList.xml"},
+      {{"00007_x.xml"}, 30, 164, "00008_App_ClientsList.xml"},
+      {{"00007_x.xml", "00003_y.xml", "readme.txt", "12_z.xml", "00020_no.txt", "00090x_.xml", "00050_"}, 32, 74,
+       "00008_FDC_ExternalNBUConfig.xml"},
+      {{"123456_big.xml"}, 12, 175, "123457_TMMsg_CreateTaskReq.xml"},
+      {{"99999999999999999999999_huge.xml"}, 7, 9, "00001_Msg_7_9.xml"},
+  };
+  int n = 0;
+  for (const auto& c : cases) {
+    fs::path folder = dir_ / std::to_string(n++) / "xml";
+    fs::create_directories(folder);
+    for (const std::string& name : c.existing) std::ofstream(folder / name) << "x";
+    CNMessageBase msg(c.module, c.type);
+    std::string path, error;
+    ASSERT_TRUE(hx::DumpMessageToFolder(msg, folder.string(), &path, &error)) << error;
+    EXPECT_EQ(path, (folder / c.written).string());
+    std::ifstream in(path);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), Xml(msg));
+  }
+}
+
+TEST_F(XmlFileTest, DumpCreatesTheFolderAndNeverOverwrites) {
+  fs::path folder = dir_ / "results" / "xml";
+  std::string first, second, error;
+  ASSERT_TRUE(hx::DumpMessageToFolder(StringMessage("one"), folder.string(), &first, &error)) << error;
+  ASSERT_TRUE(hx::DumpMessageToFolder(StringMessage("two"), folder.string(), &second, &error)) << error;
+  EXPECT_EQ(Names(folder), (std::vector<std::string>{"00001_Msg_5_6.xml", "00002_Msg_5_6.xml"}));
+  CNMessageBase msg(0, 0);
+  ASSERT_TRUE(hx::ReadMessageXmlFile(first, &msg, &error)) << error;
+  EXPECT_EQ(msg.getstring(1, 1), "one");
+}
+
+}  // namespace

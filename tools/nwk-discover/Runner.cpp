@@ -1,0 +1,222 @@
+// Runner: results directory, dataset replay, plug-in loading, operations.
+#include "Runner.h"
+
+#include <dirent.h>
+#include <dlfcn.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <memory>
+
+#include "hx/CmdExecBase.h"
+#include "hx/Files.h"
+#include "hx/HandlerBase.h"
+#include "hx/JobContext.h"
+#include "hx/Log.h"
+#include "hx/MessageClasses.h"
+#include "hx/XmlForm.h"
+
+namespace nwk {
+namespace {
+
+constexpr const char* kSampleName = "nwsrv-lab";
+constexpr const char* kPluginFile = "libnwkhandler.so";
+
+std::string ExecutableDir() {
+  char path[4096];
+  ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+  if (n <= 0) return ".";
+  std::string exe(path, static_cast<size_t>(n));
+  return exe.substr(0, exe.rfind('/'));
+}
+
+bool IsDirectory(const std::string& path) {
+  struct stat st {};
+  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// The reports of a dataset: every tarn_*.txt file in it.
+bool ListReports(const std::string& dir, std::vector<std::string>* names, std::string* error) {
+  DIR* d = opendir(dir.c_str());
+  if (!d) {
+    *error = "cannot read dataset directory '" + dir + "'";
+    return false;
+  }
+  while (dirent* entry = readdir(d)) {
+    std::string name = entry->d_name;
+    if (name.rfind("tarn_", 0) == 0 && name.size() > 4 && name.compare(name.size() - 4, 4, ".txt") == 0)
+      names->push_back(name);
+  }
+  closedir(d);
+  if (names->empty()) *error = "dataset directory '" + dir + "' holds no tarn_*.txt report";
+  return !names->empty();
+}
+
+bool CopyFile(const std::string& from, const std::string& to, std::string* error) {
+  std::string content;
+  if (!hx::ReadWholeFile(from, &content, error)) return false;
+  CLmFile out;
+  CLmError rc = out.Open(to, CLmFile::kWrite);
+  size_t done = 0;
+  if (!rc.IsError()) rc = out.Write(content.data(), content.size(), &done);
+  if (rc.IsError()) *error = rc.AsString();
+  return !rc.IsError();
+}
+
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+}  // namespace
+
+// The loaded plug-in and the handler it made; both released in reverse order.
+class PluginHandle {
+ public:
+  ~PluginHandle() {
+    if (handler && destroy) destroy(handler);
+    if (library) dlclose(library);
+  }
+  // Opens the library and binds the factory; the handler is made later, once the job is set up.
+  bool Open(const std::string& explicitPath, std::string* error) {
+    std::vector<std::string> candidates;
+    if (!explicitPath.empty()) candidates.push_back(explicitPath);
+    else candidates = {ExecutableDir() + "/../lib/" + kPluginFile, std::string(NWK_INSTALL_PLUGIN_DIR) + "/" + kPluginFile,
+                       std::string(NWK_BUILD_PLUGIN_DIR) + "/" + kPluginFile};
+    std::string why;
+    for (const std::string& path : candidates) {
+      if (!hx::FileExists(path)) continue;
+      library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+      if (library) return Bind(path, error);
+      why = dlerror();
+    }
+    if (why.empty()) why = (explicitPath.empty() ? std::string(kPluginFile) : explicitPath) + " (not found)";
+    *error = "cannot load the plug-in " + why;
+    return false;
+  }
+  bool CreateHandler(long long jobId, std::string* error) {
+    handler = create(jobId);
+    if (!handler) *error = "plug-in " + m_path + " could not create its handler";
+    return handler != nullptr;
+  }
+  CForeignHandlerBase* handler = nullptr;
+
+ private:
+  bool Bind(const std::string& path, std::string* error) {
+    m_path = path;
+    create = reinterpret_cast<CreateForeignHandlerFn>(dlsym(library, "CreateForeignHandler"));
+    destroy = reinterpret_cast<DestroyForeignHandlerFn>(dlsym(library, "DestroyForeignHandler"));
+    if (!create || !destroy) {
+      *error = "plug-in " + path + " does not export CreateForeignHandler/DestroyForeignHandler";
+      return false;
+    }
+    return true;
+  }
+  std::string m_path;
+  CreateForeignHandlerFn create = nullptr;
+  void* library = nullptr;
+  DestroyForeignHandlerFn destroy = nullptr;
+};
+
+bool Runner::ChooseDataset(std::string* error) {
+  if (m_options.live) return true;
+  m_datasetDir = m_options.replayDir;
+  if (m_datasetDir.empty()) {
+    for (const std::string& root : {ExecutableDir() + "/../share/nwk-discover/samples", std::string(NWK_INSTALL_SAMPLES_DIR),
+                                    std::string(NWK_SOURCE_SAMPLES_DIR)}) {
+      if (IsDirectory(root + "/" + kSampleName)) {
+        m_datasetDir = root + "/" + kSampleName;
+        break;
+      }
+    }
+    if (m_datasetDir.empty()) {
+      *error = std::string("the bundled sample '") + kSampleName + "' was not found; use --replay DIR or --live";
+      return false;
+    }
+    std::printf("No --replay or --live given: replaying the bundled sample %s\n", m_datasetDir.c_str());
+  }
+  if (!IsDirectory(m_datasetDir)) {
+    *error = "dataset directory '" + m_datasetDir + "' does not exist";
+    return false;
+  }
+  return true;
+}
+
+bool Runner::PrepareResults(std::string* error) {
+  if (!hx::MakeDirectories(m_options.outDir, error)) return false;
+  if (access(m_options.outDir.c_str(), W_OK) != 0) {
+    *error = "results directory '" + m_options.outDir + "' is not writable";
+    return false;
+  }
+  if (m_datasetDir.empty()) return true;
+  std::vector<std::string> reports;
+  if (!ListReports(m_datasetDir, &reports, error)) return false;
+  for (const std::string& name : reports)
+    if (!CopyFile(hx::JoinPath(m_datasetDir, name), hx::JoinPath(m_options.outDir, name), error)) return false;
+  return true;
+}
+
+int Runner::RunOne(const Operation& op, CForeignHandlerBase& handler) {
+  auto start = std::chrono::steady_clock::now();
+  bool terminal = isatty(STDOUT_FILENO) != 0;
+  if (terminal) {
+    std::printf("%-9s ...", op.name);
+    std::fflush(stdout);
+  }
+  int status = 0;
+  if (std::string(op.name) == "config") {
+    FDC::ExternalNBUConfig config;
+    status = op.run(handler, config);
+    std::string path, error;
+    // The host would keep the completed configuration; we write it like any message.
+    if (!hx::DumpMessageToFolder(config, hx::JoinPath(m_options.outDir, "xml"), &path, &error)) {
+      std::fprintf(stderr, "error: cannot write the configuration message: %s\n", error.c_str());
+      status = 0;
+    }
+  } else {
+    CNMessageBase request(0, 0);
+    status = op.run(handler, request);
+  }
+  std::printf("%s%-9s %s (%.2f s)\n", terminal ? "\r" : "", op.name, status == 1 ? "ok" : "FAILED", SecondsSince(start));
+  std::fflush(stdout);
+  return status;
+}
+
+int Runner::RunOperations(PluginHandle& plugin) {
+  int failed = 0;
+  for (const Operation* op : m_options.operations)
+    if (RunOne(*op, *plugin.handler) != 1) ++failed;
+  std::printf("%zu operation(s), %d failed; results in %s (log: %s)\n", m_options.operations.size(), failed,
+              m_options.outDir.c_str(), hx::JoinPath(m_options.outDir, "nwk-discover.log").c_str());
+  return failed == 0 ? 0 : 1;
+}
+
+int Runner::Run() {
+  std::string error;
+  PluginHandle plugin;
+  if (!plugin.Open(m_options.pluginPath, &error) || !ChooseDataset(&error) || !PrepareResults(&error)) {
+    std::fprintf(stderr, "nwk-discover: %s\n", error.c_str());
+    return 2;
+  }
+  hx::JobContext& job = hx::JobContext::Current();
+  job.resultsDir = m_options.outDir;
+  job.hostLinkDir = m_options.hostLinkDir;
+  job.offline = m_options.offline || m_options.hostLinkDir.empty();
+  job.jobId = m_options.jobId;
+  job.commandTimeoutSeconds = m_options.timeoutSeconds;
+  job.settingsFile = m_options.settingsFile;
+  job.useExistingFiles = !m_options.live;
+  CForeignCmdExecBase::set_UseExistingFiles(job.useExistingFiles);
+  hx::LogSink::OpenFile(hx::JoinPath(m_options.outDir, "nwk-discover.log"));
+  hx::LogSink::SetDebugLevel(m_options.debugLevel);
+  hx::LogSink::SetEchoErrors(true);
+
+  if (!plugin.CreateHandler(m_options.jobId, &error)) {
+    std::fprintf(stderr, "nwk-discover: %s\n", error.c_str());
+    return 2;
+  }
+  return RunOperations(plugin);
+}
+
+}  // namespace nwk

@@ -1,0 +1,131 @@
+// Option parsing for nwk-discover.
+#include "RunnerOptions.h"
+
+#include <charconv>
+
+#include "hx/HandlerBase.h"
+#include "hx/MessageClasses.h"
+
+namespace nwk {
+namespace {
+
+int RunConfig(CForeignHandlerBase& h, CNMessageBase& m) { return h.DiscoverConfig(&m); }
+int RunClients(CForeignHandlerBase& h, CNMessageBase& m) { return h.DiscoverClients(&m); }
+int RunJobs(CForeignHandlerBase& h, CNMessageBase& m) { return h.DiscoverJobs(&m); }
+int RunMedia(CForeignHandlerBase& h, CNMessageBase& m) { return h.DiscoverMedia(&m); }
+int RunSchedule(CForeignHandlerBase& h, CNMessageBase& m) { return h.DiscoverSchedule(&m); }
+
+template <typename T>
+bool ParseNumber(const std::string& text, T* value) {
+  const char* end = text.data() + text.size();
+  auto result = std::from_chars(text.data(), end, *value);
+  return !text.empty() && result.ec == std::errc() && result.ptr == end;
+}
+
+// Takes the value of an option that needs one; false when argv ends.
+bool TakeValue(int argc, char** argv, int* i, std::string* value, std::string* error) {
+  if (*i + 1 >= argc) {
+    *error = std::string("option ") + argv[*i] + " needs a value";
+    return false;
+  }
+  *value = argv[++*i];
+  return true;
+}
+
+bool ParseOption(int argc, char** argv, int* i, RunnerOptions* o, std::string* error) {
+  std::string arg = argv[*i], value;
+  if (arg == "--help" || arg == "-h") return o->help = true;
+  if (arg == "--version") return o->version = true;
+  if (arg == "--live") return o->live = true;
+  if (arg == "--offline") return o->offline = true;
+  if (arg == "--replay") return TakeValue(argc, argv, i, &o->replayDir, error);
+  if (arg == "--out") return TakeValue(argc, argv, i, &o->outDir, error);
+  if (arg == "--settings") return TakeValue(argc, argv, i, &o->settingsFile, error);
+  if (arg == "--host-link") return TakeValue(argc, argv, i, &o->hostLinkDir, error);
+  if (arg == "--plugin") return TakeValue(argc, argv, i, &o->pluginPath, error);
+  bool numeric = arg == "--job-id" || arg == "--debug-level" || arg == "--timeout";
+  if (!numeric) {
+    *error = "unknown option " + arg + " (see --help)";
+    return false;
+  }
+  if (!TakeValue(argc, argv, i, &value, error)) return false;
+  bool ok = arg == "--job-id"        ? ParseNumber(value, &o->jobId)
+            : arg == "--debug-level" ? ParseNumber(value, &o->debugLevel) && o->debugLevel >= -1
+                                     : ParseNumber(value, &o->timeoutSeconds) && o->timeoutSeconds > 0;
+  if (!ok) *error = "option " + arg + " needs a number, got '" + value + "'";
+  return ok;
+}
+
+}  // namespace
+
+const std::vector<Operation>& Operations() {
+  static const std::vector<Operation> kOperations = {
+      {"config", "configuration discovery: host options, instance properties, server date format", RunConfig},
+      {"clients", "client discovery: clients, resources and the subclient tree", RunClients},
+      {"jobs", "job discovery: save set history and the media-job mapping", RunJobs},
+      {"media", "media discovery: libraries, drives, media and storage policies", RunMedia},
+      {"schedule", "schedule discovery: groups and schedules as schedule policies", RunSchedule},
+  };
+  return kOperations;
+}
+
+const Operation* FindOperation(const std::string& name) {
+  for (const Operation& op : Operations())
+    if (name == op.name) return &op;
+  return nullptr;
+}
+
+bool ParseRunnerOptions(int argc, char** argv, RunnerOptions* o, std::string* error) {
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (arg.size() > 1 && arg[0] == '-') {
+      if (!ParseOption(argc, argv, &i, o, error)) return false;
+      continue;
+    }
+    const Operation* op = FindOperation(arg);
+    if (!op) {
+      *error = "unknown operation '" + arg + "' (operations: config, clients, jobs, media, schedule)";
+      return false;
+    }
+    o->operations.push_back(op);
+  }
+  if (o->live && !o->replayDir.empty()) {
+    *error = "--live and --replay exclude each other";
+    return false;
+  }
+  if (o->operations.empty())
+    for (const Operation& op : Operations()) o->operations.push_back(&op);
+  return true;
+}
+
+std::string UsageText() {
+  std::string text =
+      "Usage: nwk-discover [OPTIONS] [OPERATION ...]\n"
+      "\n"
+      "Inspects a NetWorker server with nsradmin and mminfo and describes it as host\n"
+      "messages, written as XML files under the results directory.\n"
+      "\n"
+      "Operations (default: all, in this order):\n";
+  for (const Operation& op : Operations()) text += "  " + std::string(op.name) + std::string(10 - std::string(op.name).size(), ' ') + op.description + "\n";
+  text +=
+      "\n"
+      "Options:\n"
+      "  --replay DIR       parse the reports of a dataset directory (copied into the results)\n"
+      "  --live             run nsradmin and mminfo from PATH against the server they answer for\n"
+      "                     (neither: replay the bundled sample)\n"
+      "  --out DIR          results directory (default ./nwk-results)\n"
+      "  --settings FILE    INI settings, section [Pluvex]: sNWKLOCALEFORMAT, nTARNJobAggregationInterval\n"
+      "  --host-link DIR    exchange messages with the host: DIR/outbox (sent), DIR/inbox (responses)\n"
+      "  --offline          exchange no message with the host (the default without --host-link)\n"
+      "  --job-id N         job id for log lines and status messages (default 0)\n"
+      "  --debug-level N    log detail, -1 to 7 (default 4); errors are always logged\n"
+      "  --timeout SECONDS  kill a NetWorker command that runs longer (default 1800)\n"
+      "  --plugin PATH      the plug-in library to load (default: next to this program)\n"
+      "  --help, --version\n"
+      "\n"
+      "Exit status: 0 when every operation succeeded, 1 when one failed, 2 on bad options\n"
+      "or a missing dataset. The log is <results>/nwk-discover.log.\n";
+  return text;
+}
+
+}  // namespace nwk

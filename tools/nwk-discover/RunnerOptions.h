@@ -1,0 +1,43 @@
+// Command-line options of nwk-discover and the table of discovery operations
+// that drives both dispatch and --help.
+#pragma once
+
+#include <string>
+#include <vector>
+
+class CForeignHandlerBase;
+class CNMessageBase;
+
+namespace nwk {
+
+struct Operation {
+  const char* name;
+  const char* description;
+  int (*run)(CForeignHandlerBase& handler, CNMessageBase& request);
+};
+
+// In the order the host runs them.
+const std::vector<Operation>& Operations();
+const Operation* FindOperation(const std::string& name);
+
+struct RunnerOptions {
+  std::string replayDir;   // --replay DIR
+  bool live = false;       // --live
+  std::string outDir = "./nwk-results";
+  std::string settingsFile;
+  std::string hostLinkDir;
+  bool offline = false;
+  long long jobId = 0;
+  int debugLevel = 4;
+  int timeoutSeconds = 30 * 60;
+  std::string pluginPath;
+  bool help = false;
+  bool version = false;
+  std::vector<const Operation*> operations;  // empty before defaults are applied
+};
+
+// Parses argv. False with a one-line `error` naming the problem.
+bool ParseRunnerOptions(int argc, char** argv, RunnerOptions* options, std::string* error);
+std::string UsageText();
+
+}  // namespace nwk
