@@ -5,10 +5,9 @@
 
 ReportReader::ReportReader(std::string_view text, std::string name) : m_text(text), m_name(std::move(name)) {}
 
-void NormalizeReportLine(std::string& line) {
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  TrimInline(line, " ");
-}
+// Carriage returns go with the blanks: a report captured on Windows ends its
+// lines in CR, and one saved twice may end them in CR CR or CR blank.
+void NormalizeReportLine(std::string& line) { TrimInline(line, " \r"); }
 
 bool ReportReader::Next(std::string* line) {
   while (m_pos < m_text.size()) {

@@ -1,6 +1,6 @@
 // The one line reader every report parser uses: it walks report text one
-// non-blank line at a time, dropping a trailing carriage return (reports
-// captured on Windows) and the blanks at both ends, and knows where it is so
+// non-blank line at a time, dropping carriage returns (reports captured on
+// Windows) and blanks at both ends, and knows where it is so
 // that messages can name the report and line.
 #pragma once
 
@@ -26,5 +26,5 @@ class ReportReader {
   size_t m_lineNumber = 0;
 };
 
-// Drops one trailing carriage return and the blanks at both ends, in place.
+// Drops blanks and carriage returns at both ends, in place.
 void NormalizeReportLine(std::string& line);

@@ -93,6 +93,17 @@ TEST(ReportReader, NamesReportAndLine) {
   EXPECT_FALSE(reader.Next(&line));
 }
 
+TEST(ReportReader, DropsEveryCarriageReturnAtTheEnds) {
+  // Saved twice on Windows: CR CR LF, or CR then a blank.
+  ReportReader reader("name: a;\r\r\nsave set: b \r \r\n\r\n", "r");
+  std::string line;
+  ASSERT_TRUE(reader.Next(&line));
+  EXPECT_EQ(line, "name: a;");
+  ASSERT_TRUE(reader.Next(&line));
+  EXPECT_EQ(line, "save set: b");
+  EXPECT_FALSE(reader.Next(&line));
+}
+
 TEST(GenerateZonarName, UsesServerNameElseHostName) {
   CForeignHandlerNWK handler;
   H::set_NWKServerName("");
