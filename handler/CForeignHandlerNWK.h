@@ -29,6 +29,22 @@ using NWKGroupMap = std::map<std::string, NWKGroupInfo, stringcomparator_caseins
 using NWKScheduleMap = std::map<std::string, NWKScheduleInfo, stringcomparator_caseinsensitive>;
 using NWKDirectiveMap = std::map<std::string, NWKDirectiveInfo>;
 
+// The host's application type of a resource; the values this plug-in produces.
+using HxAppType = int;
+namespace hxapp {
+constexpr HxAppType kSolarisFileSystem = 19;
+constexpr HxAppType kAixFileSystem = 21;
+constexpr HxAppType kOracle = 22;
+constexpr HxAppType kLinuxFileSystem = 29;
+constexpr HxAppType kWindowsFileSystem = 33;
+constexpr HxAppType kSqlServer = 81;
+constexpr HxAppType kOtherExternalAgent = 130;
+}  // namespace hxapp
+
+namespace App {
+class OperatingSystem;
+}
+
 class CForeignHandlerNWK : public CForeignHandlerBase {
  public:
   CForeignHandlerNWK();
@@ -45,7 +61,16 @@ class CForeignHandlerNWK : public CForeignHandlerBase {
   int DoRestore(CNMessageBase* request) override;
 
   // "NETWORKER_" + server name (the local host name while no server is known).
-  std::string GenerateZonarName();
+  static std::string GenerateZonarName();
+
+  // The host's OS record for a NetWorker OS text.
+  static void PopulateOsInfo(App::OperatingSystem* os, const std::string& osName);
+  // The application type of one resource of one client, and its display name.
+  static HxAppType GetHxAppType(const NWKClientInfo* client, const NWKPolicyInfo* policy, std::string& appTypeName);
+  // The instance, backup set and subclient names a resource is shown under.
+  static void BuildInstanceBackupsetSubclientNames(HxAppType type, const NWKPolicyInfo& policy,
+                                                   std::string& instanceName, std::string& backupSetName,
+                                                   std::string& subclientName, const std::string& extra);
 
   static std::string get_NWKServerName() { return m_NWKServerName; }
   static void set_NWKServerName(const std::string& name) { m_NWKServerName = name; }
@@ -83,6 +108,9 @@ class CForeignHandlerNWK : public CForeignHandlerBase {
 
  private:
   bool ExchangeInstanceProperties(CNMessageBase* config);
+  bool FetchClientInformation();
+  void ReportDaemonsDown();
+  void ApplyDirectives();
   void SettleLocale();
   int NotYetAvailable(const char* func, const char* what);
 };

@@ -24,3 +24,16 @@ bool ReportReader::Next(std::string* line) {
 }
 
 std::string ReportReader::Where() const { return m_name + ":" + std::to_string(m_lineNumber); }
+
+bool ReadContinuedValue(ReportReader& reader, std::string* value, const Continuation& how) {
+  std::string line;
+  while (reader.Next(&line)) {
+    TrimInline(line, " \t\r");
+    if (how.dropTrailingBackslash && !line.empty() && line.back() == '\\') line.pop_back();
+    bool last = !line.empty() && line.back() == ';';
+    if (last) line.pop_back();
+    value->append(how.separator).append(line);
+    if (last) return true;
+  }
+  return false;
+}

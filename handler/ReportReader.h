@@ -26,5 +26,16 @@ class ReportReader {
   size_t m_lineNumber = 0;
 };
 
+// How the lines that continue a value printed over several lines are joined.
+struct Continuation {
+  const char* separator = "";          // put before each continuation line
+  bool dropTrailingBackslash = false;  // lists wrapped with a '\' at the line end
+};
+
+// Appends the following lines to `value` (blanks and tabs trimmed from each)
+// until one ends with ';', which is not kept. At the end of the report the
+// value keeps what was read. True when the ';' was met.
+bool ReadContinuedValue(ReportReader& reader, std::string* value, const Continuation& how);
+
 // Drops blanks and carriage returns at both ends, in place.
 void NormalizeReportLine(std::string& line);

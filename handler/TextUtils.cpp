@@ -46,3 +46,5 @@ void FindReplace(std::string& s, std::string from, std::string to) {
     s.replace(pos, from.size(), to);
   }
 }
+
+bool HasPrefix(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }

@@ -7,6 +7,12 @@
 
 #include "model/NWKPolicyInfo.h"
 
+class CNMessageBase;
+namespace App {
+class ClientsList;
+class ClientInfo;
+}  // namespace App
+
 class NWKClientInfo {
  public:
   std::string get_clientName() const { return m_clientName; }
@@ -21,6 +27,24 @@ class NWKClientInfo {
   void set_isMediaServer(bool value) { m_isMediaServer = value; }
   std::vector<NWKPolicyInfo>& get_policyList() { return m_policyList; }
   const std::vector<NWKPolicyInfo>& get_policyList() const { return m_policyList; }
+
+  // The host's tree for this client: the client record, one agent entry per
+  // application type, instances, backup sets and one subclient per resource.
+  // Appended to `list`; false at the first step that fails.
+  bool BuildClientHierarchy(App::ClientsList* list);
+  bool BuildPVXInfo(App::ClientInfo* info);
+  bool BuildClientInfo(App::ClientInfo* info);
+  bool BuildMasterServerInfo(App::ClientInfo* info);
+  bool BuildMediaServerInfo(App::ClientInfo* info);
+  bool SetClientProperties(App::ClientInfo* info);
+  bool BuildInstanceInfo(CNMessageBase* pvx, NWKPolicyInfo* policy);
+  bool BuildBackupsetInfo(CNMessageBase* instance, NWKPolicyInfo* policy);
+  bool BuildSubclientInfo(CNMessageBase* backupSet, NWKPolicyInfo* policy);
+  // A file system subclient's content: "All" is shown as the root path; the
+  // resource keeps "All", which job matching relies on.
+  bool _CreateFSSubclient(CNMessageBase* subclient, NWKPolicyInfo* policy);
+  bool _CreateMSSQLSubclient(CNMessageBase* subclient, NWKPolicyInfo* policy);
+  bool SetCommonSubclientProperties(CNMessageBase* subclient, NWKPolicyInfo* policy);
 
  private:
   std::string m_clientName;

@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -132,6 +134,24 @@ bool MakeDirectories(const std::string& dir, std::string* error) {
 bool FileExists(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0;
+}
+
+bool ReplaceFile(const std::string& path, std::string_view content, std::string* error) {
+  std::string temp = path + ".tmpXXXXXX";
+  int fd = mkostemp(temp.data(), O_CLOEXEC);
+  if (fd < 0) {
+    if (error) *error = ErrnoText("cannot write", path);
+    return false;
+  }
+  size_t done = 0;
+  bool ok = fchmod(fd, 0644) == 0 && WriteAll(fd, content.data(), content.size(), &done);
+  ok = (::close(fd) == 0) && ok;
+  ok = ok && rename(temp.c_str(), path.c_str()) == 0;
+  if (!ok) {
+    if (error) *error = ErrnoText("cannot write", path);
+    unlink(temp.c_str());
+  }
+  return ok;
 }
 
 std::string JoinPath(const std::string& dir, const std::string& name) {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "hx/Error.h"
 
@@ -54,6 +55,9 @@ bool ReadWholeFile(const std::string& path, std::string* content, std::string* e
 // Creates `dir` and its missing parents. False with `error` when that fails.
 bool MakeDirectories(const std::string& dir, std::string* error);
 bool FileExists(const std::string& path);
+// Writes `content` to a temporary file beside `path` and renames it over
+// `path`, so readers see the old file or the new one, never a part.
+bool ReplaceFile(const std::string& path, std::string_view content, std::string* error);
 // Joins two path pieces with exactly one '/'.
 std::string JoinPath(const std::string& dir, const std::string& name);
 

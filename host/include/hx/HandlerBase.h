@@ -54,11 +54,15 @@ class CForeignHandlerBase {
 
   std::string GetJobResultsDirForJob() const;
   std::string GetJobResultsDir() const;
+  // The number of the results sub-folder the handler keeps its own files in
+  // (the host hands out one per discovery target; the runner leaves it 0).
+  unsigned long long GetResultsSubfolderNumber() const { return m_resultsSubfolder; }
 
   bool m_offline = false;
 
  private:
   long long m_jobId = 0;
+  unsigned long long m_resultsSubfolder = 0;
   std::unique_ptr<CNMessageBase> m_lastResponse;
 };
 

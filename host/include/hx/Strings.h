@@ -22,7 +22,7 @@ namespace hx {
 // literal (a separator included) and is itself dropped.
 void SplitLine(std::string_view line, std::vector<std::string>& parts, char sep, char escape = 0);
 
-// Reads an integer the way atol and sscanf("%lld") do: leading white space,
+// Reads an integer the way atol and the %lld conversion do: leading white space,
 // an optional sign, then digits up to the first other character. False when
 // there is no digit (value 0). Values past the range saturate.
 bool ParseLeadingInteger(std::string_view text, long long* value);

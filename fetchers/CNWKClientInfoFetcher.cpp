@@ -1,0 +1,226 @@
+// Client report. Each resource's attributes collect in one working policy that
+// is never cleared (an attribute a later resource does not print keeps the
+// earlier value); the "licensed PSPs:" line commits it, once per group.
+//
+//                         name: lnxdb01.lab.local;
+//                       server: nwsrv01;
+//                     schedule: Default;
+//                        group: UNIX_Daily, Oracle_Prod;
+//                     save set: /, /u01;
+//               backup command: nsrora_save_cmd;
+//        licensed applications: ;
+//                licensed PSPs: ;
+#include "fetchers/CNWKClientInfoFetcher.h"
+
+#include <algorithm>
+#include <unordered_set>
+#include <vector>
+
+#include "handler/CSaveSetMapHandler.h"
+#include "handler/ReportReader.h"
+#include "handler/TextUtils.h"
+#include "hx/Log.h"
+
+namespace {
+
+const char* kFunc = "CNWKClientInfoFetcher::_ParseData";
+
+// "\" alone stands for an empty value whose list follows on the next lines.
+std::string ValueOf(const std::string& line) {
+  std::string value = CForeignHandlerNWK::GetAttributeValue(line, ':');
+  if (value == "\\") value.clear();
+  return value;
+}
+
+bool EndsWith(const std::string& s, char c) { return !s.empty() && s.back() == c; }
+
+// A list value: complete when its line ends with ';'; otherwise an empty value
+// or one ending in ',' goes on over the following lines.
+std::string ReadListValue(ReportReader& reader, const std::string& line, const Continuation& how) {
+  std::string value = ValueOf(line);
+  if (!EndsWith(line, ';') && (value.empty() || EndsWith(value, ',')))
+    ReadContinuedValue(reader, &value, how);
+  return value;
+}
+
+class ClientReportParser {
+ public:
+  ClientReportParser(std::string_view text, NWKClientMap* clients) : m_reader(text, CNWKClientInfoFetcher::kFileName), m_clients(clients) {}
+
+  void Run() {
+    std::string line;
+    while (m_reader.Next(&line)) Dispatch(line);
+  }
+
+ private:
+  using Handler = void (ClientReportParser::*)(const std::string& line);
+  struct Attribute {
+    const char* prefix;
+    Handler handle;
+  };
+
+  void Dispatch(const std::string& line) {
+    static const Attribute kAttributes[] = {
+        {"name:", &ClientReportParser::OnName},
+        {"NetWorker version:", &ClientReportParser::OnVersion},
+        {"server:", &ClientReportParser::OnServer},
+        {"schedule:", &ClientReportParser::OnSchedule},
+        {"group:", &ClientReportParser::OnGroup},
+        {"save set:", &ClientReportParser::OnSaveSet},
+        {"backup type:", &ClientReportParser::OnAppName},
+        {"backup command:", &ClientReportParser::OnBackupCommand},
+        {"application information:", &ClientReportParser::OnAppName},
+        {"licensed applications:", &ClientReportParser::OnLicensedApps},
+        {"licensed PSPs:", &ClientReportParser::OnCommit},
+        {"directive:", &ClientReportParser::OnDirective},
+        {"client OS type:", &ClientReportParser::OnOsType},
+    };
+    for (const Attribute& attribute : kAttributes) {
+      if (HasPrefix(line, attribute.prefix)) {
+        (this->*attribute.handle)(line);
+        return;
+      }
+    }
+  }
+
+  void OnName(const std::string& line) {
+    std::string name = CForeignHandlerNWK::GetAttributeValue(line, ':');
+    m_current = &m_clients->emplace(name, NWKClientInfo()).first->second;
+    if (m_withDefault.insert(hx::ToLower(name)).second) m_current->get_policyList().push_back(DefaultResource());
+    m_current->set_clientName(name);
+  }
+
+  static NWKPolicyInfo DefaultResource() {
+    NWKPolicyInfo policy;
+    policy.get_backuplist().push_back("All");
+    policy.set_appName("UNKNOWN");
+    policy.set_policyName("Manual");
+    return policy;
+  }
+
+  void OnVersion(const std::string& line) {
+    if (m_current) m_current->set_clientVersion(CForeignHandlerNWK::GetAttributeValue(line, ':'));
+  }
+
+  // Only while no server is known: a client that names itself as its server is the server.
+  void OnServer(const std::string& line) {
+    if (!m_current || !CForeignHandlerNWK::get_NWKServerName().empty()) return;
+    std::string value = CForeignHandlerNWK::GetAttributeValue(line, ':');
+    if (compareNoCase(value, m_current->get_clientName()) != 0) return;
+    CForeignHandlerNWK::set_NWKServerName(value);
+    m_current->set_isMasterServer(true);
+    m_current->set_isMediaServer(true);
+    EvEvent().DebugLvl(kFunc, 0, "Discovered networker server name [%s]", value.c_str());
+  }
+
+  void OnSchedule(const std::string& line) {
+    m_working.set_associatedScheduleName(CForeignHandlerNWK::GetAttributeValue(line, ':'));
+  }
+
+  void OnGroup(const std::string& line) { m_working.set_groupName(ReadListValue(m_reader, line, Continuation{})); }
+
+  void OnSaveSet(const std::string& line) {
+    std::string value = ReadListValue(m_reader, line, Continuation{"", true});
+    FindReplace(value, "\\\\", "\\");
+    std::vector<std::string>& list = m_working.get_backuplist();
+    hx::SplitLine(value, list, ',');
+    for (std::string& entry : list) TrimInline(entry, " \"");
+  }
+
+  void OnAppName(const std::string& line) { m_working.set_appName(CForeignHandlerNWK::GetAttributeValue(line, ':')); }
+
+  void OnBackupCommand(const std::string& line) {
+    m_working.set_backupCommand(CForeignHandlerNWK::GetAttributeValue(line, ':'));
+  }
+
+  void OnLicensedApps(const std::string& line) {
+    m_working.set_licensedApps(ReadListValue(m_reader, line, Continuation{"", true}));
+  }
+
+  void OnDirective(const std::string& line) {
+    m_working.set_directiveName(CForeignHandlerNWK::GetAttributeValue(line, ':'));
+  }
+
+  void OnOsType(const std::string& line) {
+    if (m_current && m_current->get_osName().empty())
+      m_current->set_osName(CForeignHandlerNWK::GetAttributeValue(line, ':'));
+  }
+
+  // One policy per distinct group of the working resource; an empty group
+  // list adds none.
+  void OnCommit(const std::string&) {
+    if (!m_current) return;
+    std::vector<std::string> groups;
+    hx::SplitLine(m_working.get_groupName(), groups, ',');
+    std::vector<std::string> done;
+    EvEvent log;
+    for (std::string& group : groups) {
+      TrimInline(group, " \t\n");
+      if (group.empty() || std::find(done.begin(), done.end(), group) != done.end()) continue;
+      done.push_back(group);
+      NWKPolicyInfo policy = m_working;
+      std::string name = CForeignHandlerNWK::Trim(group);
+      policy.set_policyName(name);
+      policy.set_groupName(name);
+      log.DebugLvl(kFunc, 4, "Adding policy [%s] belonging to client [%s]", name.c_str(),
+                   m_current->get_clientName().c_str());
+      m_current->get_policyList().push_back(std::move(policy));
+    }
+  }
+
+  ReportReader m_reader;
+  NWKClientMap* m_clients;
+  NWKClientInfo* m_current = nullptr;  // attributes before the first name have no client
+  NWKPolicyInfo m_working;
+  std::unordered_set<std::string> m_withDefault;  // lower-cased names that have their "Manual" resource
+};
+
+// The storage node whose short name is the server's is the main media agent
+// (the last in map order when several are).
+void FindMainMediaAgent(const NWKClientMap& clients) {
+  std::string server = CForeignHandlerNWK::get_NWKServerName();
+  std::string serverShort = server.substr(0, server.find('.'));
+  for (const auto& [key, client] : clients) {
+    if (!client.get_isMediaServer()) continue;
+    std::string name = client.get_clientName();
+    if (name.substr(0, name.find('.')) != serverShort) continue;
+    CForeignHandlerNWK::set_NWKMAName(name);
+    EvEvent().DebugLvl(kFunc, 0, "Main MA is [%s]", name.c_str());
+  }
+}
+
+// Gives every grouped policy its stable subclient name.
+void NamePolicies(NWKClientMap* clients, const std::string& mapDir) {
+  CSaveSetMapHandler names;
+  names.set_jobResultsDir(mapDir);
+  for (auto& [key, client] : *clients) {
+    names.set_clientName(key);
+    names.LoadSaveSetMap();
+    for (NWKPolicyInfo& policy : client.get_policyList()) {
+      if (policy.get_groupName().empty()) continue;
+      const std::vector<std::string>& saveSets = policy.get_const_backuplistref();
+      policy.set_policyName(names.get_AppName(policy.get_groupName() + "_" + (saveSets.empty() ? "" : saveSets[0])));
+    }
+    names.SaveMap();
+    EvEvent().DebugLvl(kFunc, 4, "Taking care of save set map for client [%s]", key.c_str());
+  }
+}
+
+}  // namespace
+
+bool CNWKClientInfoFetcher::ParseClientReport(std::string_view text, NWKClientMap* clients, const std::string& mapDir) {
+  ClientReportParser(text, clients).Run();
+  if (CForeignHandlerNWK::get_NWKServerName().empty()) {
+    EvEvent().Error(kFunc, "Failed to detect server name. Cannot proceed with discovery!!");
+    return false;
+  }
+  FindMainMediaAgent(*clients);
+  NamePolicies(clients, mapDir);
+  EvEvent().DebugLvl(kFunc, 0, "Parsing Networker Client information [%s]", "succeeded");
+  return true;
+}
+
+bool CNWKClientInfoFetcher::_ParseData(void* context, const std::string& path) {
+  EvEvent().DebugLvl(kFunc, 0, get_JobId(), "Started parsing Networker Client Information");
+  return ParseClientReport(ReadReport(path), static_cast<NWKClientMap*>(context), m_jobResultsDir);
+}

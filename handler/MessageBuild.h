@@ -1,0 +1,36 @@
+// Small conveniences over the host message accessors for the builders: the
+// nested message at a field, and a new element appended to a list field.
+#pragma once
+
+#include "hx/Message.h"
+
+namespace msgbuild {
+
+// The nested message of class (module, type) at field i/t, created on first access.
+inline CNMessageBase* Nested(CNMessageBase* msg, short i, short t, int module, int type) {
+  return msg->getObjectAccessor(true, true, i, t, 0, 0, module, type);
+}
+
+template <class Named>
+CNMessageBase* Nested(CNMessageBase* msg, short i, short t) {
+  return Nested(msg, i, t, Named::kModule, Named::kType);
+}
+
+// Appends a new message of class (module, type) to the list at field i/t.
+inline CNMessageBase* Append(CNMessageBase* msg, short i, short t, int module, int type) {
+  std::vector<CNMessageBase>* list = msg->getlistobject(i, t, 0, 0, true);
+  list->emplace_back(module, type);
+  return &list->back();
+}
+
+template <class Named>
+CNMessageBase* Append(CNMessageBase* msg, short i, short t) {
+  return Append(msg, i, t, Named::kModule, Named::kType);
+}
+
+// The list at field i/t, or null when the message has none.
+inline std::vector<CNMessageBase>* List(CNMessageBase* msg, short i, short t) {
+  return msg->getlistobject(i, t, 0, 0, false);
+}
+
+}  // namespace msgbuild
