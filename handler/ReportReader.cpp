@@ -6,8 +6,17 @@
 ReportReader::ReportReader(std::string_view text, std::string name) : m_text(text), m_name(std::move(name)) {}
 
 // Carriage returns go with the blanks: a report captured on Windows ends its
-// lines in CR, and one saved twice may end them in CR CR or CR blank.
-void NormalizeReportLine(std::string& line) { TrimInline(line, " \r"); }
+// lines in CR, and one saved twice may end them in CR CR or CR blank. The
+// "nsradmin>" prompt that nsradmin prints before the first resource (and at
+// the end) is no part of the report.
+void NormalizeReportLine(std::string& line) {
+  TrimInline(line, " \r");
+  constexpr std::string_view kPrompt = "nsradmin>";
+  while (std::string_view(line).substr(0, kPrompt.size()) == kPrompt) {
+    line.erase(0, kPrompt.size());
+    TrimInline(line, " \r");
+  }
+}
 
 bool ReportReader::Next(std::string* line) {
   while (m_pos < m_text.size()) {

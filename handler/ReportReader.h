@@ -37,5 +37,6 @@ struct Continuation {
 // value keeps what was read. True when the ';' was met.
 bool ReadContinuedValue(ReportReader& reader, std::string* value, const Continuation& how);
 
-// Drops blanks and carriage returns at both ends, in place.
+// Drops blanks and carriage returns at both ends and nsradmin's prompt at the
+// start, in place.
 void NormalizeReportLine(std::string& line);

@@ -61,10 +61,17 @@ void AddComponent(CNMessageBase* record, long long componentType) {
   component->setstring(2, 2, "-NA-");
 }
 
+// A content entry of a subclient: kind 1 and the path, no name.
+void AddContent(CNMessageBase* subclient, const std::string& value) {
+  CNMessageBase* attribute = Append<App::AttributeInfoEx>(subclient, 7, 10);
+  attribute->setint64(4, 7, 1);
+  attribute->setstring(5, 8, value);
+}
+
 void AddAttributeEx(CNMessageBase* node, short i, short t, const std::string& name, long long kind,
                     const std::string& value) {
   CNMessageBase* attribute = Append<App::AttributeInfoEx>(node, i, t);
-  if (!name.empty()) attribute->setstring(3, 3, name);
+  attribute->setstring(3, 3, name);
   attribute->setint64(4, 7, kind);
   attribute->setstring(5, 8, value);
 }
@@ -167,7 +174,7 @@ bool NWKClientInfo::BuildSubclientInfo(CNMessageBase* backupSet, NWKPolicyInfo* 
   } else if (p.type == hxapp::kSqlServer) {
     _CreateMSSQLSubclient(subclient, policy);
   } else {
-    for (const std::string& entry : policy->get_const_backuplistref()) AddAttributeEx(subclient, 7, 10, "", 1, entry);
+    for (const std::string& entry : policy->get_const_backuplistref()) AddContent(subclient, entry);
   }
   return SetCommonSubclientProperties(subclient, policy);
 }
@@ -177,7 +184,7 @@ bool NWKClientInfo::_CreateFSSubclient(CNMessageBase* subclient, NWKPolicyInfo* 
   HxAppType type = CForeignHandlerNWK::GetHxAppType(this, policy, appTypeName);
   const char* root = type == hxapp::kWindowsFileSystem ? "\\" : "/";
   for (const std::string& entry : policy->get_const_backuplistref())
-    AddAttributeEx(subclient, 7, 10, "", 1, compareNoCase(entry, "All") == 0 ? root : entry);
+    AddContent(subclient, compareNoCase(entry, "All") == 0 ? root : entry);
   return true;
 }
 

@@ -1,0 +1,72 @@
+// Stable subclient names across runs, and map files that stay where they belong.
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+
+#include "JobFixture.h"
+#include "handler/CSaveSetMapHandler.h"
+#include "hx/Files.h"
+
+namespace {
+
+class SaveSetMap : public JobFixture {
+ protected:
+  CSaveSetMapHandler Load(const std::string& client) {
+    CSaveSetMapHandler map;
+    map.set_jobResultsDir(dir_ / "0");
+    map.set_clientName(client);
+    map.LoadSaveSetMap();
+    return map;
+  }
+};
+
+TEST_F(SaveSetMap, NamesAreStableAcrossRunsAndNewKeysContinueTheNumbering) {
+  CSaveSetMapHandler first = Load("hosta");
+  EXPECT_EQ(first.get_AppName("Weekly_/data"), "subclient1");
+  EXPECT_EQ(first.get_AppName("Daily_/"), "subclient2");
+  EXPECT_EQ(first.get_AppName("daily_/"), "subclient2");  // keys ignore case
+  first.SaveMap();
+  EXPECT_EQ(testutil::ReadFile(dir_ / "0/hosta.txt"), "3\nDaily_/,subclient2\nWeekly_/data,subclient1\n");
+
+  CSaveSetMapHandler second = Load("hosta");
+  EXPECT_EQ(second.get_AppName("Daily_/"), "subclient2");
+  EXPECT_EQ(second.get_AppName("Monthly_/x"), "subclient3");
+  EXPECT_EQ(second.get_AppName("Weekly_/data"), "subclient1");
+}
+
+TEST_F(SaveSetMap, EditedFileIsReadLeniently) {
+  hx::MakeDirectories(dir_ / "0", nullptr);
+  testutil::WriteFile(dir_ / "0/h.txt",
+                      "17\r\n\nG_C:\\a, b,subclient4\nG_x,subclient9\nG_x,subclient5\nbroken,\n,subclient8\n");
+  CSaveSetMapHandler map = Load("h");
+  EXPECT_EQ(map.get_AppName("G_C:\\a, b"), "subclient4");  // a key with a comma keeps its name
+  EXPECT_EQ(map.get_AppName("G_x"), "subclient9");         // the first entry of a key stays
+  EXPECT_EQ(map.get_AppName("broken"), "subclient17");     // a line without a name is no entry
+  EXPECT_EQ(map.get_AppName("new"), "subclient18");
+}
+
+TEST_F(SaveSetMap, ClientNamesNeverLeaveTheMapFolder) {
+  for (const char* client : {"../x", "a/b", ".hidden", "..", "c:\\d"}) {
+    CSaveSetMapHandler map = Load(client);
+    EXPECT_EQ(map.get_AppName("G_/"), "subclient1") << client;
+    map.SaveMap();
+    EXPECT_EQ(Load(client).get_AppName("G_/"), "subclient1") << client;  // found again next run
+  }
+  EXPECT_FALSE(hx::FileExists(dir_ / "x.txt"));
+  size_t files = 0;
+  if (DIR* d = opendir((dir_ / "0").c_str())) {
+    while (dirent* e = readdir(d)) files += e->d_type == DT_REG;
+    closedir(d);
+  }
+  EXPECT_EQ(files, 5u);
+}
+
+TEST_F(SaveSetMap, UnwritableFolderKeepsTheNamesOfThisRunAndSaysWhy) {
+  testutil::WriteFile(dir_ / "0", "a file where the folder should be");
+  CSaveSetMapHandler map = Load("h");
+  EXPECT_EQ(map.get_AppName("G_/"), "subclient1");
+  EXPECT_TRUE(map.SaveMap());
+  EXPECT_NE(Log().find("cannot save the subclient names of client [h]"), std::string::npos) << Log();
+}
+
+}  // namespace
