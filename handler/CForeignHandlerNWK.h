@@ -87,6 +87,19 @@ class CForeignHandlerNWK : public CForeignHandlerBase {
   static std::string GetGenericStringType(const std::string& s) { return s; }
   static std::string GetStringValue(const std::string& s) { return s; }
 
+  // NetWorker level names in the host's terms: display name and level number
+  // for schedule tasks, level code for job records.
+  static std::string GetKelvraBackupLevelName(const std::string& level);
+  static int GetKelvraBackupLevel(const std::string& level);
+  static int GetFDCBackupLevel(const std::string& level);
+
+  // Schedule naming: one subtask name per pattern, one task name per
+  // (schedule, group) pair, and a time of day in seconds after midnight.
+  static std::string GenerateScheduleName(const NWKScheduleInfo& schedule, const NWKGroupInfo& group, int week, int day,
+                                          const std::string& level, unsigned int startTime);
+  static std::string GenerateTaskName(const std::string& first, const std::string& second);
+  static unsigned int GetScheduleStartTime(const std::string& time);
+
   // Read access for the runner's summary and for tests.
   const NWKClientMap& clients() const { return m_clients; }
 

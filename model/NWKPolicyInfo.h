@@ -9,6 +9,14 @@
 #include "hx/Strings.h"
 #include "model/NWKDirectiveInfo.h"
 
+class NWKClientInfo;
+class NWKGroupInfo;
+class NWKScheduleInfo;
+namespace TMMsg {
+class CreateTaskReq;
+class SubTaskInfo;
+}  // namespace TMMsg
+
 class NWKPolicyInfo {
  public:
   std::string get_policyName() const { return m_policyName; }
@@ -36,6 +44,17 @@ class NWKPolicyInfo {
     m_encryption = directive.get_encryption();
     m_compression = directive.get_compression();
   }
+
+  // Schedule policies for this resource: one task per (schedule, group) pair,
+  // shared by every resource of that pair through `tasks`.
+  int BuildSchedule(std::vector<TMMsg::CreateTaskReq>& tasks, NWKClientInfo& client, NWKScheduleInfo& schedule,
+                    NWKGroupInfo& group);
+  void CreateTaskInfo(TMMsg::CreateTaskReq* task, NWKClientInfo& client, NWKScheduleInfo& schedule,
+                      NWKGroupInfo& group, const std::string& level, int week, int day, unsigned int startTime);
+  void _SetDaysToRun(TMMsg::CreateTaskReq& task, const std::string& subtaskName, int week, int day);
+  void CreateWeeklySubTask(TMMsg::SubTaskInfo& subtask, const std::string& name);
+  void CreateMonthlySubTask(TMMsg::SubTaskInfo& subtask, const std::string& name);
+  void AddScheduleAssociation(TMMsg::CreateTaskReq& task, NWKClientInfo& client);
 
  private:
   std::string m_policyName;
