@@ -27,10 +27,6 @@ int CForeignHandlerNWK::NotYetAvailable(const char* func, const char* what) {
   return 0;
 }
 
-int CForeignHandlerNWK::DiscoverJobs(CNMessageBase*) {
-  return NotYetAvailable("CForeignHandlerNWK::DiscoverJobs", "Job discovery");
-}
-
 int CForeignHandlerNWK::DiscoverMedia(CNMessageBase*) {
   return NotYetAvailable("CForeignHandlerNWK::DiscoverMedia", "Media discovery");
 }

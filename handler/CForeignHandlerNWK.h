@@ -44,6 +44,8 @@ constexpr HxAppType kOtherExternalAgent = 130;
 namespace App {
 class OperatingSystem;
 }
+class CNWKJobInfoFetcher;
+class JobMergeIndex;
 
 class CForeignHandlerNWK : public CForeignHandlerBase {
  public:
@@ -100,6 +102,21 @@ class CForeignHandlerNWK : public CForeignHandlerBase {
   static std::string GenerateTaskName(const std::string& first, const std::string& second);
   static unsigned int GetScheduleStartTime(const std::string& time);
 
+  // "EMC_Networker_Policy_" + server name, fixed at the first call.
+  static std::string GenerateDefaultSPName();
+
+  // The client and resource that produced a save set: among the client's
+  // resources of the save set's group, one naming the save set, else one
+  // backing up "All", else the client's first resource. Null when the client
+  // is unknown (or has no resource).
+  void FindSubclientContent(const NWKJobInfo& job, NWKPolicyInfo*& policy, NWKClientInfo*& client);
+  void FindDiscoveredSubClient(NWKPolicyInfo& policy, NWKClientInfo& client, NWKPolicyInfo*& found);
+  std::string GenerateCompositePolicyName(const NWKJobInfo& job, const NWKPolicyInfo& policy);
+
+  // Job keys per volume, kept in <results>/<volume>.txt (volume name made safe).
+  bool DumpMediaJobMapping(std::string volume, const std::vector<std::string>& jobKeys);
+  bool RetrieveMediaJobMapping(std::string volume, std::vector<std::string>& jobKeys);
+
   // Read access for the runner's summary and for tests.
   const NWKClientMap& clients() const { return m_clients; }
 
@@ -120,6 +137,21 @@ class CForeignHandlerNWK : public CForeignHandlerBase {
   static std::string m_locale;
 
  private:
+  // Schedule discovery steps.
+  void BuildClientSchedules(std::vector<TMMsg::CreateTaskReq>& policies, const std::string& clientKey,
+                            NWKClientInfo& client);
+  void BuildResourceSchedule(std::vector<TMMsg::CreateTaskReq>& policies, const std::string& clientKey,
+                             NWKClientInfo& client, NWKPolicyInfo& resource);
+  void HandOverPolicies(std::vector<TMMsg::CreateTaskReq>& policies);
+  // Job discovery steps.
+  long long JobAggregationWindow() const;
+  bool FetchJobs(CNWKJobInfoFetcher& fetcher, const std::string& group);
+  bool DiscoverManualJobs(CNWKJobInfoFetcher& fetcher, long long window);
+  bool DiscoverGroupJobs(CNWKJobInfoFetcher& fetcher, const std::string& group, long long window);
+  // The job `record` folds into (updated) or a new one; its position in `jobs`.
+  size_t MergeOrBuildJob(const NWKJobInfo& record, NWKClientInfo& client, NWKPolicyInfo& policy,
+                         std::vector<CNMessageBase>* jobs, JobMergeIndex& index, bool newestOnly);
+
   bool ExchangeInstanceProperties(CNMessageBase* config);
   bool FetchClientInformation();
   void ReportDaemonsDown();

@@ -2,6 +2,11 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+class CNMessageBase;
+class NWKClientInfo;
+class NWKPolicyInfo;
 
 class NWKJobInfo {
  public:
@@ -22,6 +27,13 @@ class NWKJobInfo {
   void set_backupSize(long long value) { m_backupSize = value; }
   long long get_numberOfFiles() const { return m_numberOfFiles; }
   void set_numberOfFiles(long long value) { m_numberOfFiles = value; }
+
+  // Appends a host job record made from this save set, the client and the
+  // resource that produced it, to `jobs` (the list of an FDC::JobList).
+  CNMessageBase* BuildJob(std::vector<CNMessageBase>* jobs, const NWKClientInfo* client,
+                          const NWKPolicyInfo* policy) const;
+  // Folds this save set into a job BuildJob made: content, sizes, file count.
+  void UpdateJob(CNMessageBase& job) const;
 
  private:
   std::string m_jobId;

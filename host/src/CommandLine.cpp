@@ -264,4 +264,14 @@ bool ParseCommandLine(std::string_view line, ParsedCommand* out, std::string* er
   return false;
 }
 
+std::string EscapeForDoubleQuotes(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    if (IsDoubleQuoteEscapable(c) && c != '\n') out += '\\';
+    out += c;
+  }
+  return out;
+}
+
 }  // namespace hx

@@ -91,8 +91,8 @@ TEST_F(Runner, LiveModeRunsTheToolsFromPath) {
 }
 
 TEST_F(Runner, OperationsNotYetBuiltFailHonestly) {
-  EXPECT_EQ(Discover({"--out", Out(), "config", "jobs"}), 1);
-  EXPECT_NE(output_.find("jobs      FAILED"), std::string::npos) << output_;
+  EXPECT_EQ(Discover({"--out", Out(), "config", "media"}), 1);
+  EXPECT_NE(output_.find("media     FAILED"), std::string::npos) << output_;
   EXPECT_NE(output_.find("1 failed"), std::string::npos) << output_;
 }
 

@@ -16,10 +16,25 @@
 #include "hx/JobContext.h"
 #include "hx/Log.h"
 #include "hx/MessageClasses.h"
+#include "hx/Progress.h"
 #include "hx/XmlForm.h"
 
 namespace nwk {
 namespace {
+
+// The operation running now, for progress lines.
+const char* g_currentOperation = "";
+
+// On a terminal progress rewrites the operation's line in place; otherwise
+// only the last report of each stage is printed, one line each.
+void PrintProgress(const std::string& text, bool final) {
+  if (isatty(STDOUT_FILENO)) {
+    std::printf("\r\033[K%-9s %s", g_currentOperation, text.c_str());
+  } else if (final) {
+    std::printf("  %s %s\n", g_currentOperation, text.c_str());
+  }
+  std::fflush(stdout);
+}
 
 constexpr const char* kSampleName = "nwsrv-lab";
 constexpr const char* kPluginFile = "libnwkhandler.so";
@@ -160,6 +175,7 @@ bool Runner::PrepareResults(std::string* error) {
 int Runner::RunOne(const Operation& op, CForeignHandlerBase& handler) {
   auto start = std::chrono::steady_clock::now();
   bool terminal = isatty(STDOUT_FILENO) != 0;
+  g_currentOperation = op.name;
   if (terminal) {
     std::printf("%-9s ...", op.name);
     std::fflush(stdout);
@@ -178,7 +194,7 @@ int Runner::RunOne(const Operation& op, CForeignHandlerBase& handler) {
     CNMessageBase request(0, 0);
     status = op.run(handler, request);
   }
-  std::printf("%s%-9s %s (%.2f s)\n", terminal ? "\r" : "", op.name, status == 1 ? "ok" : "FAILED", SecondsSince(start));
+  std::printf("%s%-9s %s (%.2f s)\n", terminal ? "\r\033[K" : "", op.name, status == 1 ? "ok" : "FAILED", SecondsSince(start));
   std::fflush(stdout);
   return status;
 }
@@ -194,6 +210,7 @@ int Runner::RunOperations(PluginHandle& plugin) {
 
 int Runner::Run() {
   std::string error;
+  hx::SetProgressSink(PrintProgress);
   PluginHandle plugin;
   if (!plugin.Open(m_options.pluginPath, &error) || !ChooseDataset(&error) || !PrepareResults(&error)) {
     std::fprintf(stderr, "nwk-discover: %s\n", error.c_str());

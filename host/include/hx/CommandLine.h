@@ -38,4 +38,8 @@ struct ParsedCommand {
 // column. Never throws.
 bool ParseCommandLine(std::string_view line, ParsedCommand* out, std::string* error);
 
+// `text` escaped for a place inside double quotes (" \ $ ` get a backslash),
+// so that whatever it holds stays literal text of one word.
+std::string EscapeForDoubleQuotes(std::string_view text);
+
 }  // namespace hx

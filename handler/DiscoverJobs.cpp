@@ -1,0 +1,180 @@
+// Job discovery: the manual save sets, then each group's, matched to their
+// client and resource and merged into one host job per backup run; per
+// volume, the keys of the jobs it holds.
+#include <algorithm>
+
+#include "fetchers/CNWKJobInfoFetcher.h"
+#include "handler/CForeignHandlerNWK.h"
+#include "handler/JobMergeIndex.h"
+#include "handler/MessageBuild.h"
+#include "hx/Log.h"
+#include "hx/MessageClasses.h"
+#include "hx/Progress.h"
+#include "hx/Settings.h"
+
+namespace {
+
+const char* kFunc = "CForeignHandlerNWK::DiscoverJobs";
+constexpr long long kDefaultWindow = 3600;
+constexpr size_t kProgressEvery = 50000;
+
+std::vector<CNMessageBase>* NewJobList(FDC::JobList* list) {
+  list->setint64(4, 7, 7);
+  list->setint64(3, 6, 0);
+  return list->getlistobject(2, 5, 0, 0, true);
+}
+
+// The subclient and client names of a job, as job matching compares them.
+const CNMessageBase* SubclientEntity(CNMessageBase& job) { return msgbuild::Nested(&job, 2, 2, 18, 10); }
+
+std::string JobKey(const CNMessageBase& job) { return job.getstring(6, 6); }
+
+void ReportGroupProgress(const std::string& group, size_t read, size_t built, bool final) {
+  hx::ReportProgress("group [" + group + "]: " + std::to_string(read) + " save sets read, " + std::to_string(built) +
+                         " jobs built",
+                     final);
+}
+
+}  // namespace
+
+long long CForeignHandlerNWK::JobAggregationWindow() const {
+  HxPlatformInfo settings;
+  settings.setFocus(HxPI_Focus::getFocus());
+  unsigned long value = 0;
+  settings.getNumber("Pluvex", "nTARNJobAggregationInterval", &value);
+  return value == 0 ? kDefaultWindow : static_cast<long long>(value);
+}
+
+bool CForeignHandlerNWK::FetchJobs(CNWKJobInfoFetcher& fetcher, const std::string& group) {
+  fetcher.set_groupName(group);
+  fetcher.AddSuccessRetCode(0);
+  fetcher.AddSuccessRetCode(6095);  // "no matches found for the query"
+  m_jobs.clear();
+  return fetcher.FetchData(&m_jobs);
+}
+
+size_t CForeignHandlerNWK::MergeOrBuildJob(const NWKJobInfo& record, NWKClientInfo& client, NWKPolicyInfo& policy,
+                                           std::vector<CNMessageBase>* jobs, JobMergeIndex& index, bool newestOnly) {
+  std::string policyName = policy.get_policyName();
+  std::string matchName = policyName == "Default" ? "default" : policyName;
+  std::string clientName = client.get_clientName();
+  long found = newestOnly ? index.FindNewestOnly(matchName, clientName, record.get_backupTime())
+                          : index.FindWithinWindow(matchName, clientName, record.get_backupTime());
+  if (found != JobMergeIndex::kNone) {
+    record.UpdateJob((*jobs)[found]);
+    return static_cast<size_t>(found);
+  }
+  CNMessageBase* job = record.BuildJob(jobs, &client, &policy);
+  const CNMessageBase* names = SubclientEntity(*job);
+  index.Add(names->getstring(1, 1), names->getstring(14, 38), record.get_backupTime(), jobs->size() - 1);
+  return jobs->size() - 1;
+}
+
+bool CForeignHandlerNWK::DiscoverManualJobs(CNWKJobInfoFetcher& fetcher, long long window) {
+  EvEvent log;
+  FDC::JobList list;
+  std::vector<CNMessageBase>* jobs = NewJobList(&list);
+  bool fetched = FetchJobs(fetcher, "");
+  if (fetched)
+    log.DebugLvl(kFunc, 0, "Successfully collected jobs for group[Manual]");
+  else
+    log.Error(kFunc, "Failed to collect jobs for group[Manual]");
+  log.DebugLvl(kFunc, 1, "Collected [%d] manual jobs", static_cast<int>(m_jobs.size()));
+  JobMergeIndex index(window);
+  for (const NWKJobInfo& record : m_jobs) {
+    NWKPolicyInfo* policy = nullptr;
+    NWKClientInfo* client = nullptr;
+    FindSubclientContent(record, policy, client);
+    if (policy && client) MergeOrBuildJob(record, *client, *policy, jobs, index, true);
+  }
+  ReportGroupProgress("Manual", m_jobs.size(), jobs->size(), true);
+  if (jobs->empty() || DumpXmlMsgToFile(&list, 0, false)) return true;
+  log.Error(kFunc, "Unable to dump jobs xml");
+  return false;
+}
+
+bool CForeignHandlerNWK::DiscoverGroupJobs(CNWKJobInfoFetcher& fetcher, const std::string& group, long long window) {
+  EvEvent log;
+  if (!FetchJobs(fetcher, group)) {
+    log.Error(kFunc, "Failed to collect jobs for group[%s] ", group.c_str());
+    return true;
+  }
+  log.DebugLvl(kFunc, 0, "Successfully collected jobs for group[%s] ", group.c_str());
+  log.DebugLvl(kFunc, 1, "Collected [%d] jobs", static_cast<int>(m_jobs.size()));
+  FDC::JobList list;
+  std::vector<CNMessageBase>* jobs = NewJobList(&list);
+  std::map<std::string, std::vector<size_t>> volumes;  // volume -> job of each save set on it
+  JobMergeIndex index(window);
+  size_t done = 0;
+  for (const NWKJobInfo& record : m_jobs) {
+    if (++done % kProgressEvery == 0) ReportGroupProgress(group, done, jobs->size(), false);
+    NWKPolicyInfo* policy = nullptr;
+    NWKClientInfo* client = nullptr;
+    FindSubclientContent(record, policy, client);
+    if (!client || !policy) {
+      log.Error(kFunc, client ? "Could not find pPolicy for content [%s], group[%s], client[%s]"
+                              : "Could not find pClient for content [%s], group[%s], client[%s]",
+                record.get_contentFolder().c_str(), record.get_groupName().c_str(), record.get_clientName().c_str());
+      continue;
+    }
+    volumes[record.get_media()].push_back(MergeOrBuildJob(record, *client, *policy, jobs, index, false));
+    log.DebugLvl(kFunc, 5, "Job [%s] is backed up to volume [%s]", record.get_jobId().c_str(),
+                 record.get_media().c_str());
+  }
+  ReportGroupProgress(group, m_jobs.size(), jobs->size(), true);
+  if (jobs->empty()) return true;
+  for (const auto& [volume, positions] : volumes) {
+    std::vector<std::string> keys;
+    keys.reserve(positions.size());
+    for (size_t position : positions) keys.push_back(JobKey((*jobs)[position]));
+    if (!DumpMediaJobMapping(volume, keys))
+      log.Error(kFunc, "Errors occurred while dumping media-job mapping for media [%s]", volume.c_str());
+  }
+  if (DumpXmlMsgToFile(&list, 0, false)) return true;
+  log.Error(kFunc, "Unable to dump jobs xml");
+  return false;
+}
+
+int CForeignHandlerNWK::DiscoverJobs(CNMessageBase*) {
+  CNWKJobInfoFetcher fetcher;
+  long long window = JobAggregationWindow();
+  if (!DiscoverManualJobs(fetcher, window)) return 0;
+  for (const auto& entry : m_groups)
+    if (!DiscoverGroupJobs(fetcher, entry.first, window)) return 0;
+  return 1;
+}
+
+void CForeignHandlerNWK::FindSubclientContent(const NWKJobInfo& job, NWKPolicyInfo*& policy, NWKClientInfo*& client) {
+  policy = nullptr;
+  client = nullptr;
+  auto it = m_clients.find(job.get_clientName());
+  if (it == m_clients.end()) return;
+  client = &it->second;
+  std::vector<NWKPolicyInfo>& policies = client->get_policyList();
+  std::string group = job.get_groupName();
+  std::string content = job.get_contentFolder();
+  NWKPolicyInfo* all = nullptr;
+  for (NWKPolicyInfo& candidate : policies) {
+    if (compareNoCase(candidate.get_groupName(), group) != 0) continue;
+    const std::vector<std::string>& saveSets = candidate.get_const_backuplistref();
+    if (std::find(saveSets.begin(), saveSets.end(), content) != saveSets.end()) {
+      policy = &candidate;
+      return;
+    }
+    if (!all && std::find(saveSets.begin(), saveSets.end(), "All") != saveSets.end()) all = &candidate;
+  }
+  policy = all ? all : (policies.empty() ? nullptr : &policies.front());
+}
+
+void CForeignHandlerNWK::FindDiscoveredSubClient(NWKPolicyInfo&, NWKClientInfo&, NWKPolicyInfo*& found) {
+  found = nullptr;
+}
+
+std::string CForeignHandlerNWK::GenerateCompositePolicyName(const NWKJobInfo& job, const NWKPolicyInfo& policy) {
+  return job.get_clientName() + ":" + job.get_groupName() + ":" + policy.get_policyName();
+}
+
+std::string CForeignHandlerNWK::GenerateDefaultSPName() {
+  if (m_SPName.empty()) m_SPName = ("EMC_Networker_Policy_" + get_NWKServerName()).substr(0, 100);
+  return m_SPName;
+}

@@ -1,0 +1,37 @@
+// Finds the job a save set folds into without walking the job list backwards.
+// Jobs are keyed by the names job matching compares (subclient, client); per
+// key the index keeps the newest job and the jobs ordered by backup time.
+//
+// Answers exactly what the backward search over the job list would:
+//  - newest only (manual save sets): the newest job of the key, if its time
+//    is within the window of the save set's time;
+//  - any (group runs): the newest job of the key whose time is within the window.
+#pragma once
+
+#include <cstddef>
+#include <map>
+#include <string>
+#include <unordered_map>
+
+class JobMergeIndex {
+ public:
+  static constexpr long kNone = -1;
+  explicit JobMergeIndex(long long window) : m_window(window) {}
+
+  long FindNewestOnly(const std::string& subclient, const std::string& client, long long time) const;
+  long FindWithinWindow(const std::string& subclient, const std::string& client, long long time) const;
+  // Jobs must be added in the order they were appended to the list.
+  void Add(const std::string& subclient, const std::string& client, long long time, size_t job);
+
+ private:
+  struct Jobs {
+    size_t newest = 0;
+    long long newestTime = 0;
+    std::multimap<long long, size_t> byTime;
+  };
+  const Jobs* Find(const std::string& subclient, const std::string& client) const;
+  bool Within(long long a, long long b) const;
+
+  long long m_window;
+  std::unordered_map<std::string, Jobs> m_jobs;
+};

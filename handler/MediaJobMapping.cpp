@@ -1,0 +1,68 @@
+// Which jobs lie on which volume: one file per volume in the results
+// directory, each job key ended by the byte 0x12. Job discovery appends to
+// them; media discovery reads them back.
+#include "handler/CForeignHandlerNWK.h"
+#include "hx/CmdExecBase.h"
+#include "hx/Files.h"
+#include "hx/Log.h"
+#include "hx/Strings.h"
+
+namespace {
+
+constexpr char kKeyEnd = 0x12;
+
+std::string MappingPath(const std::string& resultsDir, const std::string& volume) {
+  return resultsDir + "/" + hx::SafeFileName(volume) + ".txt";
+}
+
+void LogOpenFailure(const char* func, const std::string& path, const CLmError& rc) {
+  EvEvent().Error(func, "File [%s] failed to open with error code [%d], error string [%s]", path.c_str(),
+                  rc.GetErrorCode(), rc.AsString().c_str());
+}
+
+}  // namespace
+
+bool CForeignHandlerNWK::DumpMediaJobMapping(std::string volume, const std::vector<std::string>& jobKeys) {
+  const char* kFunc = "CForeignHandlerNWK::DumpMediaJobMapping";
+  if (volume.empty()) return false;
+  std::string path = MappingPath(GetJobResultsDirForJob(), volume);
+  CLmFile file;
+  CLmError rc = file.Open(path, CLmFile::kAppend);
+  if (rc.IsError()) {
+    LogOpenFailure(kFunc, path, rc);
+    return false;
+  }
+  std::string text;
+  for (const std::string& key : jobKeys) text.append(key).append(1, kKeyEnd);
+  size_t done = 0;
+  rc = file.Write(text.data(), text.size(), &done);
+  if (rc.IsError())
+    EvEvent().Error(kFunc, "File [%s] - failed to write with error code [%d], error string [%s]", path.c_str(),
+                    rc.GetErrorCode(), rc.AsString().c_str());
+  return true;
+}
+
+bool CForeignHandlerNWK::RetrieveMediaJobMapping(std::string volume, std::vector<std::string>& jobKeys) {
+  const char* kFunc = "CForeignHandlerNWK::RetrieveMediaJobMapping";
+  jobKeys.clear();
+  std::string path = MappingPath(GetJobResultsDirForJob(), volume);
+  CLmFile file;
+  CLmError rc = file.Open(path, CLmFile::kAppend);  // a volume without jobs gets its empty file
+  if (!rc.IsError()) rc = file.Open(path, CLmFile::kRead);
+  if (rc.IsError()) {
+    LogOpenFailure(kFunc, path, rc);
+    return false;
+  }
+  std::string text;
+  char buffer[512];
+  for (size_t done = 0;; text.append(buffer, done)) {
+    rc = file.Read(buffer, sizeof buffer, &done);
+    if (rc.IsError())
+      EvEvent().Error(kFunc, "File [%s] - failed to read with error code [%d], error string [%s]", path.c_str(),
+                      rc.GetErrorCode(), rc.AsString().c_str());
+    if (rc.IsError() || done == 0) break;
+  }
+  CForeignCmdExecBase::SplitLine(text, jobKeys, kKeyEnd, '\\', 0, 0);
+  if (!jobKeys.empty()) jobKeys.pop_back();
+  return true;
+}

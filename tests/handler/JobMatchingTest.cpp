@@ -1,0 +1,118 @@
+// Matching save sets to resources, building and merging job records, and the
+// per-volume job key files.
+#include <gtest/gtest.h>
+
+#include "JobFixture.h"
+#include "handler/MessageBuild.h"
+#include "hx/Files.h"
+#include "hx/MessageClasses.h"
+
+namespace {
+
+class Handler : public CForeignHandlerNWK {
+ public:
+  NWKClientMap& Clients() { return m_clients; }
+};
+
+NWKPolicyInfo Resource(const std::string& name, const std::string& group, const std::string& app,
+                       std::vector<std::string> saveSets) {
+  NWKPolicyInfo p;
+  p.set_policyName(name);
+  p.set_groupName(group);
+  p.set_appName(app);
+  p.get_backuplist() = std::move(saveSets);
+  return p;
+}
+
+NWKJobInfo SaveSet(const std::string& client, const std::string& group, const std::string& content,
+                   long long time = 1700000000, long long size = 100, long long files = 2) {
+  NWKJobInfo j;
+  j.set_clientName(client);
+  j.set_groupName(group);
+  j.set_contentFolder(content);
+  j.set_backupLevel("full");
+  j.set_backupTime(time);
+  j.set_backupSize(size);
+  j.set_numberOfFiles(files);
+  return j;
+}
+
+class JobMatching : public JobFixture {
+ protected:
+  void SetUp() override {
+    JobFixture::SetUp();
+    NWKClientInfo c;
+    c.set_clientName("winsql01");
+    c.set_osName("Windows NT Server on Intel");
+    c.get_policyList() = {Resource("Manual", "", "UNKNOWN", {"All"}),
+                          Resource("subclient1", "WIN_Daily", "Filesystem", {"All"}),
+                          Resource("subclient2", "WIN_Daily", "SQL Server", {"MSSQL$P:", "MSSQL$P:db"}),
+                          Resource("subclient3", "Other", "Filesystem", {"D:\\x"})};
+    handler_.Clients().emplace("winsql01", c);
+  }
+  std::string Match(const NWKJobInfo& job) {
+    NWKPolicyInfo* policy = nullptr;
+    NWKClientInfo* client = nullptr;
+    handler_.FindSubclientContent(job, policy, client);
+    EXPECT_EQ(policy == nullptr, client == nullptr);
+    return policy ? policy->get_policyName() : "(none)";
+  }
+  Handler handler_;
+};
+
+TEST_F(JobMatching, ExactSaveSetBeforeAllThenTheFirstResource) {
+  EXPECT_EQ(Match(SaveSet("WINSQL01", "win_daily", "MSSQL$P:db")), "subclient2");  // not the "All" before it
+  EXPECT_EQ(Match(SaveSet("winsql01", "WIN_Daily", "E:\\anything")), "subclient1");
+  EXPECT_EQ(Match(SaveSet("winsql01", "", "C:\\")), "Manual");
+  EXPECT_EQ(Match(SaveSet("winsql01", "Other", "D:\\X")), "Manual");  // names match exactly
+  EXPECT_EQ(Match(SaveSet("winsql01", "Unknown", "C:\\")), "Manual");
+  EXPECT_EQ(Match(SaveSet("nobody", "WIN_Daily", "C:\\")), "(none)");
+}
+
+TEST_F(JobMatching, JobsAreBuiltAndMerged) {
+  CForeignHandlerNWK::set_NWKServerName("srv");
+  NWKClientInfo& client = handler_.Clients().at("winsql01");
+  NWKPolicyInfo& manual = client.get_policyList()[0];
+  std::vector<CNMessageBase> jobs;
+  SaveSet("winsql01", "", "C:\\", 1700000000, 100, 2).BuildJob(&jobs, &client, &manual)->getint64(4);
+  SaveSet("winsql01", "", "D:\\", 1700000500, 50, 3).UpdateJob(jobs[0]);
+  SaveSet("winsql01", "", "E:\\", 0, 1, 1).BuildJob(&jobs, &client, &manual);
+  CNMessageBase& job = jobs[0];
+  EXPECT_EQ(job.getstring(6, 6), "winsql01__1700000000");
+  EXPECT_EQ(jobs[1].getstring(6, 6), "winsql01__0");
+  EXPECT_EQ(job.getint64(4), 130);
+  EXPECT_EQ(msgbuild::Nested(&job, 8, 14, 32, 39)->getstring(4, 4), "C:\\,D:\\");
+  CNMessageBase* summary = msgbuild::Nested(msgbuild::Nested(&job, 9, 15, 32, 2), 1, 1, 32, 27);
+  EXPECT_EQ(summary->getint64(9), 1700000000);
+  EXPECT_EQ(summary->getint64(35), 150);
+  EXPECT_EQ(summary->getint64(39), 150);
+  EXPECT_EQ(summary->getint64(37), 5);
+  EXPECT_EQ(summary->getint64(30), 1);
+  EXPECT_EQ(msgbuild::List(msgbuild::Nested(&job, 10, 16, 32, 1), 1, 1)->back().getint64(3), 150);
+  CNMessageBase* subclient = msgbuild::Nested(&job, 2, 2, 18, 10);
+  EXPECT_EQ(subclient->getstring(1, 1), "Manual");
+  EXPECT_EQ(subclient->getstring(14, 38), "winsql01");
+  EXPECT_EQ(subclient->getstring(19, 55), "NETWORKER_srv");
+  EXPECT_EQ(msgbuild::Nested(summary, 17, 20, 18, 19)->getstring(1, 1).rfind("EMC_Networker_Policy_", 0), 0u);
+}
+
+TEST_F(JobMatching, MappingFilesKeepKeysInOrderPerVolume) {
+  EXPECT_TRUE(handler_.DumpMediaJobMapping("VOL1", {"k1", "k2"}));
+  EXPECT_TRUE(handler_.DumpMediaJobMapping("VOL1", {"k3"}));
+  EXPECT_FALSE(handler_.DumpMediaJobMapping("", {"k4"}));
+  std::vector<std::string> keys;
+  EXPECT_TRUE(handler_.RetrieveMediaJobMapping("VOL1", keys));
+  EXPECT_EQ(keys, (std::vector<std::string>{"k1", "k2", "k3"}));
+  EXPECT_EQ(testutil::ReadFile(Results("VOL1.txt")), "k1\x12k2\x12k3\x12");
+
+  EXPECT_TRUE(handler_.RetrieveMediaJobMapping("NEVER", keys));
+  EXPECT_TRUE(keys.empty());
+  EXPECT_TRUE(hx::FileExists(Results("NEVER.txt")));
+
+  EXPECT_TRUE(handler_.DumpMediaJobMapping("../outside/v", {"k"}));
+  EXPECT_TRUE(hx::FileExists(Results("%2E.%2Foutside%2Fv.txt")));
+  EXPECT_TRUE(handler_.RetrieveMediaJobMapping("../outside/v", keys));
+  EXPECT_EQ(keys, std::vector<std::string>{"k"});
+}
+
+}  // namespace
