@@ -107,8 +107,10 @@ class CForeignHandlerNWK : public CForeignHandlerBase {
 
   // The client and resource that produced a save set: among the client's
   // resources of the save set's group, one naming the save set, else one
-  // backing up "All", else the client's first resource. Null when the client
-  // is unknown (or has no resource).
+  // backing up "All", else the group's only resource (application save sets
+  // such as RMAN pieces or databases are not named in the resource); failing
+  // all, the client's first resource. Null when the client is unknown (or
+  // has no resource).
   void FindSubclientContent(const NWKJobInfo& job, NWKPolicyInfo*& policy, NWKClientInfo*& client);
   void FindDiscoveredSubClient(NWKPolicyInfo& policy, NWKClientInfo& client, NWKPolicyInfo*& found);
   std::string GenerateCompositePolicyName(const NWKJobInfo& job, const NWKPolicyInfo& policy);

@@ -154,6 +154,8 @@ void CForeignHandlerNWK::FindSubclientContent(const NWKJobInfo& job, NWKPolicyIn
   std::string group = job.get_groupName();
   std::string content = job.get_contentFolder();
   NWKPolicyInfo* all = nullptr;
+  NWKPolicyInfo* inGroup = nullptr;  // the one resource of the save set's group, if only one
+  size_t groupResources = 0;
   for (NWKPolicyInfo& candidate : policies) {
     if (compareNoCase(candidate.get_groupName(), group) != 0) continue;
     const std::vector<std::string>& saveSets = candidate.get_const_backuplistref();
@@ -162,8 +164,11 @@ void CForeignHandlerNWK::FindSubclientContent(const NWKJobInfo& job, NWKPolicyIn
       return;
     }
     if (!all && std::find(saveSets.begin(), saveSets.end(), "All") != saveSets.end()) all = &candidate;
+    if (++groupResources == 1) inGroup = &candidate;
   }
-  policy = all ? all : (policies.empty() ? nullptr : &policies.front());
+  if (all) policy = all;
+  else if (groupResources == 1) policy = inGroup;
+  else policy = policies.empty() ? nullptr : &policies.front();
 }
 
 void CForeignHandlerNWK::FindDiscoveredSubClient(NWKPolicyInfo&, NWKClientInfo&, NWKPolicyInfo*& found) {

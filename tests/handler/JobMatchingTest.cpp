@@ -60,12 +60,14 @@ class JobMatching : public JobFixture {
   Handler handler_;
 };
 
-TEST_F(JobMatching, ExactSaveSetBeforeAllThenTheFirstResource) {
+TEST_F(JobMatching, ExactSaveSetBeforeAllThenTheGroupsOnlyResourceThenTheFirst) {
   EXPECT_EQ(Match(SaveSet("WINSQL01", "win_daily", "MSSQL$P:db")), "subclient2");  // not the "All" before it
   EXPECT_EQ(Match(SaveSet("winsql01", "WIN_Daily", "E:\\anything")), "subclient1");
   EXPECT_EQ(Match(SaveSet("winsql01", "", "C:\\")), "Manual");
-  EXPECT_EQ(Match(SaveSet("winsql01", "Other", "D:\\X")), "Manual");  // names match exactly
+  EXPECT_EQ(Match(SaveSet("winsql01", "Other", "D:\\X")), "subclient3");  // the group's only resource
   EXPECT_EQ(Match(SaveSet("winsql01", "Unknown", "C:\\")), "Manual");
+  handler_.Clients().at("winsql01").get_policyList().push_back(Resource("subclient4", "Other", "Filesystem", {"/y"}));
+  EXPECT_EQ(Match(SaveSet("winsql01", "Other", "D:\\X")), "Manual");  // two candidates: no guess
   EXPECT_EQ(Match(SaveSet("nobody", "WIN_Daily", "C:\\")), "(none)");
 }
 

@@ -1,0 +1,94 @@
+// Job discovery through nwk-discover: the sample against reviewed job lists,
+// the emulated server, and save sets matched to the right subclient.
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+
+#include <algorithm>
+
+#include "TestUtil.h"
+#include "hx/Files.h"
+
+namespace {
+
+const std::string kSample = std::string(NWK_SOURCE_DIR) + "/samples/nwsrv-lab";
+const std::string kGolden = std::string(NWK_SOURCE_DIR) + "/tests/e2e/golden/jobs";
+
+std::vector<std::string> FilesIn(const std::string& dir, const std::string& suffix) {
+  std::vector<std::string> names;
+  if (DIR* d = opendir(dir.c_str())) {
+    while (dirent* e = readdir(d)) {
+      std::string name = e->d_name;
+      if (name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
+        names.push_back(name);
+    }
+    closedir(d);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+class JobDiscovery : public ::testing::Test {
+ protected:
+  int Discover(const std::string& out, std::vector<std::string> args, std::vector<std::string> env = {}) {
+    args.insert(args.begin(), {NWK_DISCOVER_BIN, "--plugin", NWK_PLUGIN_PATH, "--out", out});
+    env.push_back("TZ=UTC");
+    return testutil::RunProgram(args, env, &output_);
+  }
+  testutil::ScopedTempDir dir_;
+  std::string output_;
+};
+
+TEST_F(JobDiscovery, SampleGivesTheReviewedJobListsAndMappings) {
+  std::string out = dir_ / "out";
+  ASSERT_EQ(Discover(out, {"clients", "jobs"}), 0) << output_;
+  std::vector<std::string> lists = FilesIn(out + "/xml", "_FDC_JobList.xml");
+  EXPECT_EQ(lists, FilesIn(kGolden, "_FDC_JobList.xml"));
+  for (const std::string& name : lists)
+    EXPECT_EQ(testutil::ReadFile(out + "/xml/" + name), testutil::ReadFile(kGolden + "/" + name)) << name;
+  EXPECT_EQ(testutil::ReadFile(out + "/A00003L5.txt"), testutil::ReadFile(kGolden + "/A00003L5.txt"));
+  EXPECT_NE(output_.find("group [UNIX_Daily]: 234 save sets read, 96 jobs built"), std::string::npos) << output_;
+}
+
+TEST_F(JobDiscovery, EmulatedServerGivesTheSameJobs) {
+  ASSERT_EQ(Discover(dir_ / "replay", {"clients", "jobs"}), 0) << output_;
+  std::vector<std::string> env = {std::string("PATH=") + NWK_EMULATOR_DIR + ":/usr/bin:/bin",
+                                  "NWK_EMULATOR_DATA=" + kSample};
+  ASSERT_EQ(Discover(dir_ / "live", {"--live", "clients", "jobs"}, env), 0) << output_;
+  std::vector<std::string> lists = FilesIn(dir_ / "replay/xml", ".xml");
+  EXPECT_EQ(lists, FilesIn(dir_ / "live/xml", ".xml"));
+  for (const std::string& name : lists)
+    EXPECT_EQ(testutil::ReadFile(dir_ / "live/xml/" + name), testutil::ReadFile(dir_ / "replay/xml/" + name)) << name;
+}
+
+// A client whose file system resource ("All") comes before its SQL Server
+// resource in the same group: application save sets go to the SQL subclient,
+// every other save set to the file system one.
+TEST_F(JobDiscovery, SaveSetsFindTheirOwnSubclient) {
+  std::string data = dir_ / "data";
+  hx::MakeDirectories(data, nullptr);
+  testutil::WriteFile(data + "/tarn_server.txt", "name: srv;\n");
+  testutil::WriteFile(data + "/tarn_storagenode.txt", "");
+  testutil::WriteFile(data + "/tarn_directive.txt", "");
+  testutil::WriteFile(data + "/tarn_group.txt", "name: G;\nstart time: \"21:00\";\n");
+  testutil::WriteFile(data + "/tarn_client.txt",
+                      "name: sql1;\nclient OS type: Linux;\ngroup: G;\nsave set: All;\nbackup type: Filesystem;\n"
+                      "licensed PSPs: ;\n"
+                      "name: sql1;\ngroup: G;\nsave set: MSSQL$I:;\nbackup type: SQL Server;\nlicensed PSPs: ;\n");
+  testutil::WriteFile(data + "/tarn_jobs.txt", "");
+  testutil::WriteFile(data + "/tarn_jobs_g.txt",
+                      "G,sql1,/var,full,1000,1,x,1,V1,l,1,B\n"
+                      "G,sql1,MSSQL$I:,full,1000,1,x,1,V1,l,1,B\n"
+                      "G,sql1,/home,full,1100,1,x,1,V2,l,1,B\n");
+  std::string out = dir_ / "out";
+  ASSERT_EQ(Discover(out, {"--replay", data, "clients", "jobs"}), 0) << output_;
+  std::string xml = testutil::ReadFile(out + "/xml/00002_FDC_JobList.xml");
+  EXPECT_NE(xml.find("<string i=\"4\" t=\"4\">/var,/home</string>"), std::string::npos) << xml;
+  EXPECT_NE(xml.find("<string i=\"4\" t=\"4\">MSSQL$I:</string>"), std::string::npos) << xml;
+  EXPECT_NE(xml.find("<string i=\"1\" t=\"1\">subclient1</string>"), std::string::npos) << xml;
+  EXPECT_NE(xml.find("<string i=\"1\" t=\"1\">subclient2</string>"), std::string::npos) << xml;
+  EXPECT_EQ(testutil::ReadFile(out + "/V1.txt"), "sql1_G_1000\x12sql1_G_1000\x12");
+  EXPECT_EQ(testutil::ReadFile(out + "/V2.txt"), "sql1_G_1000\x12");
+}
+
+}  // namespace
