@@ -28,11 +28,13 @@ class MapDir {
     if (!mkdtemp(path)) std::abort();
     m_path = path;
   }
-  ~MapDir() {
+  ~MapDir() { Remove(); }
+  const std::string& path() const { return m_path; }
+
+  void Remove() const {
     Empty();
     rmdir(m_path.c_str());
   }
-  const std::string& path() const { return m_path; }
 
   // Removes every file in the directory; answers how many there were.
   size_t Empty() const {
@@ -56,6 +58,12 @@ class MapDir {
 const MapDir& Maps() {
   static const MapDir dir;
   return dir;
+}
+
+// A broken invariant: take the maps away with us, then stop where libFuzzer sees it.
+[[noreturn]] void Fail() {
+  Maps().Remove();
+  __builtin_trap();
 }
 
 bool IsDefaultResource(const NWKPolicyInfo& policy) {
@@ -84,21 +92,21 @@ std::string MapKey(const NWKPolicyInfo& policy) {
 
 // Within one client one key has one name and two keys never share one.
 void CheckClient(const std::string& key, const NWKClientInfo& client, bool named) {
-  if (compareNoCase(key, client.get_clientName()) != 0) __builtin_trap();
+  if (compareNoCase(key, client.get_clientName()) != 0) Fail();
   const std::vector<NWKPolicyInfo>& policies = client.get_policyList();
-  if (policies.empty() || !IsDefaultResource(policies[0])) __builtin_trap();
+  if (policies.empty() || !IsDefaultResource(policies[0])) Fail();
   std::map<std::string, std::string, stringcomparator_caseinsensitive> nameOfKey;
   std::set<std::string> used;
   for (size_t i = 1; i < policies.size(); ++i) {
     const NWKPolicyInfo& policy = policies[i];
-    if (!IsGroupName(policy.get_groupName())) __builtin_trap();
+    if (!IsGroupName(policy.get_groupName())) Fail();
     if (!named) {
-      if (policy.get_policyName() != policy.get_groupName()) __builtin_trap();
+      if (policy.get_policyName() != policy.get_groupName()) Fail();
       continue;
     }
-    if (!IsSubclientName(policy.get_policyName())) __builtin_trap();
+    if (!IsSubclientName(policy.get_policyName())) Fail();
     auto [it, fresh] = nameOfKey.emplace(MapKey(policy), policy.get_policyName());
-    if (fresh ? !used.insert(it->second).second : it->second != policy.get_policyName()) __builtin_trap();
+    if (fresh ? !used.insert(it->second).second : it->second != policy.get_policyName()) Fail();
   }
 }
 
@@ -108,23 +116,23 @@ std::string ShortName(const std::string& name) { return name.substr(0, name.find
 // agent, when there is one, is a media server sharing the server's short name.
 void CheckServer(const NWKClientMap& clients, bool preset, bool ok) {
   std::string server = CForeignHandlerNWK::get_NWKServerName();
-  if (ok == server.empty() || (preset && server != kPresetServer)) __builtin_trap();
+  if (ok == server.empty() || (preset && server != kPresetServer)) Fail();
   size_t masters = 0, media = 0;
   for (const auto& entry : clients) {
     masters += entry.second.get_isMasterServer();
     media += entry.second.get_isMediaServer();
   }
-  if (masters != (ok && !preset ? 1u : 0u) || media != masters) __builtin_trap();
+  if (masters != (ok && !preset ? 1u : 0u) || media != masters) Fail();
   if (masters == 1) {
     auto it = clients.find(server);
-    if (it == clients.end() || !it->second.get_isMasterServer()) __builtin_trap();
+    if (it == clients.end() || !it->second.get_isMasterServer()) Fail();
   }
   std::string agent = CForeignHandlerNWK::get_NWKMAName();
   if (agent.empty()) return;
   auto it = clients.find(agent);
   if (it == clients.end() || it->second.get_clientName() != agent || !it->second.get_isMediaServer() ||
       ShortName(agent) != ShortName(server))
-    __builtin_trap();
+    Fail();
 }
 
 std::vector<std::string> PolicyNames(const NWKClientMap& clients) {
@@ -155,10 +163,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   if (ok) {
     NWKClientMap again;
-    if (!Parse(text, server, &again) || PolicyNames(again) != PolicyNames(clients)) __builtin_trap();
+    if (!Parse(text, server, &again) || PolicyNames(again) != PolicyNames(clients)) Fail();
   }
   size_t maps = Maps().Empty();
-  if (!ok && maps != 0) __builtin_trap();  // nothing is named, so nothing is saved
+  if (!ok && maps != 0) Fail();  // nothing is named, so nothing is saved
   CForeignHandlerNWK::set_NWKServerName("");
   CForeignHandlerNWK::set_NWKMAName("");
   return 0;

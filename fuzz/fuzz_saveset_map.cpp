@@ -24,11 +24,13 @@ class MapDir {
     if (!mkdtemp(path)) std::abort();
     m_path = path;
   }
-  ~MapDir() {
+  ~MapDir() { Remove(); }
+  const std::string& path() const { return m_path; }
+
+  void Remove() const {
     Empty();
     rmdir(m_path.c_str());
   }
-  const std::string& path() const { return m_path; }
 
   void Empty() const {
     DIR* dir = opendir(m_path.c_str());
@@ -47,6 +49,12 @@ class MapDir {
 const MapDir& Maps() {
   static const MapDir dir;
   return dir;
+}
+
+// A broken invariant: take the maps away with us, then stop where libFuzzer sees it.
+[[noreturn]] void Fail() {
+  Maps().Remove();
+  __builtin_trap();
 }
 
 // Client names whose file names need encoding, picked by the first byte.
@@ -90,14 +98,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<std::pair<std::string, std::string>> handedOut;
   for (const std::string& key : KeysFor(text)) {
     std::string name = map.get_AppName(key);
-    if (name.empty() || map.get_AppName(key) != name) __builtin_trap();  // stable within the run
+    if (name.empty() || map.get_AppName(key) != name) Fail();  // stable within the run
     handedOut.emplace_back(key, name);
   }
   map.SaveMap();
 
   map.LoadSaveSetMap();
   for (const auto& [key, name] : handedOut) {
-    if (map.get_AppName(key) != name) __builtin_trap();  // stable across runs
+    if (map.get_AppName(key) != name) Fail();  // stable across runs
   }
   Maps().Empty();
   return 0;

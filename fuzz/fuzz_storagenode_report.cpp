@@ -7,20 +7,21 @@
 #include <string>
 
 #include "fetchers/CNWKStorageNodeFetcher.h"
+#include "handler/ReportReader.h"
 #include "handler/TextUtils.h"
 
 namespace {
 
 using NameSet = std::set<std::string, stringcomparator_caseinsensitive>;
 
-// The values of every "name:" line, found without the shared line reader.
+// The values of every "name:" line, split here but trimmed as the reader trims.
 NameSet NameValues(std::string_view text) {
   NameSet names;
   for (size_t pos = 0; pos <= text.size();) {
     size_t end = text.find('\n', pos);
     if (end == std::string_view::npos) end = text.size();
     std::string line(text.substr(pos, end - pos));
-    TrimInline(line, " \r");
+    NormalizeReportLine(line);
     if (HasPrefix(line, "name:")) names.insert(CForeignHandlerNWK::GetAttributeValue(line, ':'));
     pos = end + 1;
   }

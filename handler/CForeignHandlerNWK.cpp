@@ -31,10 +31,6 @@ int CForeignHandlerNWK::DiscoverMedia(CNMessageBase*) {
   return NotYetAvailable("CForeignHandlerNWK::DiscoverMedia", "Media discovery");
 }
 
-int CForeignHandlerNWK::DiscoverSchedule(CNMessageBase*) {
-  return NotYetAvailable("CForeignHandlerNWK::DiscoverSchedule", "Schedule discovery");
-}
-
 std::string CForeignHandlerNWK::GenerateZonarName() {
   std::string server = get_NWKServerName();
   if (server.empty()) {

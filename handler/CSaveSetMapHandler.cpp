@@ -1,12 +1,19 @@
 // CSaveSetMapHandler: loading, extending and saving one client's name map.
 #include "handler/CSaveSetMapHandler.h"
 
+#include <algorithm>
 #include <climits>
+#include <string_view>
 
-#include "handler/ReportReader.h"
 #include "hx/Files.h"
 #include "hx/Log.h"
 #include "hx/Strings.h"
+
+namespace {
+
+int Clamp(long long number) { return static_cast<int>(std::clamp<long long>(number, INT_MIN, INT_MAX)); }
+
+}  // namespace
 
 std::string CSaveSetMapHandler::MapFilePath() const {
   return m_jobResultsDir + "/" + hx::SafeFileName(m_clientName) + ".txt";
@@ -17,24 +24,37 @@ std::string CSaveSetMapHandler::MapFilePath() const {
 // save set names do, is everything before it.
 void CSaveSetMapHandler::LoadLine(const std::string& line) {
   size_t comma = line.rfind(',');
+  long long number = 0;
   if (comma == std::string::npos) {
-    long long number = hx::LeadingInteger(line);
-    m_nextNumber = static_cast<int>(number < INT_MIN ? INT_MIN : number > INT_MAX ? INT_MAX : number);
+    if (hx::ParseLeadingInteger(line, &number)) m_nextNumber = Clamp(number);
     return;
   }
-  std::string key = Trim(line.substr(0, comma), " ");
-  std::string name = Trim(line.substr(comma + 1), " ");
-  if (!name.empty()) m_map.emplace(key, ssrecord(name, true));
+  std::string key = line.substr(0, comma);
+  std::string name = Trim(line.substr(comma + 1), " \r");  // an edited file may end lines in CR
+  if (name.empty()) return;
+  m_map.emplace(key, ssrecord(name, true));
+  // Never hand out a name the file already gives to another key, even when
+  // its first line was edited to a lower number.
+  constexpr std::string_view kPrefix = "subclient";
+  if (name.compare(0, kPrefix.size(), kPrefix) == 0 && hx::ParseLeadingInteger(name.substr(kPrefix.size()), &number))
+    m_highestLoaded = std::max(m_highestLoaded, Clamp(number));
 }
 
 bool CSaveSetMapHandler::LoadSaveSetMap() {
   m_nextNumber = 1;
+  m_highestLoaded = 0;
   m_map.clear();
   std::string text;
   if (!hx::ReadWholeFile(MapFilePath(), &text, nullptr)) return true;
-  ReportReader reader(text, MapFilePath());
-  std::string line;
-  while (reader.Next(&line)) LoadLine(line);
+  // Our own file, not a report: keys are kept byte for byte (a key may begin
+  // with anything a group name can), so lines are split on newlines only.
+  for (size_t start = 0; start < text.size();) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    if (end > start) LoadLine(text.substr(start, end - start));
+    start = end + 1;
+  }
+  if (m_highestLoaded < INT_MAX && m_nextNumber <= m_highestLoaded) m_nextNumber = m_highestLoaded + 1;
   return true;
 }
 

@@ -41,5 +41,6 @@ class CSaveSetMapHandler {
   std::string m_jobResultsDir;
   std::string m_clientName;
   int m_nextNumber = 1;
+  int m_highestLoaded = 0;  // the highest "subclient<N>" in the file
   std::map<std::string, ssrecord, stringcomparator_caseinsensitive> m_map;
 };

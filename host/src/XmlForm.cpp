@@ -14,6 +14,7 @@
 #include <climits>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <system_error>
@@ -109,11 +110,19 @@ namespace {
 // xmlTextWriter on a memory buffer. Each call is made only while all before it
 // succeeded, so the element writers read as straight-line code. Indentation is
 // written by hand: the writer's own indenting would break <v> lists over lines.
+// Writes the document into memory, or straight into a file descriptor so that
+// a large message never needs its whole text in memory.
 class XmlWriter {
  public:
   XmlWriter() : buffer_(xmlBufferCreate()) {
     writer_ = buffer_ ? xmlNewTextWriterMemory(buffer_, 0) : nullptr;
-    ok_ = writer_ && xmlTextWriterStartDocument(writer_, nullptr, "UTF-8", nullptr) >= 0;
+    Begin();
+  }
+  explicit XmlWriter(int fd) : buffer_(nullptr), fd_(fd) {
+    xmlOutputBufferPtr out = xmlOutputBufferCreateIO(&XmlWriter::WriteToFd, nullptr, this, nullptr);
+    writer_ = out ? xmlNewTextWriter(out) : nullptr;  // the writer owns the output buffer
+    if (out && !writer_) xmlOutputBufferClose(out);
+    Begin();
   }
   ~XmlWriter() {
     if (writer_) xmlFreeTextWriter(writer_);
@@ -140,16 +149,37 @@ class XmlWriter {
   void End() { ok_ = ok_ && xmlTextWriterEndElement(writer_) >= 0; }
   void FullEnd() { ok_ = ok_ && xmlTextWriterFullEndElement(writer_) >= 0; }
 
+  // Ends the document; the memory form hands its text to `out`.
   bool Finish(std::string* out) {
-    ok_ = ok_ && xmlTextWriterEndDocument(writer_) >= 0;
-    if (ok_) out->assign(reinterpret_cast<const char*>(xmlBufferContent(buffer_)), xmlBufferLength(buffer_));
-    return ok_;
+    ok_ = ok_ && xmlTextWriterEndDocument(writer_) >= 0 && xmlTextWriterFlush(writer_) >= 0;
+    if (ok_ && buffer_ && out)
+      out->assign(reinterpret_cast<const char*>(xmlBufferContent(buffer_)), xmlBufferLength(buffer_));
+    return ok_ && writeErrno_ == 0;
   }
+  // The errno of a failed write to the descriptor; 0 when none failed.
+  int writeErrno() const { return writeErrno_; }
 
  private:
+  void Begin() { ok_ = writer_ && xmlTextWriterStartDocument(writer_, nullptr, "UTF-8", nullptr) >= 0; }
+  static int WriteToFd(void* context, const char* data, int size) {
+    auto* self = static_cast<XmlWriter*>(context);
+    for (int done = 0; done < size;) {
+      ssize_t n = write(self->fd_, data + done, static_cast<std::size_t>(size - done));
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        self->writeErrno_ = n < 0 ? errno : EIO;
+        return -1;
+      }
+      done += static_cast<int>(n);
+    }
+    return size;
+  }
+
   xmlBufferPtr buffer_;
-  xmlTextWriterPtr writer_;
-  bool ok_;
+  xmlTextWriterPtr writer_ = nullptr;
+  int fd_ = -1;
+  int writeErrno_ = 0;
+  bool ok_ = false;
 };
 
 bool WriteMessageElement(XmlWriter& w, const CNMessageBase& msg, const MessageField* asField, int indent,
@@ -467,24 +497,21 @@ std::string FolderOf(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-bool WriteAll(int fd, std::string_view data) {
-  while (!data.empty()) {
-    ssize_t written = write(fd, data.data(), data.size());
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    data.remove_prefix(static_cast<std::size_t>(written));
-  }
-  return true;
-}
-
-// Writes `data` to a new hidden file in `folder`, synced to disk; `target` names
-// the file being written in error messages.
-bool WriteTempFile(const std::string& folder, std::string_view data, const std::string& target,
-                   std::string* tempPath, std::string* error) {
+// Writes a new hidden file in `folder` with `fill`, synced to disk; `target`
+// names the file being written in error messages. A failed fill leaves no file.
+bool WriteTempFile(const std::string& folder, const std::string& target,
+                   const std::function<bool(int fd, std::string* error)>& fill, std::string* tempPath,
+                   std::string* error) {
   std::string path = JoinPath(folder, ".hxmsg.tmpXXXXXX");
   int fd = mkostemp(path.data(), O_CLOEXEC);
   if (fd < 0) return SetError(error, SystemError("cannot write", target, errno));
-  bool ok = fchmod(fd, 0644) == 0 && WriteAll(fd, data) && fsync(fd) == 0;
+  bool ok = fchmod(fd, 0644) == 0;
+  if (ok && !fill(fd, error)) {
+    close(fd);
+    unlink(path.c_str());
+    return false;
+  }
+  ok = ok && fsync(fd) == 0;
   int code = errno;
   if (close(fd) != 0 && ok) ok = false, code = errno;
   if (!ok) {
@@ -570,11 +597,25 @@ bool WriteMessageXml(const CNMessageBase& msg, std::string* xmlOut, std::string*
   return true;
 }
 
+namespace {
+
+// Streams the message's XML into `fd`; `target` names the file in messages.
+bool WriteMessageXmlToFd(const CNMessageBase& msg, int fd, const std::string& target, std::string* error) {
+  EnsureLibxml();
+  XmlWriter writer(fd);
+  if (!WriteMessageElement(writer, msg, nullptr, 0, 0, error)) return PrefixError(error, "cannot write '" + target + "': ");
+  if (writer.Finish(nullptr)) return true;
+  if (writer.writeErrno() != 0) return SetError(error, SystemError("cannot write", target, writer.writeErrno()));
+  return SetError(error, "cannot write '" + target + "': libxml2 could not write the XML document");
+}
+
+}  // namespace
+
 bool WriteMessageXmlFile(const CNMessageBase& msg, const std::string& path, std::string* error) {
-  std::string xml, tempPath;
-  if (!WriteMessageXml(msg, &xml, error)) return PrefixError(error, "cannot write '" + path + "': ");
+  std::string tempPath;
   std::string folder = FolderOf(path);
-  if (!WriteTempFile(folder, xml, path, &tempPath, error)) return false;
+  auto fill = [&](int fd, std::string* why) { return WriteMessageXmlToFd(msg, fd, path, why); };
+  if (!WriteTempFile(folder, path, fill, &tempPath, error)) return false;
   if (rename(tempPath.c_str(), path.c_str()) != 0) {
     int code = errno;
     unlink(tempPath.c_str());
@@ -587,10 +628,10 @@ bool WriteMessageXmlFile(const CNMessageBase& msg, const std::string& path, std:
 bool DumpMessageToFolder(const CNMessageBase& msg, const std::string& folder, std::string* writtenPath,
                          std::string* error) {
   if (!MakeDirectories(folder, error)) return false;
-  std::string xml, tempPath;
+  std::string tempPath;
   unsigned long number = 0;
-  if (!WriteMessageXml(msg, &xml, error)) return PrefixError(error, "cannot write into '" + folder + "': ");
-  if (!NextDumpNumber(folder, &number, error) || !WriteTempFile(folder, xml, folder, &tempPath, error)) return false;
+  auto fill = [&](int fd, std::string* why) { return WriteMessageXmlToFd(msg, fd, folder, why); };
+  if (!NextDumpNumber(folder, &number, error) || !WriteTempFile(folder, folder, fill, &tempPath, error)) return false;
   // Another writer may take a number between the listing and the link: try the next.
   constexpr int kAttempts = 1000;
   for (int attempt = 0; attempt < kAttempts; ++attempt, ++number) {

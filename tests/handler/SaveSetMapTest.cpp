@@ -43,6 +43,13 @@ TEST_F(SaveSetMap, EditedFileIsReadLeniently) {
   EXPECT_EQ(map.get_AppName("G_x"), "subclient9");         // the first entry of a key stays
   EXPECT_EQ(map.get_AppName("broken"), "subclient17");     // a line without a name is no entry
   EXPECT_EQ(map.get_AppName("new"), "subclient18");
+
+  // A first line edited to a lower number, a blank CRLF line: no name given twice.
+  testutil::WriteFile(dir_ / "0/h.txt", "2\r\n\r\nA,subclient7\r\nB,subclient3\r\n\rC,subclient1\n");
+  CSaveSetMapHandler lower = Load("h");
+  EXPECT_EQ(lower.get_AppName("A"), "subclient7");
+  EXPECT_EQ(lower.get_AppName("\rC"), "subclient1");  // keys are kept byte for byte
+  EXPECT_EQ(lower.get_AppName("D"), "subclient8");
 }
 
 TEST_F(SaveSetMap, ClientNamesNeverLeaveTheMapFolder) {

@@ -1,0 +1,87 @@
+// Schedule discovery: schedules are fetched into the handler's map, every
+// client resource of a group becomes part of a schedule policy (one per
+// schedule and group), and each policy is handed to the host and written as XML.
+#include "fetchers/CNWKScheduleInfoFetcher.h"
+#include "handler/CForeignHandlerNWK.h"
+#include "hx/Log.h"
+#include "hx/MessageClasses.h"
+
+namespace {
+
+const char* kFunc = "DiscoverSchedule";
+
+// The policy's task name, read without adding fields to the policy.
+std::string TaskNameOf(CNMessageBase& policy) {
+  CNMessageBase* body = policy.getObjectAccessor(true, false, 2, 2, 0, 0, 12, 40);
+  CNMessageBase* definition = body ? body->getObjectAccessor(true, false, 1, 1, 0, 0, 12, 367) : nullptr;
+  return definition ? definition->getstring(2, 2) : std::string();
+}
+
+}  // namespace
+
+// Relies on client discovery having filled m_clients and m_groups on this handler.
+int CForeignHandlerNWK::DiscoverSchedule(CNMessageBase*) {
+  CNWKScheduleInfoFetcher schedules;
+  if (!schedules.FetchData(&m_schedules)) {
+    EvEvent().Error(kFunc, "Fetching schedule information failed");
+    return 0;
+  }
+  std::vector<TMMsg::CreateTaskReq> policies;
+  for (auto& [key, client] : m_clients) BuildClientSchedules(policies, key, client);
+  HandOverPolicies(policies);
+  return 1;
+}
+
+void CForeignHandlerNWK::BuildClientSchedules(std::vector<TMMsg::CreateTaskReq>& policies, const std::string& clientKey,
+                                              NWKClientInfo& client) {
+  EvEvent log;
+  log.Debug(kFunc, "Building schedule pattern for policies belonging to client [%s]", clientKey.c_str());
+  for (NWKPolicyInfo& resource : client.get_policyList()) {
+    log.Debug(kFunc, "Building schedule pattern[%s] for policy [%s] client [%s]",
+              resource.get_associatedScheduleName().c_str(), resource.get_policyName().c_str(), clientKey.c_str());
+    // A client's default resource has no group and nothing to schedule.
+    if (resource.get_groupName().empty()) continue;
+    BuildResourceSchedule(policies, clientKey, client, resource);
+  }
+}
+
+// The group's schedule, when it names one, governs all its members in place of
+// their own. A group or schedule the server did not report leaves the resource
+// out; the maps are only searched, never added to.
+void CForeignHandlerNWK::BuildResourceSchedule(std::vector<TMMsg::CreateTaskReq>& policies,
+                                               const std::string& clientKey, NWKClientInfo& client,
+                                               NWKPolicyInfo& resource) {
+  EvEvent log;
+  std::string policyName = resource.get_policyName();
+  auto group = m_groups.find(resource.get_groupName());
+  if (group == m_groups.end()) {
+    log.Debug(kFunc, "Passing over policy [%s] client [%s]: group [%s] is not known", policyName.c_str(),
+              clientKey.c_str(), resource.get_groupName().c_str());
+    return;
+  }
+  std::string chosen = group->second.get_overridenScheduleName();
+  if (chosen.empty()) chosen = resource.get_associatedScheduleName();
+  if (chosen.empty()) {
+    log.Debug(kFunc, "Skipping schedule creation for policy [%s]", policyName.c_str());
+    return;
+  }
+  auto schedule = m_schedules.find(chosen);
+  if (schedule == m_schedules.end()) {
+    log.Debug(kFunc, "Passing over policy [%s] client [%s]: schedule [%s] is not known", policyName.c_str(),
+              clientKey.c_str(), chosen.c_str());
+    return;
+  }
+  resource.BuildSchedule(policies, client, schedule->second, group->second);
+  log.Debug(kFunc, "Built schedule pattern[%s] for policy [%s] client [%s]",
+            resource.get_associatedScheduleName().c_str(), policyName.c_str(), clientKey.c_str());
+}
+
+// Neither the host's answer nor a failed write stops the others: every policy
+// is offered.
+void CForeignHandlerNWK::HandOverPolicies(std::vector<TMMsg::CreateTaskReq>& policies) {
+  for (TMMsg::CreateTaskReq& policy : policies) {
+    bool flag = false;
+    processItemIdb(GetStringValue(TaskNameOf(policy)), &policy, flag);
+    DumpXmlMsgToFile(&policy, 0, false);
+  }
+}
