@@ -2,6 +2,8 @@
 // of the same backup run fold into it.
 #include "model/NWKJobInfo.h"
 
+#include <unordered_set>
+
 #include "handler/CForeignHandlerNWK.h"
 #include "handler/MessageBuild.h"
 #include "hx/MessageClasses.h"
@@ -20,6 +22,11 @@ void AddToInt64(CNMessageBase* msg, short i, short t, long long amount) {
 }
 
 }  // namespace
+
+const std::string* NWKJobInfo::Intern(const std::string& value) {
+  static std::unordered_set<std::string>* pool = new std::unordered_set<std::string>();  // lives as long as the process
+  return &*pool->insert(value).first;
+}
 
 CNMessageBase* NWKJobInfo::BuildJob(std::vector<CNMessageBase>* jobs, const NWKClientInfo* client,
                                     const NWKPolicyInfo* policy) const {
@@ -57,7 +64,7 @@ CNMessageBase* NWKJobInfo::BuildJob(std::vector<CNMessageBase>* jobs, const NWKC
   content->setint64(3, 3, 1);
 
   CNMessageBase* summary = Nested(Nested(job, 9, 15, 32, 2), 1, 1, 32, 27);
-  summary->setint64(27, 30, CForeignHandlerNWK::GetFDCBackupLevel(m_backupLevel));
+  summary->setint64(27, 30, CForeignHandlerNWK::GetFDCBackupLevel(*m_backupLevel));
   summary->setint64(8, 8, 1);
   summary->setint64(9, 9, m_backupTime);
   summary->setint64(10, 10, 300);
@@ -73,6 +80,7 @@ CNMessageBase* NWKJobInfo::BuildJob(std::vector<CNMessageBase>* jobs, const NWKC
   data->setint64(1, 1, 4);
   data->setint64(3, 3, m_backupSize);
   FillStoragePolicyEntity(Nested(data, 4, 4, 18, 19));
+  job->ShrinkToFit();  // a large group keeps hundreds of thousands of these
   return job;
 }
 

@@ -277,6 +277,19 @@ std::vector<unsigned long>* CNMessageBase::getlistulong(short i, short t, unsign
                                               [] { return std::make_unique<std::vector<unsigned long>>(); });
 }
 
+void CNMessageBase::ShrinkToFit() {
+  fields_.shrink_to_fit();
+  for (MessageField& field : fields_) {
+    if (field.kind() == FieldKind::kMessage) {
+      static_cast<CNMessageBase*>(field.OwnedPointer())->ShrinkToFit();
+    } else if (field.kind() == FieldKind::kMessageList) {
+      auto* list = static_cast<std::vector<CNMessageBase>*>(field.OwnedPointer());
+      list->shrink_to_fit();
+      for (CNMessageBase& element : *list) element.ShrinkToFit();
+    }
+  }
+}
+
 bool CNMessageBase::isSet(short i, unsigned long, unsigned int) const { return Find(i) != nullptr; }
 
 long long CNMessageBase::getint64(short t, unsigned long, unsigned int) const {

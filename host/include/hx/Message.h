@@ -111,6 +111,10 @@ class CNMessageBase {
 
   static void Initialize() {}  // nothing to set up; kept for the callers
 
+  // Gives back the spare room of this message's field table and of every
+  // message below it: for messages kept by the thousand once built.
+  void ShrinkToFit();
+
   int module() const { return module_; }
   int type() const { return type_; }
   const char* className() const { return className_; }  // null for an unnamed class

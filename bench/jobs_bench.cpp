@@ -1,0 +1,93 @@
+// Job discovery's memory and speed: bytes per save set record and per host
+// job record as job discovery holds them, and merging throughput.
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+
+#include <string>
+#include <vector>
+
+#include "handler/CForeignHandlerNWK.h"
+#include "handler/JobMergeIndex.h"
+#include "hx/MessageClasses.h"
+
+namespace {
+
+size_t Allocated() {
+  struct mallinfo2 info = mallinfo2();
+  return info.uordblks + info.hblkhd;  // large blocks come from mmap
+}
+
+NWKJobInfo Record(int n) {
+  NWKJobInfo job;
+  job.set_clientName("host" + std::to_string(n % 2000));
+  job.set_groupName("UNIX_Daily");
+  job.set_contentFolder(n % 5 == 0 ? "/" : "/var/lib/app" + std::to_string(n % 5));
+  job.set_backupLevel("incr");
+  job.set_media("A" + std::to_string(n % 500) + "L5");
+  job.set_backupTime(1790000000LL + n);
+  job.set_backupSize(123456789);
+  job.set_numberOfFiles(1234);
+  return job;
+}
+
+void BM_SaveSetRecordMemory(benchmark::State& state) {
+  const int count = static_cast<int>(state.range(0));
+  size_t bytes = 0;
+  for (auto _ : state) {
+    size_t before = Allocated();
+    std::vector<NWKJobInfo> records;
+    records.reserve(static_cast<size_t>(count));
+    for (int n = 0; n < count; ++n) records.push_back(Record(n));
+    bytes = (Allocated() - before) / static_cast<size_t>(count);
+    benchmark::DoNotOptimize(records.data());
+  }
+  state.counters["bytes_per_record"] = static_cast<double>(bytes);
+}
+BENCHMARK(BM_SaveSetRecordMemory)->Arg(200000)->Unit(benchmark::kMillisecond);
+
+void BM_JobMessageMemory(benchmark::State& state) {
+  const int count = static_cast<int>(state.range(0));
+  CForeignHandlerNWK::set_NWKServerName("nwsrv01");
+  NWKClientInfo client;
+  client.set_clientName("host0001.lab.local");
+  client.set_osName("Linux");
+  NWKPolicyInfo policy;
+  policy.set_policyName("subclient1");
+  policy.set_groupName("UNIX_Daily");
+  policy.set_appName("Filesystem");
+  size_t bytes = 0;
+  for (auto _ : state) {
+    size_t before = Allocated();
+    FDC::JobList list;
+    std::vector<CNMessageBase>* jobs = list.getlistobject(2, 5, 0, 0, true);
+    jobs->reserve(static_cast<size_t>(count));
+    for (int n = 0; n < count; ++n) Record(n).BuildJob(jobs, &client, &policy);
+    bytes = (Allocated() - before) / static_cast<size_t>(count);
+    benchmark::DoNotOptimize(jobs->data());
+  }
+  state.counters["bytes_per_job"] = static_cast<double>(bytes);
+  state.SetItemsProcessed(state.iterations() * count);
+}
+BENCHMARK(BM_JobMessageMemory)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// Lookups of a long history of one group: 2,000 subclients, 100 runs each.
+void BM_JobMergeIndex(benchmark::State& state) {
+  const int runs = 100, subclients = 2000;
+  for (auto _ : state) {
+    JobMergeIndex index(3600);
+    size_t jobs = 0;
+    for (int run = 0; run < runs; ++run) {
+      for (int s = 0; s < subclients; ++s) {
+        std::string name = "subclient" + std::to_string(s % 3);
+        std::string client = "host" + std::to_string(s);
+        long long time = 1790000000LL + run * 86400LL + s % 600;
+        if (index.FindWithinWindow(name, client, time) == JobMergeIndex::kNone) index.Add(name, client, time, jobs++);
+      }
+    }
+    benchmark::DoNotOptimize(jobs);
+  }
+  state.SetItemsProcessed(state.iterations() * runs * subclients);
+}
+BENCHMARK(BM_JobMergeIndex)->Unit(benchmark::kMillisecond);
+
+}  // namespace
