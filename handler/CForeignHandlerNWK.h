@@ -119,6 +119,12 @@ class CForeignHandlerNWK : public CForeignHandlerBase {
   bool DumpMediaJobMapping(std::string volume, const std::vector<std::string>& jobKeys);
   bool RetrieveMediaJobMapping(std::string volume, std::vector<std::string>& jobKeys);
 
+  // Media discovery names and type mappings.
+  static std::string GenerateLibraryName();
+  static void NormalizeDrvLibName(std::string& name);
+  static int _MapStorageType_NWKToHx(std::string model);
+  static int _MapDeviceType_NWKToHx(std::string family);
+
   // Read access for the runner's summary and for tests.
   const NWKClientMap& clients() const { return m_clients; }
 
@@ -145,6 +151,8 @@ class CForeignHandlerNWK : public CForeignHandlerBase {
   void BuildResourceSchedule(std::vector<TMMsg::CreateTaskReq>& policies, const std::string& clientKey,
                              NWKClientInfo& client, NWKPolicyInfo& resource);
   void HandOverPolicies(std::vector<TMMsg::CreateTaskReq>& policies);
+  // Media discovery steps.
+
   // Job discovery steps.
   long long JobAggregationWindow() const;
   bool FetchJobs(CNWKJobInfoFetcher& fetcher, const std::string& group);

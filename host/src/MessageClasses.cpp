@@ -26,7 +26,8 @@ constexpr MessageClassInfo kClasses[] = {
     Info<FDC::ForeignMediaItem>(),    Info<FDC::JobList>(),
     Info<FDC::JobInfo>(),             Info<FDC::DataInfo>(),
     Info<TMMsg::CreateTaskReq>(),     Info<TMMsg::SubTaskInfo>(),
-    Info<HxEntities::GenericEntity>(),
+    Info<HxEntities::GenericEntity>(), Info<FDC::ForeignLibraryList>(),
+    Info<FDC::ForeignMediaList>(),
 };
 
 }  // namespace
