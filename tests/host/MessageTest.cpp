@@ -251,7 +251,8 @@ TEST(MessageClassesTest, EveryClassIsRegisteredUnderItsOwnKey) {
                    FDC::StoragePolicy, FDC::StoragePolicyCopy, FDC::StoragePolicyDataPath, FDC::ForeignLibraries,
                    FDC::ForeignLibraryItem, FDC::ForeignLibraryHost, FDC::ForeignDriveItem, FDC::InfoItem,
                    FDC::ForeignMedias, FDC::ForeignMediaItem, FDC::JobList, FDC::JobInfo, FDC::DataInfo,
-                   TMMsg::CreateTaskReq, TMMsg::SubTaskInfo, HxEntities::GenericEntity>();
+                   TMMsg::CreateTaskReq, TMMsg::SubTaskInfo, HxEntities::GenericEntity, FDC::ForeignLibraryList,
+                   FDC::ForeignMediaList>();
 }
 
 TEST(MessageClassesTest, UnknownPairsAndKeysAreUnnamed) {
