@@ -15,48 +15,14 @@
 
 #include "fetchers/CNWKClientInfoFetcher.h"
 #include "handler/TextUtils.h"
+#include "FuzzSupport.h"
 
 namespace {
 
 const char* kPresetServer = "nwsrv01";
 
-// One directory of name maps for the whole run, emptied after each input.
-class MapDir {
- public:
-  MapDir() {
-    char path[] = "/tmp/nwk-fuzz-client-XXXXXX";
-    if (!mkdtemp(path)) std::abort();
-    m_path = path;
-  }
-  ~MapDir() { Remove(); }
-  const std::string& path() const { return m_path; }
-
-  void Remove() const {
-    Empty();
-    rmdir(m_path.c_str());
-  }
-
-  // Removes every file in the directory; answers how many there were.
-  size_t Empty() const {
-    size_t removed = 0;
-    DIR* dir = opendir(m_path.c_str());
-    if (!dir) return 0;
-    while (dirent* entry = readdir(dir)) {
-      std::string name = entry->d_name;
-      if (name == "." || name == "..") continue;
-      unlink((m_path + "/" + name).c_str());
-      ++removed;
-    }
-    closedir(dir);
-    return removed;
-  }
-
- private:
-  std::string m_path;
-};
-
-const MapDir& Maps() {
-  static const MapDir dir;
+const fuzzsupport::ScratchDir& Maps() {
+  static const fuzzsupport::ScratchDir dir("client");
   return dir;
 }
 

@@ -7,24 +7,9 @@
 #include <string>
 
 #include "fetchers/CNWKDirectiveInfoFetcher.h"
-#include "handler/ReportReader.h"
-#include "handler/TextUtils.h"
+#include "FuzzSupport.h"
 
 namespace {
-
-// The values of every "name:" line, split here but trimmed as the reader trims.
-std::set<std::string> NameValues(std::string_view text) {
-  std::set<std::string> names;
-  for (size_t pos = 0; pos <= text.size();) {
-    size_t end = text.find('\n', pos);
-    if (end == std::string_view::npos) end = text.size();
-    std::string line(text.substr(pos, end - pos));
-    NormalizeReportLine(line);
-    if (HasPrefix(line, "name:")) names.insert(CForeignHandlerNWK::GetAttributeValue(line, ':'));
-    pos = end + 1;
-  }
-  return names;
-}
 
 bool SameDirectives(const NWKDirectiveMap& a, const NWKDirectiveMap& b) {
   if (a.size() != b.size()) return false;
@@ -44,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   NWKDirectiveMap directives;
   CNWKDirectiveInfoFetcher::ParseDirectiveReport(text, &directives);
 
-  std::set<std::string> names = NameValues(text);
+  std::set<std::string> names = fuzzsupport::NameValues(text);
   bool hasCompress = text.find("+compressasm") != std::string_view::npos;
   bool hasAes = text.find("+aes") != std::string_view::npos;
   for (const auto& [name, directive] : directives) {

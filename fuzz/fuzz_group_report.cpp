@@ -7,24 +7,9 @@
 #include <string>
 
 #include "fetchers/CNWKGroupInfoFetcher.h"
-#include "handler/ReportReader.h"
-#include "handler/TextUtils.h"
+#include "FuzzSupport.h"
 
 namespace {
-
-// The values of every "name:" line, split here but trimmed as the reader trims.
-std::set<std::string> NameValues(std::string_view text) {
-  std::set<std::string> names;
-  for (size_t pos = 0; pos <= text.size();) {
-    size_t end = text.find('\n', pos);
-    if (end == std::string_view::npos) end = text.size();
-    std::string line(text.substr(pos, end - pos));
-    NormalizeReportLine(line);
-    if (HasPrefix(line, "name:")) names.insert(CForeignHandlerNWK::GetAttributeValue(line, ':'));
-    pos = end + 1;
-  }
-  return names;
-}
 
 // An attribute value as the attribute cutter leaves it: one line, no blank or
 // ';' at either end.
@@ -57,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CNWKGroupInfoFetcher::ParseGroupReport(text, &groups);
 
   const unsigned int kLongestInterval = 99 * 3600 + 99 * 60;  // two digits of hours and of minutes
-  std::set<std::string> names = NameValues(text);
+  std::set<std::string> names = fuzzsupport::NameValues(text);
   for (const auto& [key, group] : groups) {
     if (names.count(key) != 1 || names.count(group.get_groupName()) != 1) __builtin_trap();
     if (compareNoCase(key, group.get_groupName()) != 0) __builtin_trap();

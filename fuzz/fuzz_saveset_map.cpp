@@ -13,41 +13,12 @@
 #include <vector>
 
 #include "handler/CSaveSetMapHandler.h"
+#include "FuzzSupport.h"
 
 namespace {
 
-// One directory for the whole run, emptied after each input.
-class MapDir {
- public:
-  MapDir() {
-    char path[] = "/tmp/nwk-fuzz-ssmap-XXXXXX";
-    if (!mkdtemp(path)) std::abort();
-    m_path = path;
-  }
-  ~MapDir() { Remove(); }
-  const std::string& path() const { return m_path; }
-
-  void Remove() const {
-    Empty();
-    rmdir(m_path.c_str());
-  }
-
-  void Empty() const {
-    DIR* dir = opendir(m_path.c_str());
-    if (!dir) return;
-    while (dirent* entry = readdir(dir)) {
-      std::string name = entry->d_name;
-      if (name != "." && name != "..") unlink((m_path + "/" + name).c_str());
-    }
-    closedir(dir);
-  }
-
- private:
-  std::string m_path;
-};
-
-const MapDir& Maps() {
-  static const MapDir dir;
+const fuzzsupport::ScratchDir& Maps() {
+  static const fuzzsupport::ScratchDir dir("ssmap");
   return dir;
 }
 

@@ -8,8 +8,7 @@
 #include <string>
 
 #include "fetchers/CNWKScheduleInfoFetcher.h"
-#include "handler/ReportReader.h"
-#include "handler/TextUtils.h"
+#include "FuzzSupport.h"
 
 namespace {
 
@@ -18,18 +17,11 @@ struct Lines {
   size_t actions = 0;           // how many lines begin with "action:"
 };
 
-// What the report says, split here but trimmed as the reader trims.
+// What the report says, line by line as the reader sees it.
 Lines Survey(std::string_view text) {
   Lines found;
-  for (size_t pos = 0; pos <= text.size();) {
-    size_t end = text.find('\n', pos);
-    if (end == std::string_view::npos) end = text.size();
-    std::string line(text.substr(pos, end - pos));
-    NormalizeReportLine(line);
-    if (HasPrefix(line, "name:")) found.names.insert(CForeignHandlerNWK::GetAttributeValue(line, ':'));
-    if (HasPrefix(line, "action:")) ++found.actions;
-    pos = end + 1;
-  }
+  found.names = fuzzsupport::NameValues(text);
+  fuzzsupport::ForEachLine(text, [&](const std::string& line) { found.actions += HasPrefix(line, "action:"); });
   return found;
 }
 

@@ -7,26 +7,11 @@
 #include <string>
 
 #include "fetchers/CNWKStorageNodeFetcher.h"
-#include "handler/ReportReader.h"
-#include "handler/TextUtils.h"
+#include "FuzzSupport.h"
 
 namespace {
 
 using NameSet = std::set<std::string, stringcomparator_caseinsensitive>;
-
-// The values of every "name:" line, split here but trimmed as the reader trims.
-NameSet NameValues(std::string_view text) {
-  NameSet names;
-  for (size_t pos = 0; pos <= text.size();) {
-    size_t end = text.find('\n', pos);
-    if (end == std::string_view::npos) end = text.size();
-    std::string line(text.substr(pos, end - pos));
-    NormalizeReportLine(line);
-    if (HasPrefix(line, "name:")) names.insert(CForeignHandlerNWK::GetAttributeValue(line, ':'));
-    pos = end + 1;
-  }
-  return names;
-}
 
 const char* kKnownClient = "nwsrv01";
 
@@ -46,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   NWKClientMap clients = MapWithOneClient();
   CNWKStorageNodeFetcher::ParseStorageNodeReport(text, &clients);
 
-  NameSet names = NameValues(text);
+  NameSet names = fuzzsupport::NameValues<NameSet>(text);
   bool knownIsNode = names.count(kKnownClient) == 1;
   if (clients.size() != names.size() + (knownIsNode ? 0 : 1)) __builtin_trap();
   for (const auto& [key, client] : clients) {
