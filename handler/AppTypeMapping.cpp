@@ -53,7 +53,7 @@ bool IsOracleResource(const NWKPolicyInfo& policy) {
 
 }  // namespace
 
-void CForeignHandlerNWK::PopulateOsInfo(App::OperatingSystem* os, const std::string& osName) {
+void CForeignHandlerNWK::PopulateOsInfo(CNMessageBase* os, const std::string& osName) {
   const OsRow& row = FindOsRow(osName);
   os->setint64(1, 1, row.code);
   os->setstring(2, 2, row.family);

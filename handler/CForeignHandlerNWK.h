@@ -41,9 +41,6 @@ constexpr HxAppType kSqlServer = 81;
 constexpr HxAppType kOtherExternalAgent = 130;
 }  // namespace hxapp
 
-namespace App {
-class OperatingSystem;
-}
 class CNWKJobInfoFetcher;
 class JobMergeIndex;
 
@@ -65,8 +62,8 @@ class CForeignHandlerNWK : public CForeignHandlerBase {
   // "NETWORKER_" + server name (the local host name while no server is known).
   static std::string GenerateZonarName();
 
-  // The host's OS record for a NetWorker OS text.
-  static void PopulateOsInfo(App::OperatingSystem* os, const std::string& osName);
+  // Fills an App::OperatingSystem record from a NetWorker OS text.
+  static void PopulateOsInfo(CNMessageBase* os, const std::string& osName);
   // The application type of one resource of one client, and its display name.
   static HxAppType GetHxAppType(const NWKClientInfo* client, const NWKPolicyInfo* policy, std::string& appTypeName);
   // The instance, backup set and subclient names a resource is shown under.

@@ -85,13 +85,12 @@ void AddProperty(CNMessageBase* holder, const std::string& name, long long kind,
 
 std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
-CNMessageBase* ClientRecord(App::ClientInfo* info) { return Nested(info, 1, 1, 30, 115); }
+CNMessageBase* ClientRecord(CNMessageBase* info) { return Nested(info, 1, 1, 30, 115); }
 
 }  // namespace
 
 bool NWKClientInfo::BuildClientHierarchy(App::ClientsList* list) {
-  CNMessageBase* info = Append<App::ClientInfo>(list, 1, 1);
-  auto* client = static_cast<App::ClientInfo*>(info);
+  CNMessageBase* client = Append<App::ClientInfo>(list, 1, 1);
   EvEvent log;
   const char* name = m_clientName.c_str();
   log.DebugLvl(kFunc, 4, "Building PVX information for client[%s]", name);
@@ -116,7 +115,7 @@ bool NWKClientInfo::BuildClientHierarchy(App::ClientsList* list) {
   return status;
 }
 
-bool NWKClientInfo::BuildPVXInfo(App::ClientInfo* info) {
+bool NWKClientInfo::BuildPVXInfo(CNMessageBase* info) {
   bool status = true;
   CNMessageBase* record = ClientRecord(info);
   for (NWKPolicyInfo& policy : m_policyList) {
@@ -202,7 +201,7 @@ bool NWKClientInfo::SetCommonSubclientProperties(CNMessageBase* subclient, NWKPo
   return true;
 }
 
-bool NWKClientInfo::BuildClientInfo(App::ClientInfo* info) {
+bool NWKClientInfo::BuildClientInfo(CNMessageBase* info) {
   CNMessageBase* record = ClientRecord(info);
   record->setstring(4, 7, "EMC Networker Client");
   record->setstring(3, 3, "2");
@@ -213,12 +212,11 @@ bool NWKClientInfo::BuildClientInfo(App::ClientInfo* info) {
   entity->setstring(1, 1, m_clientName);
   entity->setstring(2, 5, m_clientName);
   AddComponent(record, 3);
-  CForeignHandlerNWK::PopulateOsInfo(static_cast<App::OperatingSystem*>(Nested<App::OperatingSystem>(record, 2, 2)),
-                                     m_osName);
+  CForeignHandlerNWK::PopulateOsInfo(Nested<App::OperatingSystem>(record, 2, 2), m_osName);
   return true;
 }
 
-bool NWKClientInfo::BuildMasterServerInfo(App::ClientInfo* info) {
+bool NWKClientInfo::BuildMasterServerInfo(CNMessageBase* info) {
   if (!m_isMasterServer) return true;
   CNMessageBase* master = Nested(info, 2, 2, 30, 140);
   master->setstring(11, 20, GetTimeZoneDisplayNameA());
@@ -233,12 +231,12 @@ bool NWKClientInfo::BuildMasterServerInfo(App::ClientInfo* info) {
   return true;
 }
 
-bool NWKClientInfo::BuildMediaServerInfo(App::ClientInfo* info) {
+bool NWKClientInfo::BuildMediaServerInfo(CNMessageBase* info) {
   if (m_isMediaServer) AddComponent(ClientRecord(info), 11);
   return true;
 }
 
-bool NWKClientInfo::SetClientProperties(App::ClientInfo* info) {
+bool NWKClientInfo::SetClientProperties(CNMessageBase* info) {
   CNMessageBase* holder = Nested(info, 3, 3, 30, 136);
   AddProperty(holder, "Encrypt: encryption", 2, "1");
   AddProperty(holder, "Encrypt: Type", 7, "3");

@@ -10,7 +10,6 @@
 class CNMessageBase;
 namespace App {
 class ClientsList;
-class ClientInfo;
 }  // namespace App
 
 class NWKClientInfo {
@@ -30,13 +29,14 @@ class NWKClientInfo {
 
   // The host's tree for this client: the client record, one agent entry per
   // application type, instances, backup sets and one subclient per resource.
-  // Appended to `list`; false at the first step that fails.
+  // Appended to `list`; false at the first step that fails. `info` below is
+  // the App::ClientInfo element of the list.
   bool BuildClientHierarchy(App::ClientsList* list);
-  bool BuildPVXInfo(App::ClientInfo* info);
-  bool BuildClientInfo(App::ClientInfo* info);
-  bool BuildMasterServerInfo(App::ClientInfo* info);
-  bool BuildMediaServerInfo(App::ClientInfo* info);
-  bool SetClientProperties(App::ClientInfo* info);
+  bool BuildPVXInfo(CNMessageBase* info);
+  bool BuildClientInfo(CNMessageBase* info);
+  bool BuildMasterServerInfo(CNMessageBase* info);
+  bool BuildMediaServerInfo(CNMessageBase* info);
+  bool SetClientProperties(CNMessageBase* info);
   bool BuildInstanceInfo(CNMessageBase* pvx, NWKPolicyInfo* policy);
   bool BuildBackupsetInfo(CNMessageBase* instance, NWKPolicyInfo* policy);
   bool BuildSubclientInfo(CNMessageBase* backupSet, NWKPolicyInfo* policy);

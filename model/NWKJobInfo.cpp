@@ -24,8 +24,8 @@ void AddToInt64(CNMessageBase* msg, short i, short t, long long amount) {
 }  // namespace
 
 const std::string* NWKJobInfo::Intern(const std::string& value) {
-  static std::unordered_set<std::string>* pool = new std::unordered_set<std::string>();  // lives as long as the process
-  return &*pool->insert(value).first;
+  static std::unordered_set<std::string> pool;  // lives as long as the plug-in is loaded
+  return &*pool.insert(value).first;
 }
 
 CNMessageBase* NWKJobInfo::BuildJob(std::vector<CNMessageBase>* jobs, const NWKClientInfo* client,
