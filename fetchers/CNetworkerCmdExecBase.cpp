@@ -24,8 +24,4 @@ std::string CNetworkerCmdExecBase::NsradminCommandLine(const std::string& script
   return "nsradmin < \"" + GetInputFilePath() + "\"";
 }
 
-std::string CNetworkerCmdExecBase::ReadReport(const std::string& path) {
-  std::string text;
-  hx::ReadWholeFile(path, &text, nullptr);
-  return text;
-}
+hx::MappedFile CNetworkerCmdExecBase::ReadReport(const std::string& path) { return hx::MappedFile(path); }

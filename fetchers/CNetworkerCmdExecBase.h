@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "hx/CmdExecBase.h"
+#include "hx/Files.h"
 
 class CNetworkerCmdExecBase : public CForeignCmdExecBase {
  public:
@@ -19,8 +20,8 @@ class CNetworkerCmdExecBase : public CForeignCmdExecBase {
  protected:
   // Writes the script and returns: nsradmin < "<input file>".
   std::string NsradminCommandLine(const std::string& script);
-  // The output file's text; a file that cannot be read is empty.
-  static std::string ReadReport(const std::string& path);
+  // The output file's text, mapped in place; a file that cannot be read is empty.
+  static hx::MappedFile ReadReport(const std::string& path);
 
  private:
   std::string m_inputFilePath;

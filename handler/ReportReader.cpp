@@ -1,6 +1,7 @@
 // ReportReader: line splitting shared by all report parsers.
 #include "handler/ReportReader.h"
 
+#include "hx/Log.h"
 #include "hx/Strings.h"
 
 ReportReader::ReportReader(std::string_view text, std::string name) : m_text(text), m_name(std::move(name)) {}
@@ -22,9 +23,15 @@ bool ReportReader::Next(std::string* line) {
   while (m_pos < m_text.size()) {
     size_t end = m_text.find('\n', m_pos);
     if (end == std::string_view::npos) end = m_text.size();
-    line->assign(m_text.substr(m_pos, end - m_pos));
+    size_t length = end - m_pos;
     m_pos = end + 1;
     ++m_lineNumber;
+    if (length > kMaxLineBytes) {  // no report line is this long: garbage, not data
+      EvEvent().Error("ReportReader", "%s: line of %zu bytes passed over (longer than %zu)", Where().c_str(), length,
+                      kMaxLineBytes);
+      continue;
+    }
+    line->assign(m_text.substr(end - length, length));
     NormalizeReportLine(*line);
     if (!line->empty()) return true;
   }

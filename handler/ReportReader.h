@@ -9,9 +9,13 @@
 
 class ReportReader {
  public:
+  // Longer lines are passed over with a log line: no report writes them.
+  static constexpr size_t kMaxLineBytes = 4 << 20;
+
   ReportReader(std::string_view text, std::string name);
 
-  // The next line that is not blank after trimming; false at end of text.
+  // The next line that is not blank after trimming (and not over the
+  // length limit); false at end of text.
   bool Next(std::string* line);
   // 1-based number of the line Next returned last (0 before the first).
   size_t lineNumber() const { return m_lineNumber; }

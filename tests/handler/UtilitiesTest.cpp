@@ -5,6 +5,7 @@
 #include "handler/CForeignHandlerNWK.h"
 #include "handler/ReportReader.h"
 #include "handler/TextUtils.h"
+#include "hx/Log.h"
 
 namespace {
 
@@ -91,6 +92,18 @@ TEST(ReportReader, NamesReportAndLine) {
   ASSERT_TRUE(reader.Next(&line));
   EXPECT_EQ(reader.Where(), "tarn_x.txt:4");
   EXPECT_FALSE(reader.Next(&line));
+}
+
+TEST(ReportReader, PassesOverLinesBeyondTheLimitAndSaysWhere) {
+  hx::LogSink::SetCapture(true);
+  std::string text = "name: a;\n" + std::string(ReportReader::kMaxLineBytes + 1, 'x') + "\nname: b;";
+  ReportReader reader(text, "tarn_client.txt");
+  std::string line;
+  ASSERT_TRUE(reader.Next(&line));
+  ASSERT_TRUE(reader.Next(&line));
+  EXPECT_EQ(line, "name: b;");
+  EXPECT_NE(hx::LogSink::Captured().find("tarn_client.txt:2: line of 4194305 bytes passed over"), std::string::npos);
+  hx::LogSink::SetCapture(false);
 }
 
 TEST(ReportReader, DropsCarriageReturnsAndThePrompt) {

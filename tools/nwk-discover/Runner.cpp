@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 
 #include "hx/CmdExecBase.h"
@@ -69,15 +70,12 @@ bool ListReports(const std::string& dir, std::vector<std::string>* names, std::s
   return !names->empty();
 }
 
+// Copies without holding the file in memory: histories run to gigabytes.
 bool CopyFile(const std::string& from, const std::string& to, std::string* error) {
-  std::string content;
-  if (!hx::ReadWholeFile(from, &content, error)) return false;
-  CLmFile out;
-  CLmError rc = out.Open(to, CLmFile::kWrite);
-  size_t done = 0;
-  if (!rc.IsError()) rc = out.Write(content.data(), content.size(), &done);
-  if (rc.IsError()) *error = rc.AsString();
-  return !rc.IsError();
+  std::error_code code;
+  std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, code);
+  if (code) *error = "cannot copy '" + from + "' to '" + to + "': " + code.message();
+  return !code;
 }
 
 double SecondsSince(std::chrono::steady_clock::time_point start) {
