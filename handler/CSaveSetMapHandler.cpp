@@ -45,7 +45,9 @@ bool CSaveSetMapHandler::LoadSaveSetMap() {
   m_highestLoaded = 0;
   m_map.clear();
   std::string text;
+  m_loadedText.clear();
   if (!hx::ReadWholeFile(MapFilePath(), &text, nullptr)) return true;
+  m_loadedText = text;
   // Our own file, not a report: keys are kept byte for byte (a key may begin
   // with anything a group name can), so lines are split on newlines only.
   for (size_t start = 0; start < text.size();) {
@@ -70,11 +72,20 @@ std::string CSaveSetMapHandler::get_AppName(const std::string& key) {
   return name;
 }
 
+bool CSaveSetMapHandler::EnsureFolder(std::string* error) {
+  if (m_folderReady != m_jobResultsDir) {
+    if (!hx::MakeDirectories(m_jobResultsDir, error)) return false;
+    m_folderReady = m_jobResultsDir;
+  }
+  return true;
+}
+
 bool CSaveSetMapHandler::SaveMap() {
   std::string text = std::to_string(m_nextNumber) + "\n";
   for (const auto& [key, record] : m_map) text.append(key).append(",").append(record.name).append("\n");
+  if (text == m_loadedText) return true;  // unchanged since it was read: the common case on later runs
   std::string error;
-  if (!hx::MakeDirectories(m_jobResultsDir, &error) || !hx::ReplaceFile(MapFilePath(), text, &error))
+  if (!EnsureFolder(&error) || !hx::ReplaceFile(MapFilePath(), text, &error))
     EvEvent().Error("CSaveSetMapHandler::SaveMap", "cannot save the subclient names of client [%s]: %s",
                     m_clientName.c_str(), error.c_str());
   return true;

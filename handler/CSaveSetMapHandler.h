@@ -37,10 +37,13 @@ class CSaveSetMapHandler {
 
  private:
   void LoadLine(const std::string& line);
+  bool EnsureFolder(std::string* error);
 
   std::string m_jobResultsDir;
   std::string m_clientName;
   int m_nextNumber = 1;
   int m_highestLoaded = 0;  // the highest "subclient<N>" in the file
+  std::string m_loadedText;   // the file as read, to skip rewriting it unchanged
+  std::string m_folderReady;  // the folder already made
   std::map<std::string, ssrecord, stringcomparator_caseinsensitive> m_map;
 };

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <dirent.h>
+#include <sys/stat.h>
 
 #include "JobFixture.h"
 #include "handler/CSaveSetMapHandler.h"
@@ -27,6 +28,14 @@ TEST_F(SaveSetMap, NamesAreStableAcrossRunsAndNewKeysContinueTheNumbering) {
   EXPECT_EQ(first.get_AppName("daily_/"), "subclient2");  // keys ignore case
   first.SaveMap();
   EXPECT_EQ(testutil::ReadFile(dir_ / "0/hosta.txt"), "3\nDaily_/,subclient2\nWeekly_/data,subclient1\n");
+
+  struct stat before {}, after {};
+  stat((dir_ / "0/hosta.txt").c_str(), &before);
+  CSaveSetMapHandler unchanged = Load("hosta");
+  EXPECT_EQ(unchanged.get_AppName("Daily_/"), "subclient2");
+  unchanged.SaveMap();
+  stat((dir_ / "0/hosta.txt").c_str(), &after);
+  EXPECT_EQ(before.st_ino, after.st_ino);  // nothing new: the file is left as it was
 
   CSaveSetMapHandler second = Load("hosta");
   EXPECT_EQ(second.get_AppName("Daily_/"), "subclient2");
