@@ -147,7 +147,7 @@ class CForeignHandlerNWK : public CForeignHandlerBase {
                             NWKClientInfo& client);
   void BuildResourceSchedule(std::vector<TMMsg::CreateTaskReq>& policies, const std::string& clientKey,
                              NWKClientInfo& client, NWKPolicyInfo& resource);
-  void HandOverPolicies(std::vector<TMMsg::CreateTaskReq>& policies);
+  bool HandOverPolicies(std::vector<TMMsg::CreateTaskReq>& policies);
   // Media discovery steps.
 
   // Job discovery steps.

@@ -29,7 +29,8 @@ int CForeignHandlerNWK::DiscoverClients(CNMessageBase*) {
     log.DebugLvl(kFunc, 4, "Building hierarchy for client [%s]", key.c_str());
     status = client.BuildClientHierarchy(&list);
   }
-  if (status) DumpXmlMsgToFile(&list, 0, false);
+  // A list that could not be written is a failed discovery, whatever was built.
+  if (status && !DumpXmlMsgToFile(&list, 0, false)) status = false;
   return status ? 1 : 0;
 }
 

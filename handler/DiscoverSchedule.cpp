@@ -28,8 +28,7 @@ int CForeignHandlerNWK::DiscoverSchedule(CNMessageBase*) {
   }
   std::vector<TMMsg::CreateTaskReq> policies;
   for (auto& [key, client] : m_clients) BuildClientSchedules(policies, key, client);
-  HandOverPolicies(policies);
-  return 1;
+  return HandOverPolicies(policies) ? 1 : 0;
 }
 
 void CForeignHandlerNWK::BuildClientSchedules(std::vector<TMMsg::CreateTaskReq>& policies, const std::string& clientKey,
@@ -77,11 +76,14 @@ void CForeignHandlerNWK::BuildResourceSchedule(std::vector<TMMsg::CreateTaskReq>
 }
 
 // Neither the host's answer nor a failed write stops the others: every policy
-// is offered.
-void CForeignHandlerNWK::HandOverPolicies(std::vector<TMMsg::CreateTaskReq>& policies) {
+// is offered. False when a policy could not be written (the operation then
+// fails rather than report a policy the host will never see).
+bool CForeignHandlerNWK::HandOverPolicies(std::vector<TMMsg::CreateTaskReq>& policies) {
+  bool written = true;
   for (TMMsg::CreateTaskReq& policy : policies) {
     bool flag = false;
     processItemIdb(GetStringValue(TaskNameOf(policy)), &policy, flag);
-    DumpXmlMsgToFile(&policy, 0, false);
+    written = DumpXmlMsgToFile(&policy, 0, false) && written;
   }
+  return written;
 }

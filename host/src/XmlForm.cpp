@@ -50,8 +50,12 @@ bool ParseNumber(std::string_view text, T* out) {
   return !text.empty() && result.ec == std::errc() && result.ptr == end;
 }
 
+// libxml2 reports write errors on stderr by itself; ours carry the file name
+// and go to the log, so its own messages are silenced.
+void IgnoreLibxmlMessage(void*, const char*, ...) {}
+
 void EnsureLibxml() {
-  static const int ready = (xmlInitParser(), 0);
+  static const int ready = (xmlInitParser(), xmlSetGenericErrorFunc(nullptr, IgnoreLibxmlMessage), 0);
   (void)ready;
 }
 

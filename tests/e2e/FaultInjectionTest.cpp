@@ -1,0 +1,77 @@
+// Faults from outside, end to end through nwk-discover: tools that hang, die
+// or flood, a file size limit reached mid-write, a results folder that cannot
+// be made. Each ends with the documented status and a log line naming the cause.
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include "TestUtil.h"
+#include "hx/Files.h"
+
+namespace {
+
+const std::string kSample = std::string(NWK_SOURCE_DIR) + "/samples/nwsrv-lab";
+
+class FaultInjection : public ::testing::Test {
+ protected:
+  // An `nsradmin` on PATH that runs `body` (sh), beside the real mminfo emulator.
+  void FakeNsradmin(const std::string& body) {
+    std::string bin = dir_ / "bin";
+    mkdir(bin.c_str(), 0755);
+    testutil::WriteFile(bin + "/nsradmin", "#!/bin/sh\n" + body + "\n");
+    chmod((bin + "/nsradmin").c_str(), 0755);
+  }
+  int Discover(std::vector<std::string> args, std::vector<std::string> prefix = {}) {
+    args.insert(args.begin(), {NWK_DISCOVER_BIN, "--plugin", NWK_PLUGIN_PATH, "--out", Out()});
+    args.insert(args.begin(), prefix.begin(), prefix.end());
+    std::vector<std::string> env = {"PATH=" + (dir_ / "bin") + ":" + NWK_EMULATOR_DIR + ":/usr/bin:/bin",
+                                    "NWK_EMULATOR_DATA=" + kSample};
+    return testutil::RunProgram(args, env, &output_);
+  }
+  std::string Out() const { return dir_ / "out"; }
+  std::string Log() const { return testutil::ReadFile(Out() + "/nwk-discover.log"); }
+  testutil::ScopedTempDir dir_;
+  std::string output_;
+};
+
+TEST_F(FaultInjection, HangingToolIsKilledAtTheTimeOut) {
+  FakeNsradmin("exec sleep 30");
+  EXPECT_EQ(Discover({"--live", "--timeout", "1", "clients"}), 1) << output_;
+  EXPECT_NE(Log().find("timed out after 1"), std::string::npos) << Log();
+}
+
+TEST_F(FaultInjection, ToolKilledBySignalIsNamed) {
+  FakeNsradmin("kill -9 $$");
+  EXPECT_EQ(Discover({"--live", "clients"}), 1) << output_;
+  EXPECT_NE(Log().find("killed by signal 9"), std::string::npos) << Log();
+}
+
+TEST_F(FaultInjection, FloodOfOneGigabyteIsReadInPlaceAndPassedOver) {
+  FakeNsradmin("head -c 1073741824 /dev/zero");
+  EXPECT_EQ(Discover({"--live", "clients"}), 1) << output_;  // no directive, no server: nothing to build
+  EXPECT_NE(Log().find("tarn_directive.txt:1: line of 1073741824 bytes passed over"), std::string::npos) << Log();
+  unlink((Out() + "/tarn_directive.txt").c_str());
+}
+
+TEST_F(FaultInjection, FileSizeLimitLeavesNoHalfFile) {
+  // The copied reports fit under the limit; the client list does not.
+  EXPECT_EQ(Discover({"clients"}, {"prlimit", "--fsize=60000"}), 1) << output_;
+  EXPECT_NE(Log().find("File too large"), std::string::npos) << Log();
+  std::vector<std::string> left;
+  if (DIR* d = opendir((Out() + "/xml").c_str())) {
+    while (dirent* e = readdir(d))
+      if (e->d_name[0] != '.' || std::string(e->d_name).size() > 2) left.push_back(e->d_name);
+    closedir(d);
+  }
+  EXPECT_TRUE(left.empty()) << left.front();
+}
+
+TEST_F(FaultInjection, ResultsFolderThatCannotBeMadeStopsAtOnce) {
+  testutil::WriteFile(dir_ / "file", "in the way");
+  std::vector<std::string> args = {NWK_DISCOVER_BIN, "--plugin", NWK_PLUGIN_PATH, "--out", dir_ / "file/out"};
+  EXPECT_EQ(testutil::RunProgram(args, {}, &output_), 2);
+  EXPECT_NE(output_.find(dir_ / "file/out"), std::string::npos) << output_;
+}
+
+}  // namespace
