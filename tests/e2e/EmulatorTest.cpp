@@ -2,25 +2,18 @@
 // a child process on the bundled sample and checks its output bytes and exit code.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cerrno>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
-extern char** environ;
+#include "TestUtil.h"
+#include "hx/Process.h"
 
 namespace {
 
-const std::string kEmulatorDir = NWK_EMULATOR_DIR;
 const std::string kSampleDir = std::string(NWK_SOURCE_DIR) + "/samples/nwsrv-lab";
 const std::string kSaveSetSpec =
     "group,client,name,level,nsavetime,totalsize,sscomp(25),nfiles,volume,location,volid,barcode";
@@ -32,217 +25,96 @@ struct Invocation {
   std::string tool;
   std::vector<std::string> args;
   std::string input;
-  std::vector<std::string> env;  // "NAME=value", added to the test's own environment
+  bool serverDown = false;  // sets NWK_EMULATOR_FAIL
 };
 
 struct Outcome {
   int exitCode = -1;
-  std::string out;
-  std::string err;
+  std::string out, err;
 };
 
-std::string ReadSample(const std::string& name) {
-  std::ifstream in(kSampleDir + "/" + name, std::ios::binary);
-  EXPECT_TRUE(in.good()) << "sample file " << name;
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+std::string Sample(const std::string& name) {
+  EXPECT_TRUE(std::filesystem::is_regular_file(kSampleDir + "/" + name)) << "sample file " << name;
+  return testutil::ReadFile(kSampleDir + "/" + name);
 }
 
-// The child's environment: ours without any emulator setting, the sample as dataset,
-// plus the invocation's own settings.
-std::vector<std::string> ChildEnvironment(const Invocation& inv) {
-  std::vector<std::string> env;
-  for (char** entry = environ; *entry != nullptr; ++entry) {
-    if (std::string(*entry).rfind("NWK_EMULATOR_", 0) != 0) env.emplace_back(*entry);
-  }
-  env.push_back("NWK_EMULATOR_DATA=" + kSampleDir);
-  env.insert(env.end(), inv.env.begin(), inv.env.end());
-  return env;
-}
-
-std::vector<char*> Pointers(std::vector<std::string>& strings) {
-  std::vector<char*> out;
-  for (std::string& s : strings) out.push_back(s.data());
-  out.push_back(nullptr);
-  return out;
-}
-
-// Reads both pipes until each reaches end of file, so neither can fill up and block.
-void Drain(int outFd, int errFd, Outcome* outcome) {
-  pollfd fds[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
-  std::string* sinks[2] = {&outcome->out, &outcome->err};
-  int open = 2;
-  while (open > 0 && poll(fds, 2, 10000) > 0) {
-    for (int i = 0; i < 2; ++i) {
-      if (fds[i].fd < 0 || fds[i].revents == 0) continue;
-      char buffer[4096];
-      const ssize_t got = read(fds[i].fd, buffer, sizeof buffer);
-      if (got > 0) {
-        sinks[i]->append(buffer, static_cast<size_t>(got));
-      } else if (got == 0 || errno != EINTR) {
-        close(fds[i].fd);
-        fds[i].fd = -1;
-        --open;
-      }
-    }
-  }
-}
-
+// Both emulator settings are always given, so the test's own environment cannot change the
+// answers. The shell is only the child: it sends the tool's standard error to its own file.
 Outcome RunTool(const Invocation& inv) {
-  signal(SIGPIPE, SIG_IGN);  // a tool that exits before reading its input must not stop us
-  int in[2], out[2], err[2];
-  if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) {
-    ADD_FAILURE() << "pipe2 failed";
-    return {};
-  }
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, in[0], 0);
-  posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-  posix_spawn_file_actions_adddup2(&actions, err[1], 2);
-  std::vector<std::string> argStrings{kEmulatorDir + "/" + inv.tool};
-  argStrings.insert(argStrings.end(), inv.args.begin(), inv.args.end());
-  std::vector<std::string> envStrings = ChildEnvironment(inv);
-  std::vector<char*> argv = Pointers(argStrings);
-  std::vector<char*> envp = Pointers(envStrings);
-  pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
-  posix_spawn_file_actions_destroy(&actions);
-  close(in[0]);
-  close(out[1]);
-  close(err[1]);
-  Outcome outcome;
-  if (spawned == 0 && !inv.input.empty()) {
-    (void)!write(in[1], inv.input.data(), inv.input.size());  // small: fits the pipe
-  }
-  close(in[1]);
-  Drain(out[0], err[0], &outcome);
-  int status = 0;
-  if (spawned != 0 || waitpid(pid, &status, 0) != pid) {
-    ADD_FAILURE() << "cannot run " << argv[0];
-    return outcome;
-  }
-  outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return outcome;
+  testutil::ScopedTempDir dir;
+  testutil::WriteFile(dir / "in", inv.input);
+  hx::ProcessOptions options;
+  options.stdinPath = dir / "in";
+  options.outputPath = dir / "out";
+  options.timeoutSeconds = 30;
+  options.extraEnv = {"NWK_EMULATOR_DATA=" + kSampleDir, inv.serverDown ? "NWK_EMULATOR_FAIL=1" : "NWK_EMULATOR_FAIL="};
+  std::vector<std::string> argv = {"/bin/sh", "-c", "exec \"$0\" \"$@\" 2>'" + dir / "err" + "'",
+                                   std::string(NWK_EMULATOR_DIR) + "/" + inv.tool};
+  argv.insert(argv.end(), inv.args.begin(), inv.args.end());
+  const hx::ProcessResult result = hx::RunProcess(argv, options);
+  EXPECT_TRUE(result.started) << result.error;
+  return {result.exitCode, testutil::ReadFile(dir / "out"), testutil::ReadFile(dir / "err")};
 }
 
-std::vector<std::string> SplitColumns(const std::string& line) {
-  std::vector<std::string> columns(1);
-  for (char c : line) {
-    if (c == ',') {
-      columns.emplace_back();
-    } else {
-      columns.back().push_back(c);
-    }
-  }
-  return columns;
+Invocation Nsradmin(const std::string& script) { return {"nsradmin", {}, script}; }
+Invocation SaveSets(const std::string& query) {
+  return {"mminfo", {"-xc,", "-aocnt", "-r", kSaveSetSpec, "-q", query}, ""};
 }
+Invocation Media(bool serverDown = false) { return {"mminfo", {"-xc,", "-m", "-av"}, "", serverDown}; }
 
-Invocation Nsradmin(const std::string& script) { return {"nsradmin", {}, script, {}}; }
-
-Invocation MminfoSaveSets(const std::string& query) {
-  return {"mminfo", {"-xc,", "-aocnt", "-r", kSaveSetSpec, "-q", query}, "", {}};
-}
-
-Invocation MminfoMedia() { return {"mminfo", {"-xc,", "-m", "-av"}, "", {}}; }
-
-TEST(EmulatorTest, NsradminPrintsTheStoredReportOfEachType) {
+TEST(EmulatorTest, AnswersEachFormWithItsExactOutput) {
+  const std::string usage = "usage: ";
   const struct {
-    const char* script;
-    const char* file;
+    Invocation inv;
+    int exitCode;
+    std::string out;
+    std::string errStart;  // standard error starts with this; empty: standard error is empty
   } cases[] = {
-      {"print type:NSR\n", "tarn_server.txt"},
-      {"print type:NSR client\n", "tarn_client.txt"},
-      {"print type: NSR Storage Node;\n", "tarn_storagenode.txt"},
-      {"print type:NSR Directive\n", "tarn_directive.txt"},
-      {"PRINT TYPE:nsr group\r\n", "tarn_group.txt"},
-      {"\nprint type:NSR schedule", "tarn_schedule.txt"},
-      {"print type:NSR  pool ;\n", "tarn_storagepolicies.txt"},
-      {"print type:NSR device\n", "tarn_drives.txt"},
-      {"print type:NSR jukebox\nquit\n", "tarn_libraries.txt"},
+      {Nsradmin("print type:NSR\n"), 0, Sample("tarn_server.txt"), ""},
+      {Nsradmin("print type:NSR client\n"), 0, Sample("tarn_client.txt"), ""},
+      {Nsradmin("print type: NSR Storage Node;\n"), 0, Sample("tarn_storagenode.txt"), ""},
+      {Nsradmin("print type:NSR Directive\n"), 0, Sample("tarn_directive.txt"), ""},
+      {Nsradmin("PRINT TYPE:nsr group\r\n"), 0, Sample("tarn_group.txt"), ""},
+      {Nsradmin("\nprint type:NSR schedule"), 0, Sample("tarn_schedule.txt"), ""},
+      {Nsradmin("print type:NSR  pool ;\n"), 0, Sample("tarn_storagepolicies.txt"), ""},
+      {Nsradmin("print type:NSR device\n"), 0, Sample("tarn_drives.txt"), ""},
+      {Nsradmin("print type:NSR jukebox\nquit\n"), 0, Sample("tarn_libraries.txt"), ""},
+      {Nsradmin("print type:NSR bogus\n"), 1,
+       "NetWorker administration program.\nUse the \"help\" command for help, \"visual\" for full-screen mode.\n"
+       "nsradmin> No resources found for query:\n                        type: NSR bogus;\nnsradmin> \n",
+       ""},
+      {SaveSets("group=UNIX_Daily"), 0, kSaveSetHeader + Sample("tarn_jobs_unix_daily.txt"), ""},
+      {SaveSets("group=sql_logs"), 0, kSaveSetHeader + Sample("tarn_jobs_sql_logs.txt"), ""},
+      {SaveSets("level=manual"), 0, kSaveSetHeader + Sample("tarn_jobs.txt"), ""},
+      {Media(), 0, Sample("tarn_mediainfo.txt"), ""},
+      // A group without save sets; names that would leave the dataset directory find nothing.
+      {SaveSets("group=NDMP_Filer"), 1, kNoMatches, ""},
+      {SaveSets("group="), 1, kNoMatches, ""},
+      {SaveSets("group=../tarn_server"), 1, kNoMatches, ""},
+      {SaveSets("group=../../etc/passwd"), 1, kNoMatches, ""},
+      {SaveSets("group=.hidden"), 1, kNoMatches, ""},
+      // The failure switch answers like a stopped server.
+      {{"nsradmin", {}, "print type:NSR client\n", true}, 1, "", "nsradmin: RPC error: "},
+      {Media(true), 1, "", "mminfo: RPC error: "},
+      // Arguments other than the fetchers' forms are refused.
+      {{"nsradmin", {"-s", "nwsrv01"}, "print type:NSR\n"}, 1, "", usage},
+      {{"nsradmin", {"-i", "-"}, ""}, 1, "", usage},
+      {{"mminfo", {}, ""}, 1, "", usage},
+      {{"mminfo", {"-xc,", "-m"}, ""}, 1, "", usage},
+      {{"mminfo", {"-xc", "-m", "-av"}, ""}, 1, "", usage},
+      {{"mminfo", {"-xc,", "-m", "-av", "-s", "nwsrv01"}, ""}, 1, "", usage},
+      {{"mminfo", {"-xc,", "-aocnt", "-r", "client,name", "-q", "group=Default"}, ""}, 1, "", usage},
+      {SaveSets("client=winfs01"), 1, "", usage},
+      {{"mminfo", {"-xc,", "-aocnt", "-r", kSaveSetSpec, "-q"}, ""}, 1, "", usage},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.script);
-    const Outcome outcome = RunTool(Nsradmin(c.script));
-    EXPECT_EQ(outcome.exitCode, 0);
-    EXPECT_EQ(outcome.out, ReadSample(c.file));
-    EXPECT_EQ(outcome.err, "");
-  }
-}
-
-TEST(EmulatorTest, NsradminAnswersAnUnknownTypeWithNoResources) {
-  const Outcome outcome = RunTool(Nsradmin("print type:NSR bogus\n"));
-  EXPECT_EQ(outcome.exitCode, 1);
-  EXPECT_NE(outcome.out.find("No resources found for query:\n"
-                             "                        type: NSR bogus;\n"),
-            std::string::npos)
-      << outcome.out;
-}
-
-TEST(EmulatorTest, MminfoSaveSetReportIsHeaderThenStoredRows) {
-  const struct {
-    const char* query;
-    const char* file;
-  } cases[] = {
-      {"group=UNIX_Daily", "tarn_jobs_unix_daily.txt"},
-      {"group=sql_logs", "tarn_jobs_sql_logs.txt"},
-      {"level=manual", "tarn_jobs.txt"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.query);
-    const Outcome outcome = RunTool(MminfoSaveSets(c.query));
-    EXPECT_EQ(outcome.exitCode, 0);
-    EXPECT_EQ(outcome.out, kSaveSetHeader + ReadSample(c.file));
-  }
-}
-
-TEST(EmulatorTest, MminfoMediaReportIsTheStoredFile) {
-  const Outcome outcome = RunTool(MminfoMedia());
-  EXPECT_EQ(outcome.exitCode, 0);
-  EXPECT_EQ(outcome.out, ReadSample("tarn_mediainfo.txt"));
-}
-
-TEST(EmulatorTest, MminfoGroupWithoutSaveSetsGivesNumberedNoMatchMessage) {
-  // Names that would leave the dataset directory if used as paths find nothing.
-  for (const char* query : {"group=NDMP_Filer", "group=", "group=../tarn_server",
-                            "group=../../etc/passwd", "group=.hidden"}) {
-    SCOPED_TRACE(query);
-    const Outcome outcome = RunTool(MminfoSaveSets(query));
-    EXPECT_EQ(outcome.exitCode, 1);
-    EXPECT_EQ(outcome.out, kNoMatches);
-  }
-}
-
-TEST(EmulatorTest, FailSwitchAnswersLikeAStoppedServer) {
-  Invocation nsradmin = Nsradmin("print type:NSR client\n");
-  Invocation mminfo = MminfoMedia();
-  for (Invocation* inv : {&nsradmin, &mminfo}) {
-    SCOPED_TRACE(inv->tool);
-    inv->env.push_back("NWK_EMULATOR_FAIL=1");
-    const Outcome outcome = RunTool(*inv);
-    EXPECT_EQ(outcome.exitCode, 1);
-    EXPECT_EQ(outcome.out, "");
-    EXPECT_NE(outcome.err.find(inv->tool + ": RPC error: "), std::string::npos) << outcome.err;
-  }
-}
-
-TEST(EmulatorTest, ArgumentsOtherThanTheFetchersFormsAreRefused) {
-  const std::vector<Invocation> cases = {
-      {"nsradmin", {"-s", "nwsrv01"}, "print type:NSR\n", {}},
-      {"nsradmin", {"-i", "-"}, "", {}},
-      {"mminfo", {}, "", {}},
-      {"mminfo", {"-xc,", "-m"}, "", {}},
-      {"mminfo", {"-xc", "-m", "-av"}, "", {}},
-      {"mminfo", {"-xc,", "-m", "-av", "-s", "nwsrv01"}, "", {}},
-      {"mminfo", {"-xc,", "-aocnt", "-r", "client,name", "-q", "group=Default"}, "", {}},
-      {"mminfo", {"-xc,", "-aocnt", "-r", kSaveSetSpec, "-q", "client=winfs01"}, "", {}},
-      {"mminfo", {"-xc,", "-aocnt", "-r", kSaveSetSpec, "-q"}, "", {}},
-  };
-  for (const Invocation& inv : cases) {
-    SCOPED_TRACE(inv.tool + " with " + std::to_string(inv.args.size()) + " arguments");
-    const Outcome outcome = RunTool(inv);
-    EXPECT_EQ(outcome.exitCode, 1);
-    EXPECT_EQ(outcome.out, "");
-    EXPECT_EQ(outcome.err.rfind("usage: ", 0), 0u) << outcome.err;
+    SCOPED_TRACE(c.inv.tool + " " + (c.inv.args.empty() ? c.inv.input : c.inv.args.back()) + " (" +
+                 std::to_string(c.inv.args.size()) + " arguments)");
+    const Outcome outcome = RunTool(c.inv);
+    EXPECT_EQ(outcome.exitCode, c.exitCode);
+    EXPECT_EQ(outcome.out, c.out);
+    EXPECT_EQ(outcome.err.rfind(c.errStart, 0), 0u) << outcome.err;
+    EXPECT_EQ(outcome.err.empty(), c.errStart.empty()) << outcome.err;
   }
 }
 
@@ -254,14 +126,14 @@ TEST(EmulatorTest, SampleSaveSetFilesHoldTwelveColumnRowsOnly) {
     if (name.rfind("tarn_jobs", 0) != 0) continue;
     ++files;
     std::ifstream in(entry.path());
-    std::string line;
-    while (std::getline(in, line)) {
+    for (std::string line, saveTime; std::getline(in, line);) {
       SCOPED_TRACE(name + ": " + line);
       EXPECT_EQ(line.find('\r'), std::string::npos);
-      const std::vector<std::string> columns = SplitColumns(line);
-      ASSERT_EQ(columns.size(), 12u);
-      EXPECT_FALSE(columns[4].empty());
-      EXPECT_EQ(columns[4].find_first_not_of("0123456789"), std::string::npos) << "nsavetime";
+      ASSERT_EQ(std::count(line.begin(), line.end(), ','), 11);
+      std::istringstream columns(line);
+      for (int n = 0; n <= 4; ++n) std::getline(columns, saveTime, ',');
+      EXPECT_FALSE(saveTime.empty());
+      EXPECT_EQ(saveTime.find_first_not_of("0123456789"), std::string::npos) << "nsavetime";
     }
   }
   EXPECT_GE(files, 8);

@@ -4,14 +4,10 @@
 #include "hx/CommandLine.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 
-#include "hx/Process.h"
+#include "TestUtil.h"
 
 namespace {
 
@@ -72,40 +68,16 @@ const SplitCase kSplitCases[] = {
 
 TEST(CommandLineTest, SplitsIntoWords) {
   for (const SplitCase& c : kSplitCases) {
+    SCOPED_TRACE(c.line);
     hx::ParsedCommand parsed;
-    std::string error;
-    ASSERT_TRUE(hx::ParseCommandLine(c.line, &parsed, &error)) << c.line << "\n" << error;
-    EXPECT_EQ(Dump(parsed), c.expected) << c.line;
-  }
-}
-
-// Runs "set -- LINE" in /bin/sh (as the child program) and prints its words.
-std::string SplitByShell(const std::string& line, const std::string& outputPath) {
-  hx::ProcessOptions options;
-  options.outputPath = outputPath;
-  options.timeoutSeconds = 10;
-  const hx::ProcessResult run =
-      hx::RunProcess({"/bin/sh", "-c", "set -- " + line + "\nprintf '[%s]' \"$@\""}, options);
-  if (!run.started || run.exitCode != 0) return "sh failed: " + run.error;
-  std::ifstream in(outputPath, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-TEST(CommandLineTest, AgreesWithShell) {
-  char path[] = "/tmp/hx-cmdline-XXXXXX";
-  const int fd = mkstemp(path);
-  ASSERT_GE(fd, 0);
-  close(fd);
-  for (const SplitCase& c : kSplitCases) {
+    std::string error, shell;
+    ASSERT_TRUE(hx::ParseCommandLine(c.line, &parsed, &error)) << error;
+    EXPECT_EQ(Dump(parsed), c.expected);
     if (!c.sameInSh) continue;
-    hx::ParsedCommand parsed;
-    std::string error;
-    ASSERT_TRUE(hx::ParseCommandLine(c.line, &parsed, &error)) << c.line;
-    EXPECT_EQ(SplitByShell(c.line, path), Dump(parsed)) << c.line;
+    const std::string script = "set -- " + std::string(c.line) + "\nprintf '[%s]' \"$@\"";
+    EXPECT_EQ(testutil::RunProgram({"/bin/sh", "-c", script}, {}, &shell), 0) << shell;
+    EXPECT_EQ(shell, Dump(parsed)) << "/bin/sh splits it otherwise";
   }
-  std::remove(path);
 }
 
 struct RejectCase {
