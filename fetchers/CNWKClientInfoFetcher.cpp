@@ -12,7 +12,6 @@
 //                licensed PSPs: ;
 #include "fetchers/CNWKClientInfoFetcher.h"
 
-#include <algorithm>
 #include <unordered_set>
 #include <vector>
 
@@ -147,24 +146,26 @@ class ClientReportParser {
   }
 
   // One policy per distinct group of the working resource; an empty group
-  // list adds none.
+  // list adds none. The working resource takes each group in turn as its
+  // group and policy name (so it keeps the last), and each copy is made from
+  // it then, never from the whole list: a list of 100,000 groups must not be
+  // copied 100,000 times.
   void OnCommit(const std::string&) {
     if (!m_current) return;
     std::vector<std::string> groups;
     hx::SplitLine(m_working.get_groupName(), groups, ',');
-    std::vector<std::string> done;
+    m_working.set_groupName(std::string());
+    std::unordered_set<std::string> done;
     EvEvent log;
     for (std::string& group : groups) {
       TrimInline(group, " \t\n");
-      if (group.empty() || std::find(done.begin(), done.end(), group) != done.end()) continue;
-      done.push_back(group);
-      NWKPolicyInfo policy = m_working;
+      if (group.empty() || !done.insert(group).second) continue;
       std::string name = CForeignHandlerNWK::Trim(group);
-      policy.set_policyName(name);
-      policy.set_groupName(name);
+      m_working.set_policyName(name);
+      m_working.set_groupName(name);
       log.DebugLvl(kFunc, 4, "Adding policy [%s] belonging to client [%s]", name.c_str(),
                    m_current->get_clientName().c_str());
-      m_current->get_policyList().push_back(std::move(policy));
+      m_current->get_policyList().push_back(m_working);
     }
   }
 
