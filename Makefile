@@ -5,7 +5,7 @@ FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc)
 FUZZ_SECONDS ?= 10
 # Operations the demo runs; each discovery joins the list when it is built.
-DEMO_OPS   ?= config clients jobs schedule
+DEMO_OPS   ?= config clients jobs schedule media
 
 CMAKE_FLAGS ?=
 

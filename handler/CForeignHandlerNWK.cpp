@@ -20,17 +20,6 @@ int CForeignHandlerNWK::DiscoverStoragePolicies(CNMessageBase*) { return 1; }
 int CForeignHandlerNWK::RetrieveMetadata() { return 1; }
 int CForeignHandlerNWK::DoRestore(CNMessageBase*) { return 1; }
 
-// Operations whose discovery has not been built yet fail honestly rather than
-// report an empty success.
-int CForeignHandlerNWK::NotYetAvailable(const char* func, const char* what) {
-  EvEvent().Error(func, "%s is not available in this build; nothing was discovered", what);
-  return 0;
-}
-
-int CForeignHandlerNWK::DiscoverMedia(CNMessageBase*) {
-  return NotYetAvailable("CForeignHandlerNWK::DiscoverMedia", "Media discovery");
-}
-
 std::string CForeignHandlerNWK::GenerateZonarName() {
   std::string server = get_NWKServerName();
   if (server.empty()) {

@@ -149,6 +149,20 @@ class CForeignHandlerNWK : public CForeignHandlerBase {
                              NWKClientInfo& client, NWKPolicyInfo& resource);
   bool HandOverPolicies(std::vector<TMMsg::CreateTaskReq>& policies);
   // Media discovery steps.
+  void _BuildDefaultLibrary(FDC::ForeignLibraries& libraries);
+  // One library per jukebox, with a medium per barcode.
+  void BuildJukeboxLibraries(CNMessageBase& libraryList, CNMessageBase& mediaList);
+  // Each device as a drive of its jukebox's library or of a library of its
+  // own; the volume of each disk device as a medium.
+  void BuildDeviceDrives(CNMessageBase& libraryList, CNMessageBase& mediaList);
+  // Seconds since the epoch at which `volume` expires, read in the server's
+  // date format (m_locale); 0 when its expiry date is unknown or not in that
+  // format.
+  unsigned int MediaRetention(const std::string& volume) const;
+  void BuildDefaultSP(FDC::StoragePolicyList& list);
+  // The last stage of media discovery: the default policy and one per pool
+  // that lists devices, written as one FDC::StoragePolicyList.
+  bool BuildStoragePolicies();
 
   // Job discovery steps.
   long long JobAggregationWindow() const;
@@ -164,5 +178,4 @@ class CForeignHandlerNWK : public CForeignHandlerBase {
   void ReportDaemonsDown();
   void ApplyDirectives();
   void SettleLocale();
-  int NotYetAvailable(const char* func, const char* what);
 };

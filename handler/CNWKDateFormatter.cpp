@@ -22,10 +22,12 @@ char FieldOf(char c) {
 
 struct DateFields {
   long long year = 0, month = 0, day = 0;
+  int read = 0;  // how many fields held a number
   void Set(char field, long long value) {
     if (field == 'y') year = value;
     if (field == 'm') month = value;
     if (field == 'd') day = value;
+    ++read;
   }
 };
 
@@ -61,9 +63,14 @@ bool CNWKDateFormatter::GetTMStruct(const std::string& date, const std::string& 
                 m_format.c_str(), c);
       return false;
     }
-    fields.Set(field, hx::LeadingInteger(std::string_view(date).substr(pos, end - pos)));
+    long long value = 0;
+    if (hx::ParseLeadingInteger(std::string_view(date).substr(pos, end - pos), &value)) fields.Set(field, value);
     pos = c == '\0' ? date.size() : end + 1;
     field = 0;
+  }
+  if (fields.read < 3) {  // a date cut short ("17/02/") is no date of year 2000
+    log.Error(kFunc, "date [%s], format [%s] - incomplete", date.c_str(), m_format.c_str());
+    return false;
   }
   if (fields.month < 1 || fields.month > 12 || fields.day < 1 || fields.day > 31) {
     log.Error(kFunc, "date [%s], format [%s] - month or day out of range", date.c_str(), m_format.c_str());

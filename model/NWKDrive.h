@@ -1,7 +1,12 @@
-// One NetWorker device as the device report gives it.
+// One NetWorker device as the device report gives it, and its conversion into
+// a host drive (in its jukebox's library or in a library of its own) and, for
+// a disk device, the medium of its volume.
 #pragma once
 
 #include <string>
+#include <vector>
+
+class CNMessageBase;
 
 class NWKDrive {
  public:
@@ -17,7 +22,32 @@ class NWKDrive {
   std::string get_libName() const { return m_libName; }
   void set_libName(std::string value) { m_libName = std::move(value); }
 
+  // A device or jukebox name as (local name, media agent). "rd=host:path"
+  // names a device that `host` serves: (path, host). Any other name is served
+  // by the server's main media agent; so is "rd=path" without a colon, whose
+  // whole rest is the name. Doubled backslashes in the name become single
+  // ones; the media agent is kept as written. Both outputs are overwritten.
+  static void SplitRemoteName(const std::string& input, std::string& name, std::string& ma);
+  // The split of the device's own name, and of its parent jukebox's name.
+  void get_normDriveAndMA(std::string& name, std::string& ma) const;
+  void get_normLibAndMA(std::string& name, std::string& ma) const;
+
+  // The builders take the host messages by their base type because list
+  // elements are stored as CNMessageBase; the class each expects is named.
+  // Adds this device as a drive of `library` (an FDC::ForeignLibraryItem).
+  void BuildDrive(CNMessageBase* library) const;
+  // Appends a library of this device's own, holding it as its one drive, to
+  // `libraryList` (an FDC::ForeignLibraryList).
+  void BuildLibrary(CNMessageBase& libraryList) const;
+  // Appends the medium of a disk device's volume to `mediaList` (an
+  // FDC::ForeignMediaList), with the volume's jobs and its retention time in
+  // seconds since the epoch (0: none known).
+  void BuildMedia(CNMessageBase* mediaList, const std::vector<std::string>& jobs, unsigned int retention) const;
+
  private:
+  void AddOwnDrive(CNMessageBase* library, const std::string& libraryName, const std::string& mediaType,
+                   const std::string& ma) const;
+
   std::string m_driveName;
   std::string m_driveFamily;
   std::string m_driveType;

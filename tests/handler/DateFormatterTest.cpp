@@ -33,6 +33,8 @@ TEST(DateFormatter, ReadsFieldsInFormatOrder) {
       {"MM/dd/YYYY", "undef", false, 0, 0, 0},
       {"MM/dd/YYYY", "", false, 0, 0, 0},
       {"dd/MM/yyyy", "31/12/99999999999", false, 0, 0, 0},  // absurd year
+      {"dd/MM/yyyy", "17/02/", false, 0, 0, 0},             // cut short: no year, not 2000
+      {"dd/MM/yyyy", "17/xx/2027", false, 0, 0, 0},
   };
   for (const DateCase& k : cases) {
     CNWKDateFormatter formatter(k.format);

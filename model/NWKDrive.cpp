@@ -1,0 +1,116 @@
+// Building host drives, device libraries and disk media from NetWorker
+// devices, and the "rd=" name split they and the jukeboxes share.
+#include "model/NWKDrive.h"
+
+#include "handler/CForeignHandlerNWK.h"
+#include "handler/MessageBuild.h"
+#include "hx/MessageClasses.h"
+#include "model/NWKLibrary.h"
+
+using msgbuild::Append;
+
+namespace {
+
+constexpr int kDiskDevice = 3;
+
+}  // namespace
+
+void NWKDrive::SplitRemoteName(const std::string& input, std::string& name, std::string& ma) {
+  constexpr size_t kPrefix = 3;  // "rd="
+  size_t colon = input.compare(0, kPrefix, "rd=") == 0 ? input.find(':', kPrefix) : std::string::npos;
+  if (colon == std::string::npos) {
+    // A remote name without its host part cannot say who serves it: the
+    // main media agent does, and the whole rest is the name.
+    name = input.compare(0, kPrefix, "rd=") == 0 ? input.substr(kPrefix) : input;
+    ma = CForeignHandlerNWK::get_NWKMAName();
+  } else {
+    name = input.substr(colon + 1);
+    ma = input.substr(kPrefix, colon - kPrefix);
+  }
+  CForeignHandlerNWK::NormalizeDrvLibName(name);
+}
+
+void NWKDrive::get_normDriveAndMA(std::string& name, std::string& ma) const { SplitRemoteName(m_driveName, name, ma); }
+
+void NWKDrive::get_normLibAndMA(std::string& name, std::string& ma) const { SplitRemoteName(m_libName, name, ma); }
+
+void NWKDrive::BuildDrive(CNMessageBase* library) const {
+  size_t count = 0;
+  CNMessageBase* drive = mediabuild::AppendDrive(library, &count);
+  std::string name, ma;
+  get_normDriveAndMA(name, ma);
+  mediabuild::InfoList info(drive, 1, 1);
+  info.Add(158, 1, m_driveType);
+  info.Add(151, 3, name);
+  info.Add(152, 3, m_driveType);
+  info.Add(153, 3, m_driveFamily);
+  info.Add(154, 3, "Unknown");
+  info.Add(155, 3, m_driveSerial);
+  info.Add(157, 1, std::to_string(count));
+  info.Add(159, 3, ma);
+}
+
+void NWKDrive::BuildLibrary(CNMessageBase& libraryList) const {
+  int type = CForeignHandlerNWK::_MapDeviceType_NWKToHx(m_driveFamily);
+  CNMessageBase* library = Append<FDC::ForeignLibraryItem>(&libraryList, 1, 1);
+  library->setint64(1, 1, type);
+  library->setint64(7, 13, 1);
+  std::string name, ma;
+  get_normDriveAndMA(name, ma);
+  if (type == kDiskDevice) name = "DISK_" + name;
+  std::string libraryName = name + "_" + ma;
+  library->setstring(2, 2, libraryName);
+
+  std::string typeText = std::to_string(type);
+  std::string mediaType = type == kDiskDevice ? "Magnetic" : m_driveType;
+  mediabuild::InfoList info(library, 6, 12);
+  info.Add(8, 1, typeText);
+  info.Add(1, 3, "Device Migrated From EMC NetWorker");
+  info.Add(2, 3, mediaType);
+  info.Add(3, 3, m_driveFamily);
+  info.Add(4, 3, typeText);
+  info.Add(5, 3, m_driveSerial.empty() ? "Unknown" : m_driveSerial);
+  info.Add(6, 3, "Unknown");
+  info.Add(7, 3, "{0,0,0,0}");
+  info.Add(21, 1, "1");
+  info.Add(17, 1, typeText);
+  info.Add(19, 1, "1");
+  info.Add(11, 3, name);
+
+  AddOwnDrive(library, libraryName, mediaType, ma);
+  mediabuild::AddLibraryHost(library, ma, "-NA-");
+}
+
+// The one drive of a device's own library, named like the library.
+void NWKDrive::AddOwnDrive(CNMessageBase* library, const std::string& libraryName, const std::string& mediaType,
+                           const std::string& ma) const {
+  mediabuild::InfoList drive(mediabuild::AppendDrive(library), 1, 1);
+  drive.Add(158, 1, m_driveType);
+  drive.Add(151, 3, libraryName);
+  drive.Add(152, 3, mediaType);
+  drive.Add(153, 3, m_driveFamily);
+  drive.Add(154, 3, "Unknown");
+  drive.Add(155, 3, m_driveSerial);
+  drive.Add(157, 1, "1");
+  drive.Add(159, 3, ma);
+}
+
+void NWKDrive::BuildMedia(CNMessageBase* mediaList, const std::vector<std::string>& jobs,
+                          unsigned int retention) const {
+  CNMessageBase* media = Append<FDC::ForeignMediaItem>(mediaList, 1, 1);
+  media->setint64(2, 5, 2);
+  std::string name, ma;
+  get_normDriveAndMA(name, ma);
+  media->setstring(3, 6, name + "_" + ma);
+  media->setstring(1, 1, "DISK_" + name + "_" + ma);
+
+  mediabuild::InfoList info(media, 5, 11);
+  info.Add(208, 2, "0");
+  info.Add(209, 2, "0");
+  info.Add(200, 3, "Media migrated from EMC NetWorker");
+  info.Add(11, 3, name);
+  info.Add(201, 1, "2");
+  info.Add(207, 3, name + "_" + ma);
+  info.AddJobs(jobs);  // before the retention item here, after it for jukebox media
+  if (retention != 0) info.Add(218, 2, std::to_string(retention));
+}

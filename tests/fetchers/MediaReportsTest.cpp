@@ -1,0 +1,262 @@
+// Device, jukebox, pool and media reports: the sample's awkward layouts, the
+// bad inputs each parser must survive, and the real published reports.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "JobFixture.h"
+#include "fetchers/CNWKDriveInfoFetcher.h"
+#include "fetchers/CNWKLibraryInfoFetcher.h"
+#include "fetchers/CNWKMediaInfoFetcher.h"
+#include "fetchers/CNWKStoragePolicyInfoFetcher.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+std::string Dump(const NWKDrive& d) {
+  return d.get_driveName() + "|" + d.get_driveFamily() + "|" + d.get_driveType() + "|" + d.get_volName() + "|" +
+         d.get_libName();
+}
+
+Lines Drives(const std::string& text) {
+  std::vector<NWKDrive> drives;
+  CNWKDriveInfoFetcher::ParseDriveReport(text, &drives);
+  Lines out;
+  for (const NWKDrive& d : drives) out.push_back(Dump(d));
+  return out;
+}
+
+// name|model|drives|serial|code,code,...
+Lines Jukeboxes(const std::string& text) {
+  std::vector<NWKLibrary> libraries;
+  CNWKLibraryInfoFetcher::ParseLibraryReport(text, &libraries);
+  Lines out;
+  for (NWKLibrary& l : libraries) {
+    std::string codes;
+    for (const std::string& code : l.get_stlcodes()) codes += (codes.empty() ? "" : ",") + code;
+    out.push_back(l.get_libName() + "|" + l.get_libType() + "|" + l.get_noDrives() + "|" + l.get_libSerial() + "|" +
+                  codes);
+  }
+  return out;
+}
+
+// name:device,device,...
+Lines Pools(const std::string& text) {
+  std::vector<NWKStoragePolicy> pools;
+  CNWKStoragePolicyInfoFetcher::ParsePoolReport(text, &pools);
+  Lines out;
+  for (NWKStoragePolicy& p : pools) {
+    std::string devices;
+    for (const std::string& d : p.get_libNames()) devices += (devices.empty() ? "" : ",") + d;
+    out.push_back(p.get_spName() + ":" + devices);
+  }
+  return out;
+}
+
+std::string WithCrlf(const std::string& text) {
+  std::string out;
+  for (char c : text) out += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  return out;
+}
+
+std::string Sample(const std::string& name) {
+  return testutil::ReadFile(std::string(NWK_SOURCE_DIR) + "/samples/nwsrv-lab/" + name);
+}
+
+TEST(DeviceReport, NamesQuotedContinuedOrCutShort) {
+  struct Case {
+    const char* report;
+    Lines want;
+  } cases[] = {
+      // Quotes go from the name and the jukebox, stay on family and type; backslashes stay doubled.
+      {"name: \"\\\\\\\\.\\\\Tape0\";\nmedia type: \"LTO Ultrium-5\";\nmedia family: tape;\n"
+       "parent jukebox: \"rd=sn:J@1\";\nvolume name: A1;\n",
+       {"\\\\\\\\.\\\\Tape0|tape|\"LTO Ultrium-5\"|A1|rd=sn:J@1"}},
+      // A lone "\" moves the name to the next line, which loses its quotes and ';'.
+      {"name: \\\n\"rd=sn:/dev/rmt/2cbn\";\nmedia family: tape;\n", {"rd=sn:/dev/rmt/2cbn|tape|||"}},
+      // The report ends right after the lone "\": the device stays, unnamed.
+      {"name: d1;\nname: \\\n", {"d1||||", "||||"}},
+      {"name: \\\n\n   \n", {"||||"}},
+      // Attributes before the first name belong to no device.
+      {"media family: disk;\nvolume name: V;\nname: d1;\n", {"d1||||"}},
+      {"type: NSR device;\ncomment: name: not a name;\n", {}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Drives(c.report), c.want) << c.report;
+    EXPECT_EQ(Drives(WithCrlf(c.report)), c.want) << "CRLF: " << c.report;
+  }
+}
+
+TEST(DeviceReport, SampleGivesEveryDeviceAndLogsEachJukeboxOnce) {
+  hx::LogSink::SetCapture(true);
+  Lines drives = Drives(Sample("tarn_drives.txt"));
+  std::string log = hx::LogSink::Captured();
+  hx::LogSink::SetCapture(false);
+  ASSERT_EQ(drives.size(), 8u);
+  EXPECT_EQ(drives[0], "\\\\\\\\.\\\\Tape0|tape|LTO Ultrium-5|A00009L5|i500@3.0.0");
+  EXPECT_EQ(drives[2], "\\\\\\\\.\\\\Tape2|tape|LTO Ultrium-4||");
+  EXPECT_EQ(drives[3], "E:\\\\nsr_disk\\\\aftd01|disk|adv_file|nwsrv01.AFTD.001|");
+  EXPECT_EQ(drives[6], "rd=snode01:/dev/rmt/2cbn|tape|LTO Ultrium-3||rd=snode01:L180@4.0.0");
+  EXPECT_EQ(Drives(WithCrlf(Sample("tarn_drives.txt"))), drives);
+  size_t lines = 0;
+  for (size_t at = 0; (at = log.find("belongs to library [", at)) != std::string::npos; ++at) ++lines;
+  EXPECT_EQ(lines, 8u);  // one per "parent jukebox:" line, empty ones included
+  EXPECT_NE(log.find("Device [rd=snode01:/dev/rmt/0cbn] belongs to library [rd=snode01:SL150@1.0.0]"),
+            std::string::npos)
+      << log;
+}
+
+TEST(JukeboxReport, BarcodeListsOnOneOrSeveralLines) {
+  struct Case {
+    const char* report;
+    Lines want;
+  } cases[] = {
+      {"name: J;\nmodel: Standard SCSI Jukebox;\nnumber drives: 2;\nnumber devices: 2;\n"
+       "jukebox serial number: QA12;\nSTL barcodes: A1, A2, A3;\n",
+       {"J|Standard SCSI Jukebox|2||A1,A2,A3"}},  // the serial is never kept
+      {"name: \"rd=sn:SL150@1.0.0\";\nSTL barcodes: A1, A2,\nA3, A4,\nA5;\nload sleep: 5;\n",
+       {"rd=sn:SL150@1.0.0||||A1,A2,A3,A4,A5"}},
+      {"name: J;\nSTL barcodes: \\\nB1, B2,\nB3, \"\";\n", {"J||||B1,B2,B3,\"\""}},
+      // Lines are joined without a separator: a line not ending in ',' runs into the next.
+      {"name: J;\nSTL barcodes: A1,\nA2\nA3;\n", {"J||||A1,A2A3"}},
+      // ";" alone: no code, and the next line is an attribute again.
+      {"name: J;\nSTL barcodes: ;\nmodel: M;\n", {"J|M|||"}},
+      // A list that already ended with ';' does not read on.
+      {"name: J;\nSTL barcodes: A1,;\nmodel: M;\n", {"J|M|||A1,"}},
+      // Cut short by the end of the report: what was read is kept.
+      {"name: J;\nSTL barcodes: A1, A2,\nA3", {"J||||A1,A2,A3"}},
+      {"name: J;\nSTL barcodes: \\\n", {"J||||"}},
+      {"STL barcodes: X1;\nmodel: M;\nname: J;\n", {"J||||"}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Jukeboxes(c.report), c.want) << c.report;
+    EXPECT_EQ(Jukeboxes(WithCrlf(c.report)), c.want) << "CRLF: " << c.report;
+  }
+}
+
+TEST(JukeboxReport, SampleKeepsEveryBarcode) {
+  Lines jukeboxes = Jukeboxes(Sample("tarn_libraries.txt"));
+  EXPECT_EQ(jukeboxes, (Lines{"i500@3.0.0|Standard SCSI Jukebox|2||A00001L5,A00002L5,A00003L5,A00004L5,A00005L5,"
+                              "A00006L5,A00007L5,A00008L5,A00009L5,A00010L5,A00011L5,A00012L5",
+                              "rd=snode01:SL150@1.0.0|Standard SCSI Jukebox|2||B00001L5,B00002L5,B00003L5,"
+                              "B00004L5,B00005L5,B00006L5,B00007L5,B00008L5,\"\""}));
+  EXPECT_EQ(Jukeboxes(WithCrlf(Sample("tarn_libraries.txt"))), jukeboxes);
+}
+
+TEST(PoolReport, DeviceListsKeepTheirQuotes) {
+  struct Case {
+    const char* report;
+    Lines want;
+  } cases[] = {
+      {"name: Default;\ndevices: \"\\\\\\\\.\\\\Tape0\", /dev/nst0;\n", {"Default:\"\\\\\\\\.\\\\Tape0\",/dev/nst0"}},
+      {"name: P;\ndevices: \\\n\"a\",\n\"b\";\nstore index entries: Yes;\n", {"P:\"a\",\"b\""}},
+      {"name: P;\ndevices: \"a\", \n  \"b\";\n", {"P:\"a\",\"b\""}},
+      {"type: NSR pool;\nname: P;\ngroups: G1, G2;\ndevices: ;\nclients: c;\n", {"P:"}},
+      {"devices: x;\nname: P;\n", {"P:"}},
+      {"name: P;\ndevices: a,\nb", {"P:a,b"}},
+      {"name: P;\ndevices: \\", {"P:"}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Pools(c.report), c.want) << c.report;
+    EXPECT_EQ(Pools(WithCrlf(c.report)), c.want) << "CRLF: " << c.report;
+  }
+  Lines sample = Pools(Sample("tarn_storagepolicies.txt"));
+  EXPECT_EQ(sample.size(), 6u);
+  EXPECT_EQ(sample[1], "AFTD_Disk:\"E:\\\\nsr_disk\\\\aftd01\",\"rd=snode01:/nsr/aftd/aftd02\"");
+  EXPECT_EQ(sample[4],
+            "UNIX_Tape:\"rd=snode01:/dev/rmt/0cbn\",\"rd=snode01:/dev/rmt/1cbn\",\"rd=snode01:/dev/rmt/2cbn\"");
+}
+
+using Expiry = std::map<std::string, std::string>;
+
+TEST(MediaReport, HeaderDroppedShortRowsSkippedFirstRowWins) {
+  const std::string header = "state,volume,written,percent-used,expires,read,mounts,capacity,volid,next,type\n";
+  struct Case {
+    std::string report;
+    bool ok;
+    Expiry want;
+  } cases[] = {
+      {"", false, {}},
+      {"  \n\n", false, {}},
+      {header, true, {}},
+      {",V1,6 GB,full,17/02/2027,0 KB,16,1500 GB,1,21,LTO\n", true, {}},  // the first line is the header
+      {header + ",V1,6 GB,1%,17/02/2027,0 KB,16,1500 GB,1,21,LTO\n", true, {{"V1", "17/02/2027"}}},
+      {header + ",V1,6 GB,1%,17/02/2027,0 KB,16,1500 GB,1,21\n", true, {}},  // 10 columns
+      {header + ",V1,1,full,undef,0,1,2,3,4,5\n,V1,1,2,01/01/2030,0,1,2,3,4,5\n", true, {{"V1", "undef"}}},
+      {header + " , V2 ,1,2, 13/01/19 ,0,1,2,3,4,5,extra\n", true, {{"V2", "13/01/19"}}},
+  };
+  for (const Case& c : cases) {
+    for (const std::string& text : {c.report, WithCrlf(c.report)}) {
+      Expiry expiry;
+      EXPECT_EQ(CNWKMediaInfoFetcher::ParseMediaReport(text, &expiry), c.ok) << c.report;
+      EXPECT_EQ(expiry, c.want) << c.report;
+    }
+  }
+  Expiry sample;
+  ASSERT_TRUE(CNWKMediaInfoFetcher::ParseMediaReport(Sample("tarn_mediainfo.txt"), &sample));
+  EXPECT_EQ(sample.size(), 22u);
+  EXPECT_EQ(sample["A00020L5"], "14/06/2027");
+  EXPECT_EQ(sample["B00008L5"], "undef");
+  EXPECT_EQ(sample.count("A00012L5"), 0u);
+}
+
+// ---- real published reports ----
+
+// The authors' "#" prefixes and indentation go; "create type: ...;name: X;"
+// lines become the two lines print shows.
+std::string Reference(const std::string& name) {
+  std::istringstream in(testutil::ReadFile(std::string(NWK_REFERENCE_DIR) + "/" + name));
+  std::string out, line;
+  while (std::getline(in, line)) {
+    size_t start = line.find_first_not_of(" \t#");
+    line = start == std::string::npos ? "" : line.substr(start);
+    if (line.rfind("create ", 0) == 0) line = line.substr(7);
+    if (size_t at = line.find(";name:"); at != std::string::npos) line.replace(at, 1, ";\n");
+    out += line + "\n";
+  }
+  return out;
+}
+
+// mminfo -m prints aligned columns; our command asks for the same columns
+// comma-separated, followed by volid, next and type (-v), which these
+// samples lack and are left empty.
+std::string AsMediaReport(const std::string& aligned) {
+  std::istringstream in(aligned);
+  std::string out = "state,volume,written,percent-used,expires,read,mounts,capacity,volid,next,type\n", line;
+  std::getline(in, line);  // the aligned header
+  while (std::getline(in, line)) {
+    std::istringstream words(line);
+    std::vector<std::string> w;
+    for (std::string word; words >> word;) w.push_back(word);
+    if (w.size() != 10) continue;
+    out += "," + w[0] + "," + w[1] + " " + w[2] + "," + w[3] + "," + w[4] + "," + w[5] + " " + w[6] + "," + w[7] + "," +
+           w[8] + " " + w[9] + ",,,\n";
+  }
+  return out;
+}
+
+TEST(ReferenceMediaReports, DevicesPoolsAndVolumesAreAllKept) {
+  Lines devices = Drives(Reference("nsr_device_savydom_1.txt") + Reference("nsr_device_bigclone_1.txt"));
+  EXPECT_EQ(devices, (Lines{"/dev/rmt/506cbn||||", "/dev/rmt/507cbn||||", "rd=sscustno1:/dev/rmt/508cbn||||",
+                            "rd=sscustno1:/dev/rmt/509cbn||||", "/dev/rmt/505cbn||||",
+                            "rd=sscustno1:/dev/rmt/312cbn||||", "\\\\\\\\.\\\\Tape0||||"}));
+  NWKDrive windows;
+  windows.set_driveName("\\\\\\\\.\\\\Tape0");
+  std::string name, ma;
+  windows.get_normDriveAndMA(name, ma);
+  EXPECT_EQ(name, "\\\\.\\Tape0");
+
+  Lines pools = Pools(Reference("nsr_pool_savydom_1.txt"));
+  EXPECT_EQ(pools, (Lines{"AFTD_POOL:", "NATO:", "NavyNuclear:", "SSCNOLALTO5:", "SscnolaADIC:", "SscnolaADIC:"}));
+
+  Expiry expiry;
+  ASSERT_TRUE(CNWKMediaInfoFetcher::ParseMediaReport(AsMediaReport(Reference("mminfo_m_savydom_1.txt")), &expiry));
+  EXPECT_EQ(expiry, (Expiry{{"UNN568", "01/13/19"},
+                            {"UNN569", "01/13/19"},
+                            {"UNN596", "undef"},
+                            {"UNN597", "undef"},
+                            {"UNN598", "undef"}}));
+}
+
+}  // namespace
