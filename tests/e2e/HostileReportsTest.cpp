@@ -72,7 +72,7 @@ class HostileReports : public ::testing::Test {
     std::vector<std::string> args = {NWK_DISCOVER_BIN, "--plugin", NWK_PLUGIN_PATH, "--out", out};
     if (live) args.push_back("--live");
     else args.insert(args.end(), {"--replay", data});
-    args.insert(args.end(), {"config", "clients", "jobs", "schedule"});
+    args.insert(args.end(), {"config", "clients", "jobs", "schedule", "media"});
     std::vector<std::string> env = {"TZ=UTC", std::string("PATH=") + NWK_EMULATOR_DIR + ":/usr/bin:/bin",
                                     "NWK_EMULATOR_DATA=" + data};
     std::string output;
@@ -98,7 +98,8 @@ std::vector<Case> DamagedFiles() {
   std::mt19937 random(7);
   for (const char* file : {"tarn_client.txt", "tarn_directive.txt", "tarn_group.txt", "tarn_schedule.txt",
                                   "tarn_server.txt", "tarn_storagenode.txt", "tarn_jobs_unix_daily.txt",
-                                  "tarn_jobs.txt", "tarn_nwk_localeconfig.txt"}) {
+                                  "tarn_jobs.txt", "tarn_nwk_localeconfig.txt", "tarn_drives.txt",
+                                  "tarn_libraries.txt", "tarn_mediainfo.txt", "tarn_storagepolicies.txt"}) {
     cases.push_back({std::string("empty ") + file, [file](Reports& r) { r[file].clear(); }, {}});
     cases.push_back({std::string("truncated ") + file, [file](Reports& r) { r[file].resize(r[file].size() / 2 + 3); }, {}});
     std::string garbage(65536, '\0');
@@ -118,6 +119,8 @@ TEST_F(HostileReports, NamesStayTextAndStayInside) {
                r["tarn_client.txt"] += Hostile("tarn_client_names.txt");
                r["tarn_jobs_unix_daily.txt"] += Hostile("tarn_jobs_names.txt");
                r["tarn_group.txt"] += "name: g\";touch " + Mark() + ";\";\nname: ../../../tmp/x;\n";
+               r["tarn_libraries.txt"] += "name: \"rd=../..:$(touch " + Mark() + ")\";\nSTL barcodes: ../../vol, a/b,\n.hidden;\n";
+               r["tarn_drives.txt"] += "name: \\\n\"rd=a/b:../x\";\nmedia family: disk;\nvolume name: ../../vol;\n";
              },
              {"evil$(touch " + Mark() + ")", "../../escape", "a/b\\c", "winfs01"}};
   Run(names, false);
