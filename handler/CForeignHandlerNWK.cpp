@@ -4,8 +4,12 @@
 
 #include <unistd.h>
 
+#include <ctime>
+
 #include "handler/ReportReader.h"
+#include "hx/HostEnv.h"
 #include "hx/Log.h"
+#include "hx/MessageClasses.h"
 
 std::string CForeignHandlerNWK::m_NWKServerName;
 std::string CForeignHandlerNWK::m_NWKMAName;
@@ -62,4 +66,15 @@ std::string CForeignHandlerNWK::Trim(std::string& s) {
   if (keep == std::string::npos) keep = s.empty() ? 0 : s.size() - 1;
   s.erase(0, keep);
   return s;
+}
+
+FDC::DiscoveryError CForeignHandlerNWK::StatusMessage(long long failed, const std::string& text) const {
+  FDC::DiscoveryError status;
+  status.setint64(1, 1, static_cast<long long>(time(nullptr)));
+  status.setint64(5, 8, failed);
+  status.setstring(6, 9, text);
+  status.setint64(2, 2, GetJobId());
+  status.setstring(4, 4, GetHostName());
+  status.setint64(3, 3, 9);
+  return status;
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "hx/HandlerBase.h"
+#include "hx/MessageClasses.h"
 #include "hx/Strings.h"
 #include "model/NWKClientInfo.h"
 #include "model/NWKDirectiveInfo.h"
@@ -173,6 +174,8 @@ class CForeignHandlerNWK : public CForeignHandlerBase {
   size_t MergeOrBuildJob(const NWKJobInfo& record, NWKClientInfo& client, NWKPolicyInfo& policy,
                          std::vector<CNMessageBase>* jobs, JobMergeIndex& index, bool newestOnly);
 
+  // The status the host server is told: time, failed flag, text, job, host.
+  FDC::DiscoveryError StatusMessage(long long failed, const std::string& text) const;
   bool ExchangeInstanceProperties(CNMessageBase* config);
   bool FetchClientInformation();
   void ReportDaemonsDown();

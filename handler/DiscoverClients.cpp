@@ -70,13 +70,7 @@ bool CForeignHandlerNWK::FetchClientInformation() {
 }
 
 void CForeignHandlerNWK::ReportDaemonsDown() {
-  FDC::DiscoveryError error;
-  error.setint64(1, 1, static_cast<long long>(time(nullptr)));
-  error.setint64(5, 8, 1);
-  error.setstring(6, 9, "Daemons are not running");
-  error.setint64(2, 2, GetJobId());
-  error.setstring(4, 4, GetHostName());
-  error.setint64(3, 3, 9);
+  FDC::DiscoveryError error = StatusMessage(1, "Daemons are not running");
   bool flag = false;
   CLmError sent = _SendMessage(&error, 0, flag, 600);
   if (sent.IsError())

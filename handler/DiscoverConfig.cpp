@@ -58,13 +58,7 @@ bool CForeignHandlerNWK::ExchangeInstanceProperties(CNMessageBase* config) {
   log.DebugJob(kFunc, GetJobId(), "Instance property response received successfully.");
   CopyResponse(*response, config);
 
-  FDC::DiscoveryError statusMsg;
-  statusMsg.setint64(1, 1, static_cast<long long>(time(nullptr)));
-  statusMsg.setint64(5, 8, 0);
-  statusMsg.setstring(6, 9, "No errors");
-  statusMsg.setint64(2, 2, GetJobId());
-  statusMsg.setstring(4, 4, GetHostName());
-  statusMsg.setint64(3, 3, 9);
+  FDC::DiscoveryError statusMsg = StatusMessage(0, "No errors");
   CLmError sent = _SendMessage(&statusMsg, 0, flag, 600);
   if (!sent.IsError()) return true;
   log.DebugJob(kFunc, GetJobId(), "Unable to send password verification status. Error [%d]-[%s]",
