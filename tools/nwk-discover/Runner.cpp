@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "Report.h"
 #include "hx/CmdExecBase.h"
 #include "hx/Files.h"
 #include "hx/HandlerBase.h"
@@ -80,6 +81,28 @@ bool CopyFile(const std::string& from, const std::string& to, std::string* error
 
 double SecondsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Writes report.html and summary.json; 0 when both are written, 1 otherwise
+// (the reason is logged and shown).
+int BuildReport(const std::string& outDir) {
+  std::string error;
+  if (WriteReport(outDir, &error)) {
+    std::printf("report    %s\n", hx::JoinPath(outDir, "report.html").c_str());
+    return 0;
+  }
+  EvEvent().Error("Runner::BuildReport", "Could not write the report: %s", error.c_str());
+  std::fprintf(stderr, "nwk-discover: could not write the report: %s\n", error.c_str());
+  return 1;
+}
+
+// `report`: rebuilds the two files of an existing results directory, runs no discovery.
+int RebuildReport(const std::string& outDir) {
+  if (!IsDirectory(outDir)) {
+    std::fprintf(stderr, "nwk-discover: results directory '%s' does not exist\n", outDir.c_str());
+    return 2;
+  }
+  return BuildReport(outDir);
 }
 
 }  // namespace
@@ -192,6 +215,7 @@ int Runner::RunOne(const Operation& op, CForeignHandlerBase& handler) {
     CNMessageBase request(0, 0);
     status = op.run(handler, request);
   }
+  EvEvent().Debug("Runner::RunOne", "Operation [%s] %s", op.name, status == 1 ? "ok" : "failed");
   std::printf("%s%-9s %s (%.2f s)\n", terminal ? "\r\033[K" : "", op.name, status == 1 ? "ok" : "FAILED", SecondsSince(start));
   std::fflush(stdout);
   return status;
@@ -203,10 +227,12 @@ int Runner::RunOperations(PluginHandle& plugin) {
     if (RunOne(*op, *plugin.handler) != 1) ++failed;
   std::printf("%zu operation(s), %d failed; results in %s (log: %s)\n", m_options.operations.size(), failed,
               m_options.outDir.c_str(), hx::JoinPath(m_options.outDir, "nwk-discover.log").c_str());
-  return failed == 0 ? 0 : 1;
+  int reportStatus = BuildReport(m_options.outDir);
+  return failed == 0 ? reportStatus : 1;
 }
 
 int Runner::Run() {
+  if (IsReportOnly(m_options)) return RebuildReport(m_options.outDir);
   std::string error;
   hx::SetProgressSink(PrintProgress);
   PluginHandle plugin;
@@ -226,6 +252,9 @@ int Runner::Run() {
   hx::LogSink::OpenFile(hx::JoinPath(m_options.outDir, "nwk-discover.log"));
   hx::LogSink::SetDebugLevel(m_options.debugLevel);
   hx::LogSink::SetEchoErrors(true);
+  std::string names;
+  for (const Operation* op : m_options.operations) names += (names.empty() ? "" : " ") + std::string(op->name);
+  EvEvent().Debug("Runner::Run", "Discovery run started, operations [%s]", names.c_str());
 
   if (!plugin.CreateHandler(m_options.jobId, &error)) {
     std::fprintf(stderr, "nwk-discover: %s\n", error.c_str());

@@ -56,6 +56,12 @@ bool ParseOption(int argc, char** argv, int* i, RunnerOptions* o, std::string* e
   return ok;
 }
 
+std::string OperationNames() {
+  std::string names;
+  for (const Operation& op : Operations()) names += (names.empty() ? "" : ", ") + std::string(op.name);
+  return names;
+}
+
 }  // namespace
 
 const std::vector<Operation>& Operations() {
@@ -65,6 +71,7 @@ const std::vector<Operation>& Operations() {
       {"jobs", "job discovery: save set history and the media-job mapping", RunJobs},
       {"media", "media discovery: libraries, drives, media and storage policies", RunMedia},
       {"schedule", "schedule discovery: groups and schedules as schedule policies", RunSchedule},
+      {"report", "only rebuild report.html and summary.json from an existing results directory", nullptr},
   };
   return kOperations;
 }
@@ -84,18 +91,29 @@ bool ParseRunnerOptions(int argc, char** argv, RunnerOptions* o, std::string* er
     }
     const Operation* op = FindOperation(arg);
     if (!op) {
-      *error = "unknown operation '" + arg + "' (operations: config, clients, jobs, media, schedule)";
+      *error = "unknown operation '" + arg + "' (operations: " + OperationNames() + ")";
       return false;
     }
     o->operations.push_back(op);
   }
+  if (o->operations.size() > 1)
+    for (const Operation* op : o->operations)
+      if (!op->run) {
+        *error = std::string("operation '") + op->name + "' runs alone";
+        return false;
+      }
   if (o->live && !o->replayDir.empty()) {
     *error = "--live and --replay exclude each other";
     return false;
   }
   if (o->operations.empty())
-    for (const Operation& op : Operations()) o->operations.push_back(&op);
+    for (const Operation& op : Operations())
+      if (op.run) o->operations.push_back(&op);
   return true;
+}
+
+bool IsReportOnly(const RunnerOptions& options) {
+  return options.operations.size() == 1 && !options.operations[0]->run;
 }
 
 std::string UsageText() {
@@ -105,7 +123,7 @@ std::string UsageText() {
       "Inspects a NetWorker server with nsradmin and mminfo and describes it as host\n"
       "messages, written as XML files under the results directory.\n"
       "\n"
-      "Operations (default: all, in this order):\n";
+      "Operations (default: every discovery operation, in this order):\n";
   for (const Operation& op : Operations()) text += "  " + std::string(op.name) + std::string(10 - std::string(op.name).size(), ' ') + op.description + "\n";
   text +=
       "\n"
@@ -124,7 +142,8 @@ std::string UsageText() {
       "  --help, --version\n"
       "\n"
       "Exit status: 0 when every operation succeeded, 1 when one failed, 2 on bad options\n"
-      "or a missing dataset. The log is <results>/nwk-discover.log.\n";
+      "or a missing dataset. The log is <results>/nwk-discover.log; every run ends by writing\n"
+      "<results>/report.html and <results>/summary.json (exit status 1 when that fails).\n";
   return text;
 }
 

@@ -13,12 +13,14 @@ namespace nwk {
 struct Operation {
   const char* name;
   const char* description;
+  // Null for an operation of the runner itself (`report`), which loads no plug-in.
   int (*run)(CForeignHandlerBase& handler, CNMessageBase& request);
 };
 
-// In the order the host runs them.
+// The discovery operations in the order the host runs them, then `report`.
 const std::vector<Operation>& Operations();
 const Operation* FindOperation(const std::string& name);
+
 
 struct RunnerOptions {
   std::string replayDir;   // --replay DIR
@@ -35,6 +37,9 @@ struct RunnerOptions {
   bool version = false;
   std::vector<const Operation*> operations;  // empty before defaults are applied
 };
+
+// True when the options ask only to rebuild report.html and summary.json.
+bool IsReportOnly(const RunnerOptions& options);
 
 // Parses argv. False with a one-line `error` naming the problem.
 bool ParseRunnerOptions(int argc, char** argv, RunnerOptions* options, std::string* error);

@@ -1,0 +1,269 @@
+// report.html and summary.json end to end: figures against the XML of the
+// bundled sample, `report` rebuilding the same files, hostile names escaped.
+#include <gtest/gtest.h>
+#include <libxml/HTMLparser.h>
+
+#include <dirent.h>
+
+#include <map>
+
+#include "TestUtil.h"
+#include "hx/Files.h"
+#include "hx/Message.h"
+#include "hx/XmlForm.h"
+
+namespace {
+
+const std::string kSample = std::string(NWK_SOURCE_DIR) + "/samples/nwsrv-lab";
+
+// A strict JSON reader that keeps the raw text of each top-level member.
+class Json {
+ public:
+  explicit Json(const std::string& text) : m_text(text) {
+    Space();
+    m_ok = Object(true);
+    Space();
+    m_ok = m_ok && m_pos == m_text.size();
+  }
+  bool ok() const { return m_ok; }
+  std::string operator[](const std::string& key) const {
+    auto it = m_members.find(key);
+    return it == m_members.end() ? "<absent>" : it->second;
+  }
+
+ private:
+  char Peek() const { return m_pos < m_text.size() ? m_text[m_pos] : '\0'; }
+  void Space() {
+    while (Peek() == ' ' || Peek() == '\n' || Peek() == '\t' || Peek() == '\r') ++m_pos;
+  }
+  bool Eat(char c) {
+    Space();
+    if (Peek() != c) return false;
+    ++m_pos;
+    return true;
+  }
+  bool String(std::string* out) {
+    if (!Eat('"')) return false;
+    std::size_t start = m_pos;
+    for (; m_pos < m_text.size() && m_text[m_pos] != '"'; ++m_pos) {
+      unsigned char c = static_cast<unsigned char>(m_text[m_pos]);
+      if (c < 0x20) return false;
+      if (c == '\\' && (++m_pos >= m_text.size() || std::string("\"\\/bfnrtu").find(m_text[m_pos]) == std::string::npos))
+        return false;
+    }
+    if (out) *out = m_text.substr(start, m_pos - start);
+    return Eat('"');
+  }
+  bool Value() {
+    Space();
+    char c = Peek();
+    if (c == '{') return Object(false);
+    if (c == '"') return String(nullptr);
+    if (c == '[') {
+      ++m_pos;
+      if (Eat(']')) return true;
+      do {
+        if (!Value()) return false;
+      } while (Eat(','));
+      return Eat(']');
+    }
+    std::size_t start = m_pos;
+    while (std::string("-0123456789.eE+truefalsn").find(Peek()) != std::string::npos && Peek()) ++m_pos;
+    return m_pos > start;
+  }
+  bool Object(bool top) {
+    if (!Eat('{')) return false;
+    if (Eat('}')) return true;
+    do {
+      std::string key;
+      if (!String(&key) || !Eat(':')) return false;
+      Space();
+      std::size_t start = m_pos;
+      if (!Value()) return false;
+      if (top) m_members[key] = m_text.substr(start, m_pos - start);
+    } while (Eat(','));
+    return Eat('}');
+  }
+  std::string m_text;
+  std::size_t m_pos = 0;
+  bool m_ok = false;
+  std::map<std::string, std::string> m_members;
+};
+
+// Errors of libxml2's HTML parser, apart from the SVG tags it does not know.
+std::vector<std::string> HtmlErrors(const std::string& html) {
+  std::vector<std::string> errors;
+  htmlParserCtxtPtr ctxt = htmlNewParserCtxt();
+  xmlSetStructuredErrorFunc(&errors, [](void* data, auto e) {
+    std::string text = e->message ? e->message : "";
+    bool svg = e->code == XML_HTML_UNKNOWN_TAG &&
+               (text.find("svg") != std::string::npos || text.find("rect") != std::string::npos ||
+                text.find("text") != std::string::npos);
+    if (!svg) static_cast<std::vector<std::string>*>(data)->push_back(std::to_string(e->line) + ": " + text);
+  });
+  htmlDocPtr doc = htmlCtxtReadMemory(ctxt, html.data(), static_cast<int>(html.size()), "report.html", "UTF-8",
+                                      HTML_PARSE_NONET);
+  if (!doc) errors.push_back("not parsed");
+  xmlFreeDoc(doc);
+  htmlFreeParserCtxt(ctxt);
+  xmlSetStructuredErrorFunc(nullptr, nullptr);
+  return errors;
+}
+
+std::vector<std::string> XmlFiles(const std::string& dir, const std::string& suffix) {
+  std::vector<std::string> names;
+  if (DIR* d = opendir(dir.c_str())) {
+    while (dirent* e = readdir(d)) {
+      std::string name = e->d_name;
+      if (name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
+        names.push_back(dir + "/" + name);
+    }
+    closedir(d);
+  }
+  return names;
+}
+
+CNMessageBase ReadXml(const std::string& path) {
+  CNMessageBase msg(0, 0);
+  std::string error;
+  EXPECT_TRUE(hx::ReadMessageXmlFile(path, &msg, &error)) << error;
+  return msg;
+}
+
+std::size_t ListSize(CNMessageBase& msg, short i, short t) {
+  std::vector<CNMessageBase>* list = msg.getlistobject(i, t, 0, 0, false);
+  return list ? list->size() : 0;
+}
+
+class Report : public ::testing::Test {
+ protected:
+  int Discover(std::vector<std::string> args) {
+    args.insert(args.begin(), {NWK_DISCOVER_BIN, "--plugin", NWK_PLUGIN_PATH});
+    return testutil::RunProgram(args, {"TZ=UTC"}, &output_);
+  }
+  std::string Out() const { return dir_ / "out"; }
+  testutil::ScopedTempDir dir_;
+  std::string output_;
+};
+
+TEST_F(Report, SampleFiguresMatchTheXml) {
+  ASSERT_EQ(Discover({"--out", Out()}), 0) << output_;
+  Json json(testutil::ReadFile(Out() + "/summary.json"));
+  ASSERT_TRUE(json.ok());
+  std::string xml = Out() + "/xml";
+  CNMessageBase clients = ReadXml(XmlFiles(xml, "_App_ClientsList.xml").at(0));
+  EXPECT_EQ(json["clients"], std::to_string(ListSize(clients, 1, 1)));
+  long long jobs = 0, bytes = 0;
+  for (const std::string& path : XmlFiles(xml, "_FDC_JobList.xml")) {
+    CNMessageBase list = ReadXml(path);
+    for (CNMessageBase& job : *list.getlistobject(2, 5, 0, 0, true)) {
+      ++jobs;
+      CNMessageBase* stats = job.getObjectAccessor(true, false, 9, 15, 0, 0, 32, 2);
+      bytes += stats->getObjectAccessor(true, false, 1, 1, 0, 0, 32, 27)->getint64(35);
+    }
+  }
+  EXPECT_EQ(json["jobs"], std::to_string(jobs));
+  EXPECT_EQ(json["bytes"], std::to_string(bytes));
+  CNMessageBase medias = ReadXml(XmlFiles(xml, "_FDC_ForeignMedias.xml").at(0));
+  std::size_t media = ListSize(*medias.getObjectAccessor(true, false, 4, 10, 0, 0, 32, 10), 1, 1);
+  EXPECT_EQ(json["media"], std::to_string(media));
+  std::size_t tasks = XmlFiles(xml, "_TMMsg_CreateTaskReq.xml").size(), rows = 0;
+  for (std::size_t at = 0; (at = json["schedules"].find("{\"name\"", at)) != std::string::npos; ++at) ++rows;
+  EXPECT_EQ(rows, tasks);
+  EXPECT_EQ(json["serverName"], "\"nwsrv01\"");
+  EXPECT_EQ(json["mainMediaAgent"], "\"nwsrv01\"");
+  EXPECT_EQ(json["dateFormat"], "\"dd/MM/yyyy\"");
+  EXPECT_EQ(json["dateFormatSource"], "\"file\"");
+  EXPECT_EQ(json["storageNodes"], "[\"nwsrv01\", \"snode01\"]");
+  EXPECT_EQ(json["poolsWithoutCopies"], "[\"AFTD_Disk\", \"Offsite_Clone\"]");
+  EXPECT_EQ(json["operations"], "{\"clients\": \"ok\", \"config\": \"ok\", \"jobs\": \"ok\", \"media\": \"ok\", \"schedule\": \"ok\"}");
+  EXPECT_EQ(json["droppedSaveSets"], "0");
+}
+
+TEST_F(Report, PageIsSelfContainedAndParses) {
+  ASSERT_EQ(Discover({"--out", Out()}), 0) << output_;
+  std::string html = testutil::ReadFile(Out() + "/report.html");
+  EXPECT_EQ(html.find("<script"), std::string::npos);
+  EXPECT_EQ(html.find("http"), std::string::npos);
+  EXPECT_EQ(html.find("url("), std::string::npos);
+  EXPECT_EQ(HtmlErrors(html), std::vector<std::string>{});
+  for (const char* section : {"<h2>Server</h2>", "<h2>Clients</h2>", "<h2>Schedules</h2>", "<h2>Storage</h2>",
+                              "<h2>History</h2>", "operation <b>jobs</b>: <span class=\"ok\">ok</span>"})
+    EXPECT_NE(html.find(section), std::string::npos) << section;
+}
+
+TEST_F(Report, ReportCommandRebuildsTheSameFilesWithoutDiscovery) {
+  ASSERT_EQ(Discover({"--out", Out(), "clients", "jobs"}), 0) << output_;
+  std::string json = testutil::ReadFile(Out() + "/summary.json");
+  std::string html = testutil::ReadFile(Out() + "/report.html");
+  std::string log = testutil::ReadFile(Out() + "/nwk-discover.log");
+  std::size_t xmlFiles = XmlFiles(Out() + "/xml", ".xml").size();
+  std::remove((Out() + "/summary.json").c_str());
+  std::remove((Out() + "/report.html").c_str());
+  ASSERT_EQ(Discover({"report", "--out", Out()}), 0) << output_;
+  EXPECT_EQ(testutil::ReadFile(Out() + "/summary.json"), json);
+  EXPECT_EQ(testutil::ReadFile(Out() + "/report.html"), html);
+  EXPECT_EQ(testutil::ReadFile(Out() + "/nwk-discover.log"), log);
+  EXPECT_EQ(XmlFiles(Out() + "/xml", ".xml").size(), xmlFiles);
+  EXPECT_NE(html.find("operation <b>media</b>: <span class=\"missing\">not run</span>"), std::string::npos);
+}
+
+TEST_F(Report, BadInvocationsAndWriteFailures) {
+  ASSERT_EQ(Discover({"--help"}), 0);
+  EXPECT_NE(output_.find("  report "), std::string::npos) << output_;
+  EXPECT_EQ(Discover({"report", "clients", "--out", Out()}), 2);
+  EXPECT_EQ(Discover({"report", "--out", dir_ / "absent"}), 2);
+  hx::MakeDirectories(Out() + "/report.html", nullptr);  // a directory where the page goes
+  EXPECT_EQ(Discover({"--out", Out(), "config"}), 1) << output_;
+  EXPECT_NE(output_.find("could not write the report"), std::string::npos) << output_;
+  EXPECT_EQ(Discover({"report", "--out", Out()}), 1) << output_;
+}
+
+TEST_F(Report, HostileNamesComeOutEscaped) {
+  std::string dataset = dir_ / "dataset";
+  hx::MakeDirectories(dataset, nullptr);
+  for (const std::string& path : XmlFiles(kSample, ".txt"))
+    testutil::WriteFile(dataset + path.substr(path.rfind('/')), testutil::ReadFile(path));
+  std::string hostile = std::string(NWK_SOURCE_DIR) + "/tests/hostile/";
+  testutil::WriteFile(dataset + "/tarn_client.txt",
+                      testutil::ReadFile(dataset + "/tarn_client.txt") + testutil::ReadFile(hostile + "tarn_client_names.txt") +
+                          "\nname: <script>alert('x')</script>&amp;\nserver: nwsrv01;\ngroup: UNIX_Daily;\n"
+                          "save set: /x;\nbackup type: Other;\nclient OS type: Linux;\nlicensed PSPs: ;\n");
+  // The largest client, so that it shows among the largest clients as well.
+  testutil::WriteFile(dataset + "/tarn_jobs_unix_daily.txt",
+                      testutil::ReadFile(dataset + "/tarn_jobs_unix_daily.txt") + testutil::ReadFile(hostile + "tarn_jobs_names.txt") +
+                          "UNIX_Daily,<script>alert('x')</script>&amp,/x,full,1795000000,99999999999999,x,1,v,l,1,B\n");
+  int status = Discover({"--replay", dataset, "--out", Out()});
+  ASSERT_TRUE(status == 0 || status == 1) << output_;
+  std::string html = testutil::ReadFile(Out() + "/report.html");
+  EXPECT_EQ(html.find("<script"), std::string::npos);
+  const std::string escaped = "&lt;script&gt;alert(&#39;x&#39;)&lt;/script&gt;&amp;amp";
+  EXPECT_NE(html.find("<li>" + escaped + " / subclient1</li>"), std::string::npos);
+  EXPECT_NE(html.find("<td>" + escaped + "</td>"), std::string::npos);  // largest clients
+  EXPECT_NE(html.find("<li>a/b\\c / subclient1</li>"), std::string::npos);
+  EXPECT_EQ(HtmlErrors(html), std::vector<std::string>{});
+  Json json(testutil::ReadFile(Out() + "/summary.json"));
+  EXPECT_TRUE(json.ok());
+  EXPECT_NE(json["otherAgentResources"].find("a/b\\\\c"), std::string::npos) << json["otherAgentResources"];
+  EXPECT_EQ(json["topClients"].find("{\"client\": \"<script>alert('x')</script>&amp\""), 1u) << json["topClients"];
+}
+
+// A real browser loads the page from disk and takes a screenshot at 1280 px,
+// with no console message (the page has no script and loads nothing).
+TEST_F(Report, HeadlessBrowserRendersThePage) {
+  const std::string browser = "/usr/bin/chromium";
+  if (!hx::FileExists(browser)) GTEST_SKIP() << browser << " is not installed";
+  ASSERT_EQ(Discover({"--out", Out()}), 0) << output_;
+  std::string png = dir_ / "report.png";
+  int status = testutil::RunProgram(
+      {browser, "--headless", "--no-sandbox", "--disable-gpu", "--disable-background-networking",
+       "--disable-component-update", "--disable-sync", "--no-first-run", "--enable-logging=stderr",
+       "--user-data-dir=" + (dir_ / "profile"), "--screenshot=" + png, "--window-size=1280,2000",
+       "file://" + Out() + "/report.html"},
+      {"HOME=" + dir_.path()}, &output_);
+  ASSERT_EQ(status, 0) << output_;
+  EXPECT_GT(testutil::ReadFile(png).size(), 10000u);
+  EXPECT_EQ(output_.find("CONSOLE"), std::string::npos) << output_;
+}
+
+}  // namespace

@@ -1,0 +1,19 @@
+// Escaping for the report: any byte string read from a server becomes safe
+// HTML text or a valid JSON string, whatever it holds.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace nwk {
+
+// `bytes` with every byte that is not part of valid UTF-8 replaced by U+FFFD.
+std::string ValidUtf8(std::string_view bytes);
+// Text for HTML content and quoted attribute values: valid UTF-8, control
+// characters replaced, and & < > " ' as character references.
+std::string HtmlEscape(std::string_view bytes);
+// A JSON string literal, quotes included: valid UTF-8, " and \ escaped,
+// control characters as \uXXXX.
+std::string JsonString(std::string_view bytes);
+
+}  // namespace nwk
