@@ -176,6 +176,8 @@ TEST_F(Report, SampleFiguresMatchTheXml) {
   EXPECT_EQ(json["dateFormatSource"], "\"file\"");
   EXPECT_EQ(json["storageNodes"], "[\"nwsrv01\", \"snode01\"]");
   EXPECT_EQ(json["poolsWithoutCopies"], "[\"AFTD_Disk\", \"Offsite_Clone\"]");
+  EXPECT_EQ(json["skippedSchedules"],
+            "[\"[subclient1] client [lnxweb02]: neither the resource nor its group names a schedule\"]");
   EXPECT_EQ(json["operations"], "{\"clients\": \"ok\", \"config\": \"ok\", \"jobs\": \"ok\", \"media\": \"ok\", \"schedule\": \"ok\"}");
   EXPECT_EQ(json["droppedSaveSets"], "0");
 }

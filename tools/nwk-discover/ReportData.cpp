@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <fstream>
 #include <unordered_map>
 
@@ -270,15 +271,44 @@ bool IsRunnerLine(const std::string& line, const char* head) {
 void StartRun(ReportSummary* s, std::string* logServer) {
   s->operations.clear();
   s->droppedSaveSets = 0;
+  s->skippedSchedules.clear();
   s->mainMediaAgent.clear();
   s->dateFormat.clear();
   s->dateFormatSource.clear();
   logServer->clear();
 }
 
-void ReadLogLine(const std::string& line, ReportSummary* s, std::string* logServer) {
+// Schedule discovery's reasons for leaving a resource without a policy. The
+// "Skipping" line names only the policy: its client is the one of the
+// "Building schedule pattern" line just before it.
+bool ReadScheduleSkip(const std::string& line, ReportSummary* s, std::string* scheduleClient) {
+  constexpr const char* kBuilding = "Building schedule pattern[";
+  constexpr const char* kNoSchedule = "Skipping schedule creation for policy ";
+  constexpr const char* kPassedOver = "Passing over policy ";
+  std::size_t at = line.find(kBuilding);
+  if (at != std::string::npos) {
+    std::size_t client = line.find("] client [", at);
+    if (client != std::string::npos) *scheduleClient = line.substr(client + 10, line.size() - client - 11);
+    return true;
+  }
+  at = line.find(kNoSchedule);
+  if (at != std::string::npos) {
+    s->skippedSchedules.push_back(line.substr(at + std::strlen(kNoSchedule)) + " client [" + *scheduleClient +
+                                  "]: neither the resource nor its group names a schedule");
+    return true;
+  }
+  at = line.find(kPassedOver);
+  if (at == std::string::npos) return false;
+  s->skippedSchedules.push_back(line.substr(at + std::strlen(kPassedOver)));
+  return true;
+}
+
+void ReadLogLine(const std::string& line, ReportSummary* s, std::string* logServer, std::string* scheduleClient) {
   std::string value;
-  if (line.find("Could not find pClient for content") != std::string::npos) ++s->droppedSaveSets;
+  if (line.find("Could not find pClient for content") != std::string::npos ||
+      line.find("Could not find pPolicy for content") != std::string::npos)
+    ++s->droppedSaveSets;
+  else if (ReadScheduleSkip(line, s, scheduleClient)) return;
   else if (IsRunnerLine(line, kRunStart)) StartRun(s, logServer);
   else if (IsRunnerLine(line, kOperationResult) && Bracketed(line, kOperationResult, &value))
     s->operations[value] = EndsWith(line, "] ok") ? "ok" : "failed";
@@ -295,8 +325,8 @@ void ReadLog(const std::string& path, ReportSummary* s) {
     s->problems.push_back("cannot read the log '" + path + "'");
     return;
   }
-  std::string line, logServer;
-  while (std::getline(in, line)) ReadLogLine(line, s, &logServer);
+  std::string line, logServer, scheduleClient;
+  while (std::getline(in, line)) ReadLogLine(line, s, &logServer, &scheduleClient);
   if (s->serverName.empty()) s->serverName = logServer;
 }
 

@@ -56,6 +56,7 @@ struct ReportSummary {
   long long encrypted = 0;
 
   std::vector<SchedulePolicy> schedules;
+  std::vector<std::string> skippedSchedules;  // resources given no schedule policy, with the reason
 
   std::vector<LibrarySummary> libraries;
   long long drives = 0;

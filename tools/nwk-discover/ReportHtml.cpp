@@ -131,7 +131,7 @@ std::string SchedulesSection(const ReportSummary& s) {
   if (s.schedules.empty()) return out + "<p>No schedule policy.</p>\n";
   out += Head({"Policy", "Subclients", "Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Monthly (day of month)"});
   for (const SchedulePolicy& p : s.schedules) out += ScheduleRow(p);
-  return out + "</table>\n";
+  return out + "</table>\n<h3>Resources left without a schedule policy, and why</h3>\n" + NameList(s.skippedSchedules);
 }
 
 std::string StorageSection(const ReportSummary& s) {
@@ -140,7 +140,8 @@ std::string StorageSection(const ReportSummary& s) {
   out += "</table>\n" + Head({"Drives", "Media", "With retention", "Without retention", "Storage policies"});
   out += Row({Cell(Num(s.drives), true), Cell(Num(s.media), true), Cell(Num(s.mediaWithRetention), true),
               Cell(Num(s.media - s.mediaWithRetention), true), Cell(Num(s.storagePolicies), true)});
-  return out + "</table>\n<h3>Pools that yielded no copy</h3>\n" + NameList(s.poolsWithoutCopies);
+  return out + "</table>\n<h3>Pools that yielded no copy (none of their devices could be traced to a library;"
+               " disk devices outside a jukebox have none)</h3>\n" + NameList(s.poolsWithoutCopies);
 }
 
 std::string Bytes(long long bytes) {

@@ -127,6 +127,7 @@ std::string SummaryJson(const ReportSummary& s) {
   o.Number("subclientsCompressed", s.compressed);
   o.Number("subclientsEncrypted", s.encrypted);
   o.Raw("schedules", Schedules(s.schedules));
+  o.Raw("skippedSchedules", Strings(s.skippedSchedules));
   o.Raw("libraries", Libraries(s.libraries));
   o.Number("drives", s.drives);
   o.Number("media", s.media);
