@@ -1,9 +1,9 @@
 // Schedule discovery through nwk-discover on the bundled sample: the policies
 // against reviewed golden files, and what the log says about each resource.
-#include <dirent.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "TestUtil.h"
 
@@ -14,14 +14,11 @@ const std::string kPolicySuffix = "_TMMsg_CreateTaskReq.xml";
 
 std::vector<std::string> PolicyFiles(const std::string& dir) {
   std::vector<std::string> names;
-  if (DIR* d = opendir(dir.c_str())) {
-    while (dirent* e = readdir(d)) {
-      std::string name = e->d_name;
-      if (name.size() > kPolicySuffix.size() &&
-          name.compare(name.size() - kPolicySuffix.size(), kPolicySuffix.size(), kPolicySuffix) == 0)
-        names.push_back(name);
-    }
-    closedir(d);
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(dir, ec)) {
+    std::string name = entry.path().filename().string();
+    if (name.size() > kPolicySuffix.size() && name.substr(name.size() - kPolicySuffix.size()) == kPolicySuffix)
+      names.push_back(name);
   }
   std::sort(names.begin(), names.end());
   return names;
@@ -37,9 +34,9 @@ class ScheduleDiscovery : public ::testing::Test {
  protected:
   // Client discovery first: schedule discovery reads the clients and groups it leaves.
   void SetUp() override {
-    std::vector<std::string> argv = {NWK_DISCOVER_BIN, "--plugin", NWK_PLUGIN_PATH, "--out", Out(),
-                                     "clients",        "schedule"};
     // The patterns carry the local time zone's name: pin it.
+    std::vector<std::string> argv = {NWK_DISCOVER_BIN, "--plugin", NWK_PLUGIN_PATH, "--out", Out(), "clients",
+                                     "schedule"};
     ASSERT_EQ(testutil::RunProgram(argv, {"TZ=UTC"}, &output_), 0) << output_;
     log_ = testutil::ReadFile(Out() + "/nwk-discover.log");
   }

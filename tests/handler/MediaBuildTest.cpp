@@ -17,15 +17,13 @@ using Lines = std::vector<std::string>;
 
 std::vector<CNMessageBase>& Items(CNMessageBase* msg, short i, short t) {
   static std::vector<CNMessageBase> none;
-  std::vector<CNMessageBase>* list = msgbuild::List(msg, i, t);
+  std::vector<CNMessageBase>* list = msg ? msgbuild::List(msg, i, t) : nullptr;
   return list ? *list : none;
 }
 
 // The list at field 1/1 of the message embedded at field i/t.
 std::vector<CNMessageBase>& Inner(CNMessageBase* msg, short i, short t) {
-  CNMessageBase* holder = msg->getObjectAccessor(true, false, i, t, 0, 0, 0, 0);
-  static std::vector<CNMessageBase> none;
-  return holder ? Items(holder, 1, 1) : none;
+  return Items(msg->getObjectAccessor(true, false, i, t, 0, 0, 0, 0), 1, 1);
 }
 
 // "id/kind=value" of each item of the info list embedded at field i/t.
@@ -35,14 +33,6 @@ Lines Info(CNMessageBase* holder, short i, short t) {
     out.push_back(std::to_string(item.getint64(1)) + "/" + std::to_string(item.getint64(6)) + "=" +
                   item.getstring(2, 2));
   return out;
-}
-
-std::string Host(CNMessageBase* library) {
-  std::vector<CNMessageBase>& hosts = Inner(library, 5, 11);
-  if (hosts.size() != 1) return "hosts: " + std::to_string(hosts.size());
-  CNMessageBase& h = hosts[0];
-  return h.getstring(1, 1) + "|" + h.getstring(2, 5) + "|" + h.getstring(3, 9) + "|" + std::to_string(h.getint64(13)) +
-         std::to_string(h.getint64(14)) + std::to_string(h.getint64(15));
 }
 
 class MediaBuild : public JobFixture {
@@ -123,8 +113,8 @@ TEST_F(MediaBuild, DefaultPolicyNameIsCutAtOneHundredAndFixedAtFirstUse) {
   EXPECT_EQ(later, name);
 }
 
-// The full property tables are read in the reviewed golden files of the
-// sample; these are the cases the sample does not show.
+// The golden files pin the sample's libraries, drive-made ones included, and
+// media; these are the cases the sample does not show.
 TEST_F(MediaBuild, LibraryAndDriveNamesTheSampleDoesNotShow) {
   NWKLibrary remote, unnamed;
   remote.set_libName("rd=sn:SL150");
@@ -133,30 +123,11 @@ TEST_F(MediaBuild, LibraryAndDriveNamesTheSampleDoesNotShow) {
   std::vector<CNMessageBase>& list = Items(&libraries_, 1, 1);
   EXPECT_EQ(list[0].getstring(2, 2), "SL150");
   EXPECT_EQ(Info(&list[0], 6, 12).at(2), "2/3=SL150");  // no '@': the whole local name
-  EXPECT_EQ(Host(&list[0]), "sn|sn|-NA-|100");
   EXPECT_EQ(Info(&list[1], 6, 12).at(2), "2/3=Unknown");
   for (const char* name : {"rd=sn:/dev/rmt/0", "/dev/rmt/1", "/dev/rmt/2"})
     Drive(name, "", "tape").BuildDrive(&list[0]);
   EXPECT_EQ(Info(&Inner(&list[0], 4, 10).at(2), 1, 1).at(6), "157/1=3");
 
-  Drive("rd=sn:/aftd", "", "DISK", "adv_file").BuildLibrary(libraries_);
-  Drive("/dev/nst0", "", "tape", "LTO Ultrium-4").BuildLibrary(libraries_);
-  struct Want {
-    const char* name;
-    long long type;
-    const char* model;
-    const char* shortName;
-  } wants[] = {{"DISK_/aftd_sn", 3, "2/3=Magnetic", "11/3=DISK_/aftd"},
-               {"/dev/nst0_mainma", 1, "2/3=LTO Ultrium-4", "11/3=/dev/nst0"}};
-  for (size_t n = 0; n < 2; ++n) {
-    CNMessageBase& library = list.at(n + 2);
-    EXPECT_EQ(library.getstring(2, 2), wants[n].name);
-    EXPECT_EQ(library.getint64(1), wants[n].type);
-    EXPECT_EQ(Info(&library, 6, 12).at(2), wants[n].model);
-    EXPECT_EQ(Info(&library, 6, 12).at(11), wants[n].shortName);
-    EXPECT_EQ(Info(&Inner(&library, 4, 10).at(0), 1, 1).at(1), std::string("151/3=") + wants[n].name);
-    EXPECT_EQ(Info(&Inner(&library, 4, 10).at(0), 1, 1).at(2), "152" + std::string(wants[n].model).substr(1));
-  }
 }
 
 TEST_F(MediaBuild, MediaNamesRetentionAndJobs) {
@@ -166,18 +137,13 @@ TEST_F(MediaBuild, MediaNamesRetentionAndJobs) {
   EXPECT_TRUE(Items(&media_, 1, 1).empty());
   jukebox.BuildMedia(media_, " A1 ", {"k1", "k2"}, 1800000000);
   jukebox.BuildMedia(media_, "A2", {}, 0);
-  Drive("rd=sn:/aftd", "", "disk").BuildMedia(&media_, {"k3"}, 1800000000);
   std::vector<CNMessageBase>& media = Items(&media_, 1, 1);
-  ASSERT_EQ(media.size(), 3u);
+  ASSERT_EQ(media.size(), 2u);
   EXPECT_EQ(media[0].getstring(3, 6) + "@" + media[0].getstring(1, 1), "A1@J@1");
   Lines a1 = Info(&media[0], 5, 11);
   EXPECT_EQ(Lines(a1.begin() + 3, a1.end()),
             (Lines{"11/3=A1", "201/1=1", "207/3=A1", "218/2=1800000000", "203/3=k1", "203/3=k2"}));
   EXPECT_EQ(Info(&media[1], 5, 11).size(), 6u);  // no retention, no jobs
-  EXPECT_EQ(media[2].getstring(3, 6) + "@" + media[2].getstring(1, 1), "/aftd_sn@DISK_/aftd_sn");
-  Lines disk = Info(&media[2], 5, 11);
-  EXPECT_EQ(Lines(disk.begin() + 3, disk.end()),  // jobs before the retention here
-            (Lines{"11/3=/aftd", "201/1=2", "207/3=/aftd_sn", "203/3=k3", "218/2=1800000000"}));
 }
 
 // number|name|data path name|data path library|data path media agent
@@ -206,11 +172,6 @@ TEST_F(MediaBuild, PoolCopiesAreNumberedCutAndLeadToTheirLibrary) {
             (Lines{"1|/dev/rmt/0_J1@1_sn|/dev/rmt/0_J1@1_sn|J1@1|sn", "2|T1_J2_mainma|T1_J2_mainma|J2|mainma",
                    "3|disk1_J3_mainma|disk1_J3_mainma|DISK_J3|mainma", "4|" + cut + "|" + cut + "|J4|mainma"}));
   EXPECT_EQ(policy.getstring(3, 9), "/dev/rmt/0_J1@1_sn");
-  CNMessageBase& copy = Items(&policy, 10, 25)[1];
-  EXPECT_EQ(copy.getstring(1, 1), "P");
-  EXPECT_EQ(copy.getstring(12, 18), "EMC NetWorker copy");
-  EXPECT_EQ(copy.getint64(15), 0);
-  EXPECT_EQ(copy.getint64(23), -1);
   EXPECT_NE(Log().find("Building storage policy copy [P], drive[rd=sn:/dev/rmt/0]->library[J1@1]"), std::string::npos);
 
   FDC::StoragePolicy untraced;
@@ -259,8 +220,8 @@ class MediaDriver : public MediaBuild {
     return out;
   }
   // Medium@library and its retention and job items.
-  Lines Media() {
-    CNMessageBase msg = Read("00002_FDC_ForeignMedias.xml");
+  Lines Media(const std::string& file = "00002_FDC_ForeignMedias.xml") {
+    CNMessageBase msg = Read(file);
     Lines out;
     for (CNMessageBase& medium : Inner(&msg, 4, 10)) {
       std::string line = medium.getstring(3, 6) + "@" + medium.getstring(1, 1);
@@ -271,10 +232,7 @@ class MediaDriver : public MediaBuild {
     return out;
   }
   static std::string Midnight(int year, int month, int day) {
-    tm t{};
-    t.tm_year = year - 1900;
-    t.tm_mon = month - 1;
-    t.tm_mday = day;
+    tm t{0, 0, 0, day, month - 1, year - 1900, 0, 0, 0, 0, nullptr};
     return std::to_string(static_cast<unsigned int>(mktime(&t)));
   }
   static std::string Row(const std::string& volume, const std::string& expires) {
@@ -296,14 +254,17 @@ TEST_F(MediaDriver, NothingDiscoveredStillGivesTheDefaultLibraryAndPolicy) {
   EXPECT_NE(Log().find("Successfully collected library information. [0] libraries discovered"), std::string::npos);
 }
 
+// Barcodes listed after ", " and on the next line find their retention and jobs.
 TEST_F(MediaDriver, RetentionOnlyFromDatesInTheServersFormat) {
   GivenReport("tarn_mediainfo.txt", std::string(kHeader) + Row("V1", "17/02/2027") + Row("V2", "02/17/2027") +
                                         Row("V3", "2027-02-17") + Row("V4", "undef") + Row("V5", "17.02.2027") +
-                                        Row("V6", "1/3/27") + Row("V7", ""));
-  GivenReport("tarn_libraries.txt", "name: J;\nSTL barcodes: V1, V2, V3, V4, V5, V6, V7, V8;\n");
+                                        Row("V6", "1/3/27") + Row("V7", "") + Row("V9", "03/01/2030"));
+  GivenReport("tarn_libraries.txt", "name: J;\nSTL barcodes: V1, V2, V3, V4, V5, V6, V7, V8,\n    V9;\n");
+  for (const char* volume : {"V1", "V9"}) handler_.DumpMediaJobMapping(volume, {std::string("job_") + volume});
   ASSERT_EQ(handler_.DiscoverMedia(nullptr), 1);
-  EXPECT_EQ(Media(), (Lines{"V1@J 218/2=" + Midnight(2027, 2, 17), "V2@J", "V3@J", "V4@J", "V5@J",
-                            "V6@J 218/2=" + Midnight(2027, 3, 1), "V7@J", "V8@J"}));
+  EXPECT_EQ(Media(), (Lines{"V1@J 218/2=" + Midnight(2027, 2, 17) + " 203/3=job_V1", "V2@J", "V3@J", "V4@J", "V5@J",
+                            "V6@J 218/2=" + Midnight(2027, 3, 1), "V7@J", "V8@J",
+                            "V9@J 218/2=" + Midnight(2030, 1, 3) + " 203/3=job_V9"}));
 
   // The real "mminfo -m" values: two-digit US years and "undef".
   Handler::m_locale = "MM/dd/yy";
@@ -311,20 +272,7 @@ TEST_F(MediaDriver, RetentionOnlyFromDatesInTheServersFormat) {
   GivenReport("tarn_libraries.txt", "name: K;\nSTL barcodes: UNN568, UNN596;\n");
   Handler fresh;
   ASSERT_EQ(fresh.DiscoverMedia(nullptr), 1);
-  CNMessageBase msg = Read("00005_FDC_ForeignMedias.xml");
-  EXPECT_EQ(Info(&Inner(&msg, 4, 10).at(0), 5, 11).at(6), "218/2=" + Midnight(2019, 1, 13));
-  EXPECT_EQ(Info(&Inner(&msg, 4, 10).at(1), 5, 11).size(), 6u);
-}
-
-TEST_F(MediaDriver, BarcodesListedAfterCommaAndBlankFindRetentionAndJobs) {
-  GivenReport("tarn_mediainfo.txt",
-              std::string(kHeader) + Row("A1", "01/01/2030") + Row("B2", "02/01/2030") + Row("C3", "03/01/2030"));
-  GivenReport("tarn_libraries.txt", "name: J;\nSTL barcodes: A1, B2,\n    C3;\n");
-  for (const char* volume : {"A1", "B2", "C3"}) handler_.DumpMediaJobMapping(volume, {std::string("job_") + volume});
-  ASSERT_EQ(handler_.DiscoverMedia(nullptr), 1);
-  EXPECT_EQ(Media(), (Lines{"A1@J 218/2=" + Midnight(2030, 1, 1) + " 203/3=job_A1",
-                            "B2@J 218/2=" + Midnight(2030, 1, 2) + " 203/3=job_B2",
-                            "C3@J 218/2=" + Midnight(2030, 1, 3) + " 203/3=job_C3"}));
+  EXPECT_EQ(Media("00005_FDC_ForeignMedias.xml"), (Lines{"UNN568@K 218/2=" + Midnight(2019, 1, 13), "UNN596@K"}));
 }
 
 TEST_F(MediaDriver, DevicesJoinTheFirstLibraryOfTheirJukeboxesLocalName) {

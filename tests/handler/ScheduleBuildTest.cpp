@@ -12,9 +12,10 @@
 namespace {
 
 using H = CForeignHandlerNWK;
+using Lines = std::vector<std::string>;
 constexpr unsigned int kDay = 86400;
 
-NWKScheduleInfo Schedule(const std::string& period, std::vector<std::string> actions, const std::string& name = "S") {
+NWKScheduleInfo Schedule(const std::string& period, Lines actions, const std::string& name = "S") {
   NWKScheduleInfo s;
   s.set_scheduleName(name);
   s.set_schedulePeriod(period);
@@ -40,7 +41,7 @@ NWKPolicyInfo Resource(const std::string& name, const std::string& group = "G") 
 
 std::string Repeat(const std::string& text, int times) {
   std::string out;
-  for (int i = 0; i < times; ++i) out += text;
+  while (times-- > 0) out += text;
   return out;
 }
 
@@ -82,29 +83,24 @@ std::string PatternLine(CNMessageBase& subtask) {
   return line + " d" + flagged;
 }
 
-std::vector<std::string> Patterns(CNMessageBase& task) {
-  std::vector<std::string> lines;
-  for (CNMessageBase& subtask : ListOf(task, 5)) lines.push_back(PatternLine(subtask));
-  return lines;
-}
-
 // Every task as "task <name>" followed by its patterns.
-std::vector<std::string> Dump(std::vector<TMMsg::CreateTaskReq>& tasks) {
-  std::vector<std::string> lines;
+Lines Dump(std::vector<TMMsg::CreateTaskReq>& tasks) {
+  Lines lines;
   for (CNMessageBase& task : tasks) {
     lines.push_back("task " + TaskName(task));
-    for (const std::string& line : Patterns(task)) lines.push_back(line);
+    for (CNMessageBase& subtask : ListOf(task, 5)) lines.push_back(PatternLine(subtask));
   }
   return lines;
 }
 
 // Associations as "client/subclient".
-std::vector<std::string> Associations(CNMessageBase& task) {
-  std::vector<std::string> out;
+Lines Associations(CNMessageBase& task) {
+  Lines out;
   for (CNMessageBase& a : ListOf(task, 3)) out.push_back(a.getstring(19, 52) + "/" + a.getstring(6, 12));
   return out;
 }
 
+// Names the pattern dumps below do not already show.
 TEST(ScheduleNaming, SubtaskAndTaskNames) {
   struct Case {
     const char *schedule, *period, *group, *level;
@@ -112,33 +108,27 @@ TEST(ScheduleNaming, SubtaskAndTaskNames) {
     unsigned int start;
     const char* expected;
   } cases[] = {
-      {"Default", "Week", "Default", "full", 1, 1, 75600, "Default_Default_Full_21:0"},
-      {"Default", "Month", "Default", "full", 2, 3, 75600, "Default_Default_Full_21:0_Week2_Day3"},
-      {"Default", "month", "Default", "full", 2, 3, 75600, "Default_Default_Full_21:0"},  // exact period only
-      {"Default", "MONTH", "Default", "incr", 2, 3, 75600, "Default_Default_Incremental_21:0"},
+      {"Default", "MONTH", "Default", "incr", 2, 3, 75600, "Default_Default_Incremental_21:0"},  // exact period only
       {"Default", "Week", "", "full", 1, 1, 75600, "Default__Full_21:0"},
       {"S", "Week", "G", "1", 1, 2, 3660, "S_G_Differential_1:1"},
       {"S", "Week", "G", "consolidate", 1, 2, 0, "S_G_Synthetic Full_0:0"},
-      {"S", "Week", "G", "9", 1, 2, kDay, "S_G_Incremental_24:0"},
   };
-  for (const Case& c : cases) {
+  for (const Case& c : cases)
     EXPECT_EQ(H::GenerateScheduleName(Schedule(c.period, {}, c.schedule), Group("", 0, c.group), c.week, c.day, c.level,
                                       c.start),
               c.expected);
-  }
   EXPECT_EQ(H::GenerateTaskName("Full Every Friday", "UNIX_Daily"), "Full Every Friday_UNIX_Daily");
-  EXPECT_EQ(H::GetScheduleStartTime("22:30"), 81000u);
-  EXPECT_EQ(H::GetScheduleStartTime("\"21:00\""), 75600u);
-  EXPECT_EQ(H::GetScheduleStartTime(""), 0u);
+  for (auto [text, seconds] : {std::pair<const char*, unsigned int>{"22:30", 81000u}, {"\"21:00\"", 75600u}, {"", 0u}})
+    EXPECT_EQ(H::GetScheduleStartTime(text), seconds) << text;
 }
 
 TEST(ScheduleBuild, PatternsOfOneResource) {
   struct Case {
     const char *what, *period;
-    std::vector<std::string> actions;
+    Lines actions;
     const char* start;
     unsigned int interval;
-    std::vector<std::string> dump;
+    Lines dump;
   } cases[] = {
       // clang-format off
       {"weekly full and incremental", "Week", {"full incr incr incr incr incr incr"}, "21:00", kDay,
@@ -175,10 +165,9 @@ TEST(ScheduleBuild, PatternsOfOneResource) {
     NWKScheduleInfo schedule = Schedule(c.period, c.actions);
     NWKGroupInfo group = Group(c.start, c.interval);
     NWKClientInfo client = Client("c1");
-    NWKPolicyInfo resource = Resource("p1");
-    EXPECT_EQ(resource.BuildSchedule(tasks, client, schedule, group), 1);
+    EXPECT_EQ(Resource("p1").BuildSchedule(tasks, client, schedule, group), 1);
     EXPECT_EQ(Dump(tasks), c.dump) << c.what;
-    for (CNMessageBase& task : tasks) EXPECT_EQ(Associations(task), std::vector<std::string>{"c1/p1"}) << c.what;
+    for (CNMessageBase& task : tasks) EXPECT_EQ(Associations(task), Lines{"c1/p1"}) << c.what;
   }
 }
 
@@ -187,24 +176,21 @@ TEST(ScheduleBuild, ResourcesOfOneScheduleAndGroupShareOneTask) {
   NWKScheduleInfo schedule = Schedule("Week", {"full incr incr incr incr incr incr"});
   NWKGroupInfo group = Group("21:00", kDay);
   NWKClientInfo a = Client("a"), b = Client("b");
-  NWKPolicyInfo pa = Resource("p1"), pb = Resource("p2");
-  pa.BuildSchedule(tasks, a, schedule, group);
-  pb.BuildSchedule(tasks, b, schedule, group);
+  Resource("p1").BuildSchedule(tasks, a, schedule, group);
+  Resource("p2").BuildSchedule(tasks, b, schedule, group);
   // Same name, other days: no pattern is added, but the days are still marked.
   NWKScheduleInfo sameName = Schedule("Week", {"incr full"});
-  NWKPolicyInfo pc = Resource("p3");
-  pc.BuildSchedule(tasks, a, sameName, group);
+  Resource("p3").BuildSchedule(tasks, a, sameName, group);
   // The resource's own group name makes the task name: another group, another task.
-  NWKPolicyInfo pd = Resource("p4", "H");
   NWKGroupInfo other = Group("21:00", kDay, "H");
-  pd.BuildSchedule(tasks, b, sameName, other);
+  Resource("p4", "H").BuildSchedule(tasks, b, sameName, other);
   ASSERT_EQ(tasks.size(), 2u);
-  EXPECT_EQ(Associations(tasks[0]), (std::vector<std::string>{"a/p1", "b/p2", "a/p3"}));
-  EXPECT_EQ(Associations(tasks[1]), std::vector<std::string>{"b/p4"});
-  EXPECT_EQ(Dump(tasks), (std::vector<std::string>{"task S_G", "S_G_Full_21:0 L1 @75600 weekly w1 d1,2",
-                                                   "S_G_Incremental_21:0 L2 @75600 weekly w1 d1,2,3,4,5,6,7",
-                                                   "task S_H", "S_H_Incremental_21:0 L2 @75600 weekly w1 d1",
-                                                   "S_H_Full_21:0 L1 @75600 weekly w1 d2"}));
+  EXPECT_EQ(Associations(tasks[0]), (Lines{"a/p1", "b/p2", "a/p3"}));
+  EXPECT_EQ(Associations(tasks[1]), Lines{"b/p4"});
+  EXPECT_EQ(Dump(tasks),
+            (Lines{"task S_G", "S_G_Full_21:0 L1 @75600 weekly w1 d1,2",
+                   "S_G_Incremental_21:0 L2 @75600 weekly w1 d1,2,3,4,5,6,7", "task S_H",
+                   "S_H_Incremental_21:0 L2 @75600 weekly w1 d1", "S_H_Full_21:0 L1 @75600 weekly w1 d2"}));
 }
 
 // The driver over a handler whose clients and groups are given directly, as
@@ -231,7 +217,12 @@ class ScheduleDriver : public JobFixture {
   Handler handler_;
 };
 
-TEST_F(ScheduleDriver, UnknownGroupOrScheduleIsPassedOverWithoutEnteringTheMaps) {
+TEST_F(ScheduleDriver, FailedFetchVisitsNoClientUnknownGroupOrScheduleIsPassedOver) {
+  EXPECT_EQ(handler_.DiscoverSchedule(nullptr), 0);  // no schedule report to replay
+  EXPECT_NE(Log().find("Fetching schedule information failed"), std::string::npos) << Log();
+  EXPECT_EQ(Log().find("Building schedule pattern"), std::string::npos) << Log();
+  EXPECT_FALSE(hx::FileExists(Results("xml")));
+
   GivenReport("tarn_schedule.txt", "name: Default;\nperiod: Week;\naction: full incr;\n");
   EXPECT_EQ(handler_.DiscoverSchedule(nullptr), 1);
   EXPECT_EQ(handler_.m_groups.size(), 1u);
@@ -245,14 +236,6 @@ TEST_F(ScheduleDriver, UnknownGroupOrScheduleIsPassedOverWithoutEnteringTheMaps)
   EXPECT_EQ(log.find("Skipping schedule creation for policy [Manual]"), std::string::npos) << log;
   EXPECT_TRUE(hx::FileExists(Results("xml/00001_TMMsg_CreateTaskReq.xml")));
   EXPECT_FALSE(hx::FileExists(Results("xml/00002_TMMsg_CreateTaskReq.xml")));
-}
-
-TEST_F(ScheduleDriver, FailedFetchVisitsNoClient) {
-  EXPECT_EQ(handler_.DiscoverSchedule(nullptr), 0);  // no schedule report to replay
-  std::string log = Log();
-  EXPECT_NE(log.find("Fetching schedule information failed"), std::string::npos) << log;
-  EXPECT_EQ(log.find("Building schedule pattern"), std::string::npos) << log;
-  EXPECT_FALSE(hx::FileExists(Results("xml")));
 }
 
 }  // namespace
