@@ -92,6 +92,7 @@ void CForeignHandlerNWK::BuildJukeboxLibraries(CNMessageBase& libraryList, CNMes
   for (NWKLibrary& library : m_libraries) {
     library.BuildLibrary(libraryList);
     for (const std::string& barcode : library.get_stlcodes()) {
+      if (!NWKLibrary::IsMediumBarcode(barcode)) continue;  // no mapping file looked up for it either
       RetrieveMediaJobMapping(barcode, jobs);
       library.BuildMedia(mediaList, barcode, jobs, MediaRetention(barcode));
     }

@@ -86,12 +86,17 @@ void NWKLibrary::BuildLibrary(CNMessageBase& libraryList) const {
   mediabuild::AddLibraryHost(library, ma, "-NA-");
 }
 
-void NWKLibrary::BuildMedia(CNMessageBase& mediaList, std::string barcode, const std::vector<std::string>& jobs,
-                            unsigned int retention) const {
+bool NWKLibrary::IsMediumBarcode(std::string barcode) {
   TrimInline(barcode, " \t");
   // nsradmin ends some lists with an empty quoted entry; a list cut short by
   // the end of the report may end with an empty piece. Neither is a medium.
-  if (barcode.empty() || barcode == "\"\"") return;
+  return !barcode.empty() && barcode != "\"\"";
+}
+
+void NWKLibrary::BuildMedia(CNMessageBase& mediaList, std::string barcode, const std::vector<std::string>& jobs,
+                            unsigned int retention) const {
+  if (!IsMediumBarcode(barcode)) return;
+  TrimInline(barcode, " \t");
   EvEvent().DebugLvl("NWKLibrary::BuildMedia", 4, "Building media info for [%s] media -> library [%s]", barcode.c_str(),
                      m_libName.c_str());
   CNMessageBase* media = Append<FDC::ForeignMediaItem>(&mediaList, 1, 1);

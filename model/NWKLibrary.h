@@ -29,6 +29,8 @@ class NWKLibrary {
   // FDC::ForeignMediaList); the barcode is trimmed of blanks, and an empty
   // barcode, quoted ("") or not, adds nothing. `retention`: seconds since the
   // epoch, 0 when no expiry date is known.
+  // False for the empty entries a barcode list may hold: they are no media.
+  static bool IsMediumBarcode(std::string barcode);
   void BuildMedia(CNMessageBase& mediaList, std::string barcode, const std::vector<std::string>& jobs,
                   unsigned int retention) const;
 
