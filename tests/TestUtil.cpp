@@ -1,6 +1,10 @@
 // Test vocabulary: temporary directories, files, child programs.
 #include "TestUtil.h"
 
+#include <dirent.h>
+
+#include <algorithm>
+
 #include <ftw.h>
 #include <unistd.h>
 
@@ -38,6 +42,21 @@ std::string ReadFile(const std::string& path) {
   std::ostringstream text;
   text << in.rdbuf();
   return text.str();
+}
+
+std::vector<std::string> ListDir(const std::string& dir, const std::string& suffix) {
+  std::vector<std::string> names;
+  if (DIR* d = opendir(dir.c_str())) {
+    while (dirent* e = readdir(d)) {
+      std::string name = e->d_name;
+      if (name == "." || name == "..") continue;
+      if (name.size() >= suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
+        names.push_back(name);
+    }
+    closedir(d);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 int RunProgram(const std::vector<std::string>& argv, const std::vector<std::string>& env, std::string* output) {

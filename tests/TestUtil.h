@@ -22,6 +22,9 @@ class ScopedTempDir {
 
 void WriteFile(const std::string& path, const std::string& content);
 std::string ReadFile(const std::string& path);
+// The entries of `dir` (hidden ones too, "." and ".." not), sorted; only
+// those ending in `suffix` when one is given. Empty when `dir` cannot be read.
+std::vector<std::string> ListDir(const std::string& dir, const std::string& suffix = "");
 // Runs argv (no shell) with extra "K=V" environment entries; returns the exit
 // status and fills `output` with stdout and stderr together.
 int RunProgram(const std::vector<std::string>& argv, const std::vector<std::string>& env, std::string* output);

@@ -58,12 +58,7 @@ TEST_F(FaultInjection, FileSizeLimitLeavesNoHalfFile) {
   // The copied reports fit under the limit; the client list does not.
   EXPECT_EQ(Discover({"clients"}, {"prlimit", "--fsize=60000"}), 1) << output_;
   EXPECT_NE(Log().find("File too large"), std::string::npos) << Log();
-  std::vector<std::string> left;
-  if (DIR* d = opendir((Out() + "/xml").c_str())) {
-    while (dirent* e = readdir(d))
-      if (e->d_name[0] != '.' || std::string(e->d_name).size() > 2) left.push_back(e->d_name);
-    closedir(d);
-  }
+  std::vector<std::string> left = testutil::ListDir(Out() + "/xml");
   EXPECT_TRUE(left.empty()) << left.front();
 }
 

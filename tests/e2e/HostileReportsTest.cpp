@@ -23,17 +23,6 @@ namespace {
 const std::string kSample = std::string(NWK_SOURCE_DIR) + "/samples/nwsrv-lab";
 const std::string kHostile = std::string(NWK_SOURCE_DIR) + "/tests/hostile";
 
-std::vector<std::string> Names(const std::string& dir) {
-  std::vector<std::string> names;
-  if (DIR* d = opendir(dir.c_str())) {
-    while (dirent* e = readdir(d))
-      if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") names.push_back(e->d_name);
-    closedir(d);
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 using Reports = std::map<std::string, std::string>;  // file name -> text
 
 struct Case {
@@ -51,7 +40,7 @@ class HostileReports : public ::testing::Test {
  protected:
   Reports Sample() {
     Reports reports;
-    for (const std::string& name : Names(kSample))
+    for (const std::string& name : testutil::ListDir(kSample))
       if (name.rfind("tarn_", 0) == 0) reports[name] = testutil::ReadFile(kSample + "/" + name);
     return reports;
   }
@@ -78,9 +67,9 @@ class HostileReports : public ::testing::Test {
     std::string output;
     int status = testutil::RunProgram(args, env, &output);
     EXPECT_TRUE(status == 0 || status == 1) << status << "\n" << output.substr(0, 2000);
-    EXPECT_EQ(Names(dir_.path()), (std::vector<std::string>{"data", "out"}));  // nothing else, no MARK
+    EXPECT_EQ(testutil::ListDir(dir_.path()), (std::vector<std::string>{"data", "out"}));  // nothing else, no MARK
     std::string clients;
-    for (const std::string& name : Names(out + "/xml")) {
+    for (const std::string& name : testutil::ListDir(out + "/xml")) {
       CNMessageBase msg(0, 0);
       std::string error;
       EXPECT_TRUE(hx::ReadMessageXmlFile(out + "/xml/" + name, &msg, &error)) << error;

@@ -14,20 +14,6 @@ namespace {
 const std::string kSample = std::string(NWK_SOURCE_DIR) + "/samples/nwsrv-lab";
 const std::string kGolden = std::string(NWK_SOURCE_DIR) + "/tests/e2e/golden/jobs";
 
-std::vector<std::string> FilesIn(const std::string& dir, const std::string& suffix) {
-  std::vector<std::string> names;
-  if (DIR* d = opendir(dir.c_str())) {
-    while (dirent* e = readdir(d)) {
-      std::string name = e->d_name;
-      if (name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
-        names.push_back(name);
-    }
-    closedir(d);
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 class JobDiscovery : public ::testing::Test {
  protected:
   int Discover(const std::string& out, std::vector<std::string> args, std::vector<std::string> env = {}) {
@@ -42,8 +28,8 @@ class JobDiscovery : public ::testing::Test {
 TEST_F(JobDiscovery, SampleGivesTheReviewedJobListsAndMappings) {
   std::string out = dir_ / "out";
   ASSERT_EQ(Discover(out, {"clients", "jobs"}), 0) << output_;
-  std::vector<std::string> lists = FilesIn(out + "/xml", "_FDC_JobList.xml");
-  EXPECT_EQ(lists, FilesIn(kGolden, "_FDC_JobList.xml"));
+  std::vector<std::string> lists = testutil::ListDir(out + "/xml", "_FDC_JobList.xml");
+  EXPECT_EQ(lists, testutil::ListDir(kGolden, "_FDC_JobList.xml"));
   for (const std::string& name : lists)
     EXPECT_EQ(testutil::ReadFile(out + "/xml/" + name), testutil::ReadFile(kGolden + "/" + name)) << name;
   EXPECT_EQ(testutil::ReadFile(out + "/A00003L5.txt"), testutil::ReadFile(kGolden + "/A00003L5.txt"));
@@ -55,8 +41,8 @@ TEST_F(JobDiscovery, EmulatedServerGivesTheSameJobs) {
   std::vector<std::string> env = {std::string("PATH=") + NWK_EMULATOR_DIR + ":/usr/bin:/bin",
                                   "NWK_EMULATOR_DATA=" + kSample};
   ASSERT_EQ(Discover(dir_ / "live", {"--live", "clients", "jobs"}, env), 0) << output_;
-  std::vector<std::string> lists = FilesIn(dir_ / "replay/xml", ".xml");
-  EXPECT_EQ(lists, FilesIn(dir_ / "live/xml", ".xml"));
+  std::vector<std::string> lists = testutil::ListDir(dir_ / "replay/xml", ".xml");
+  EXPECT_EQ(lists, testutil::ListDir(dir_ / "live/xml", ".xml"));
   for (const std::string& name : lists)
     EXPECT_EQ(testutil::ReadFile(dir_ / "live/xml/" + name), testutil::ReadFile(dir_ / "replay/xml/" + name)) << name;
 }

@@ -110,24 +110,18 @@ std::vector<std::string> HtmlErrors(const std::string& html) {
   return errors;
 }
 
-std::vector<std::string> XmlFiles(const std::string& dir, const std::string& suffix) {
-  std::vector<std::string> names;
-  if (DIR* d = opendir(dir.c_str())) {
-    while (dirent* e = readdir(d)) {
-      std::string name = e->d_name;
-      if (name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
-        names.push_back(dir + "/" + name);
-    }
-    closedir(d);
-  }
-  return names;
-}
-
 CNMessageBase ReadXml(const std::string& path) {
   CNMessageBase msg(0, 0);
   std::string error;
   EXPECT_TRUE(hx::ReadMessageXmlFile(path, &msg, &error)) << error;
   return msg;
+}
+
+// Full paths of the files of `dir` ending in `suffix`, sorted.
+std::vector<std::string> XmlFiles(const std::string& dir, const std::string& suffix) {
+  std::vector<std::string> paths;
+  for (const std::string& name : testutil::ListDir(dir, suffix)) paths.push_back(dir + "/" + name);
+  return paths;
 }
 
 std::size_t ListSize(CNMessageBase& msg, short i, short t) {

@@ -16,17 +16,6 @@ namespace {
 const std::string kSample = std::string(NWK_SOURCE_DIR) + "/samples/nwsrv-lab";
 const std::string kGolden = std::string(NWK_SOURCE_DIR) + "/tests/e2e/golden/nwsrv-lab";
 
-std::vector<std::string> FilesIn(const std::string& dir) {
-  std::vector<std::string> names;
-  if (DIR* d = opendir(dir.c_str())) {
-    while (dirent* e = readdir(d))
-      if (e->d_name[0] != '.') names.push_back(e->d_name);
-    closedir(d);
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 class Runner : public ::testing::Test {
  protected:
   int Discover(std::vector<std::string> args, std::vector<std::string> env = {}) {
@@ -51,9 +40,9 @@ TEST_F(Runner, BundledSampleMatchesTheGoldenFiles) {
   ASSERT_EQ(Discover({"--out", Out(), "config", "clients"}, {"TZ=UTC"}), 0) << output_;
   EXPECT_EQ(output_.rfind("No --replay or --live given: replaying the bundled sample", 0), 0u) << output_;
   EXPECT_NE(output_.find("config    ok"), std::string::npos) << output_;
-  std::vector<std::string> written = FilesIn(Out() + "/xml");
-  EXPECT_EQ(written, FilesIn(kGolden));
-  for (const std::string& name : FilesIn(kGolden))
+  std::vector<std::string> written = testutil::ListDir(Out() + "/xml");
+  EXPECT_EQ(written, testutil::ListDir(kGolden));
+  for (const std::string& name : testutil::ListDir(kGolden))
     EXPECT_EQ(testutil::ReadFile(Out() + "/xml/" + name), testutil::ReadFile(kGolden + "/" + name)) << name;
   std::string log = testutil::ReadFile(Out() + "/nwk-discover.log");
   EXPECT_NE(log.find("Locale information for Networker server fetched successfully"), std::string::npos) << log;
@@ -62,7 +51,7 @@ TEST_F(Runner, BundledSampleMatchesTheGoldenFiles) {
 TEST_F(Runner, SecondRunNeverOverwritesEarlierMessages) {
   ASSERT_EQ(Discover({"--replay", kSample, "--out", Out(), "config"}), 0) << output_;
   ASSERT_EQ(Discover({"--replay", kSample, "--out", Out(), "config"}), 0) << output_;
-  EXPECT_EQ(FilesIn(Out() + "/xml"),
+  EXPECT_EQ(testutil::ListDir(Out() + "/xml"),
             (std::vector<std::string>{"00001_FDC_ExternalNBUConfig.xml", "00002_FDC_ExternalNBUConfig.xml"}));
 }
 
@@ -74,7 +63,7 @@ TEST_F(Runner, HostLinkCarriesRequestResponseAndStatus) {
                       "<int64 i=\"17\" t=\"59\">5</int64><string i=\"25\" t=\"76\">inst</string></msg>");
   ASSERT_EQ(Discover({"--replay", kSample, "--out", Out(), "--host-link", link, "--job-id", "42", "config"}), 0)
       << output_;
-  EXPECT_EQ(FilesIn(link + "/outbox"),
+  EXPECT_EQ(testutil::ListDir(link + "/outbox"),
             (std::vector<std::string>{"00001_FDC_ExternalNBUConfig.xml", "00002_FDC_DiscoveryError.xml"}));
   CNMessageBase config(0, 0);
   std::string error;
