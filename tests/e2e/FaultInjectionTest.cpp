@@ -3,7 +3,6 @@
 // be made. Each ends with the documented status and a log line naming the cause.
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <sys/stat.h>
 
 #include "TestUtil.h"

@@ -5,7 +5,6 @@
 // resources are still in the output.
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 
 #include <algorithm>
 #include <filesystem>

@@ -2,7 +2,6 @@
 // the emulated server, and save sets matched to the right subclient.
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 
 #include <algorithm>
 

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <libxml/HTMLparser.h>
 
-#include <dirent.h>
 
 #include <map>
 

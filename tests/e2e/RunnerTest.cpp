@@ -2,7 +2,6 @@
 // bundled sample, on the emulators, and with bad input.
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 
 #include <algorithm>
 
