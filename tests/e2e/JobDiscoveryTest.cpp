@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "DiscoverRun.h"
 #include "TestUtil.h"
 #include "hx/Files.h"
 
@@ -13,16 +14,7 @@ namespace {
 const std::string kSample = std::string(NWK_SOURCE_DIR) + "/samples/nwsrv-lab";
 const std::string kGolden = std::string(NWK_SOURCE_DIR) + "/tests/e2e/golden/jobs";
 
-class JobDiscovery : public ::testing::Test {
- protected:
-  int Discover(const std::string& out, std::vector<std::string> args, std::vector<std::string> env = {}) {
-    args.insert(args.begin(), {NWK_DISCOVER_BIN, "--plugin", NWK_PLUGIN_PATH, "--out", out});
-    env.push_back("TZ=UTC");
-    return testutil::RunProgram(args, env, &output_);
-  }
-  testutil::ScopedTempDir dir_;
-  std::string output_;
-};
+class JobDiscovery : public DiscoverRun {};
 
 TEST_F(JobDiscovery, SampleGivesTheReviewedJobListsAndMappings) {
   std::string out = dir_ / "out";

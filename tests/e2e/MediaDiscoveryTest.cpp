@@ -3,6 +3,7 @@
 // job discovery has written them, and the emulated server.
 #include <gtest/gtest.h>
 
+#include "DiscoverRun.h"
 #include "TestUtil.h"
 
 namespace {
@@ -12,16 +13,7 @@ const std::string kGolden = std::string(NWK_SOURCE_DIR) + "/tests/e2e/golden/med
 const char* kMessages[] = {"00011_FDC_ForeignLibraries.xml", "00012_FDC_ForeignMedias.xml",
                            "00013_FDC_StoragePolicyList.xml"};
 
-class MediaDiscovery : public ::testing::Test {
- protected:
-  int Discover(const std::string& out, std::vector<std::string> args, std::vector<std::string> env = {}) {
-    args.insert(args.begin(), {NWK_DISCOVER_BIN, "--plugin", NWK_PLUGIN_PATH, "--out", out});
-    env.push_back("TZ=UTC");
-    return testutil::RunProgram(args, env, &output_);
-  }
-  testutil::ScopedTempDir dir_;
-  std::string output_;
-};
+class MediaDiscovery : public DiscoverRun {};
 
 TEST_F(MediaDiscovery, SampleGivesTheReviewedLibrariesMediaAndPolicies) {
   std::string out = dir_ / "out";
