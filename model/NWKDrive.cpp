@@ -34,20 +34,27 @@ void NWKDrive::get_normDriveAndMA(std::string& name, std::string& ma) const { Sp
 
 void NWKDrive::get_normLibAndMA(std::string& name, std::string& ma) const { SplitRemoteName(m_libName, name, ma); }
 
+// The info items of a drive item, for a jukebox's drive and for the one
+// drive of a device's own library alike.
+void NWKDrive::AddDriveInfo(CNMessageBase* drive, const std::string& name, const std::string& mediaType,
+                            size_t number, const std::string& ma) const {
+  mediabuild::InfoList info(drive, 1, 1);
+  info.Add(158, 1, m_driveType);
+  info.Add(151, 3, name);
+  info.Add(152, 3, mediaType);
+  info.Add(153, 3, m_driveFamily);
+  info.Add(154, 3, "Unknown");
+  info.Add(155, 3, m_driveSerial);
+  info.Add(157, 1, std::to_string(number));
+  info.Add(159, 3, ma);
+}
+
 void NWKDrive::BuildDrive(CNMessageBase* library) const {
   size_t count = 0;
   CNMessageBase* drive = mediabuild::AppendDrive(library, &count);
   std::string name, ma;
   get_normDriveAndMA(name, ma);
-  mediabuild::InfoList info(drive, 1, 1);
-  info.Add(158, 1, m_driveType);
-  info.Add(151, 3, name);
-  info.Add(152, 3, m_driveType);
-  info.Add(153, 3, m_driveFamily);
-  info.Add(154, 3, "Unknown");
-  info.Add(155, 3, m_driveSerial);
-  info.Add(157, 1, std::to_string(count));
-  info.Add(159, 3, ma);
+  AddDriveInfo(drive, name, m_driveType, count, ma);
 }
 
 void NWKDrive::BuildLibrary(CNMessageBase& libraryList) const {
@@ -84,15 +91,7 @@ void NWKDrive::BuildLibrary(CNMessageBase& libraryList) const {
 // The one drive of a device's own library, named like the library.
 void NWKDrive::AddOwnDrive(CNMessageBase* library, const std::string& libraryName, const std::string& mediaType,
                            const std::string& ma) const {
-  mediabuild::InfoList drive(mediabuild::AppendDrive(library), 1, 1);
-  drive.Add(158, 1, m_driveType);
-  drive.Add(151, 3, libraryName);
-  drive.Add(152, 3, mediaType);
-  drive.Add(153, 3, m_driveFamily);
-  drive.Add(154, 3, "Unknown");
-  drive.Add(155, 3, m_driveSerial);
-  drive.Add(157, 1, "1");
-  drive.Add(159, 3, ma);
+  AddDriveInfo(mediabuild::AppendDrive(library), libraryName, mediaType, 1, ma);
 }
 
 void NWKDrive::BuildMedia(CNMessageBase* mediaList, const std::vector<std::string>& jobs,

@@ -45,6 +45,8 @@ class NWKDrive {
   void BuildMedia(CNMessageBase* mediaList, const std::vector<std::string>& jobs, unsigned int retention) const;
 
  private:
+  void AddDriveInfo(CNMessageBase* drive, const std::string& name, const std::string& mediaType, size_t number,
+                    const std::string& ma) const;
   void AddOwnDrive(CNMessageBase* library, const std::string& libraryName, const std::string& mediaType,
                    const std::string& ma) const;
 
