@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "handler/CForeignHandlerNWK.h"
-#include "handler/ReportReader.h"
+#include "text/ReportReader.h"
 #include "hx/MessageClasses.h"
 #include "hx/XmlForm.h"
 

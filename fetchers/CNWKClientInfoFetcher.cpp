@@ -15,32 +15,15 @@
 #include <unordered_set>
 #include <vector>
 
-#include "handler/CSaveSetMapHandler.h"
-#include "handler/ReportReader.h"
-#include "handler/TextUtils.h"
+#include "model/CSaveSetMapHandler.h"
+#include "model/ServerFacts.h"
+#include "text/Attributes.h"
+#include "text/TextUtils.h"
 #include "hx/Log.h"
 
 namespace {
 
 const char* kFunc = "CNWKClientInfoFetcher::_ParseData";
-
-// "\" alone stands for an empty value whose list follows on the next lines.
-std::string ValueOf(const std::string& line) {
-  std::string value = CForeignHandlerNWK::GetAttributeValue(line, ':');
-  if (value == "\\") value.clear();
-  return value;
-}
-
-bool EndsWith(const std::string& s, char c) { return !s.empty() && s.back() == c; }
-
-// A list value: complete when its line ends with ';'; otherwise an empty value
-// or one ending in ',' goes on over the following lines.
-std::string ReadListValue(ReportReader& reader, const std::string& line, const Continuation& how) {
-  std::string value = ValueOf(line);
-  if (!EndsWith(line, ';') && (value.empty() || EndsWith(value, ',')))
-    ReadContinuedValue(reader, &value, how);
-  return value;
-}
 
 class ClientReportParser {
  public:
@@ -83,7 +66,7 @@ class ClientReportParser {
   }
 
   void OnName(const std::string& line) {
-    std::string name = CForeignHandlerNWK::GetAttributeValue(line, ':');
+    std::string name = AttributeValue(line, ':');
     m_current = &m_clients->emplace(name, NWKClientInfo()).first->second;
     if (m_withDefault.insert(hx::ToLower(name)).second) m_current->get_policyList().push_back(DefaultResource());
     m_current->set_clientName(name);
@@ -98,22 +81,22 @@ class ClientReportParser {
   }
 
   void OnVersion(const std::string& line) {
-    if (m_current) m_current->set_clientVersion(CForeignHandlerNWK::GetAttributeValue(line, ':'));
+    if (m_current) m_current->set_clientVersion(AttributeValue(line, ':'));
   }
 
   // Only while no server is known: a client that names itself as its server is the server.
   void OnServer(const std::string& line) {
-    if (!m_current || !CForeignHandlerNWK::get_NWKServerName().empty()) return;
-    std::string value = CForeignHandlerNWK::GetAttributeValue(line, ':');
+    if (!m_current || !ServerFacts::Current().serverName.empty()) return;
+    std::string value = AttributeValue(line, ':');
     if (compareNoCase(value, m_current->get_clientName()) != 0) return;
-    CForeignHandlerNWK::set_NWKServerName(value);
+    ServerFacts::Current().serverName = value;
     m_current->set_isMasterServer(true);
     m_current->set_isMediaServer(true);
     EvEvent().DebugLvl(kFunc, 0, "Discovered networker server name [%s]", value.c_str());
   }
 
   void OnSchedule(const std::string& line) {
-    m_working.set_associatedScheduleName(CForeignHandlerNWK::GetAttributeValue(line, ':'));
+    m_working.set_associatedScheduleName(AttributeValue(line, ':'));
   }
 
   void OnGroup(const std::string& line) { m_working.set_groupName(ReadListValue(m_reader, line, Continuation{})); }
@@ -126,10 +109,10 @@ class ClientReportParser {
     for (std::string& entry : list) TrimInline(entry, " \"");
   }
 
-  void OnAppName(const std::string& line) { m_working.set_appName(CForeignHandlerNWK::GetAttributeValue(line, ':')); }
+  void OnAppName(const std::string& line) { m_working.set_appName(AttributeValue(line, ':')); }
 
   void OnBackupCommand(const std::string& line) {
-    m_working.set_backupCommand(CForeignHandlerNWK::GetAttributeValue(line, ':'));
+    m_working.set_backupCommand(AttributeValue(line, ':'));
   }
 
   void OnLicensedApps(const std::string& line) {
@@ -137,12 +120,12 @@ class ClientReportParser {
   }
 
   void OnDirective(const std::string& line) {
-    m_working.set_directiveName(CForeignHandlerNWK::GetAttributeValue(line, ':'));
+    m_working.set_directiveName(AttributeValue(line, ':'));
   }
 
   void OnOsType(const std::string& line) {
     if (m_current && m_current->get_osName().empty())
-      m_current->set_osName(CForeignHandlerNWK::GetAttributeValue(line, ':'));
+      m_current->set_osName(AttributeValue(line, ':'));
   }
 
   // One policy per distinct group of the working resource; an empty group
@@ -160,7 +143,7 @@ class ClientReportParser {
     for (std::string& group : groups) {
       TrimInline(group, " \t\n");
       if (group.empty() || !done.insert(group).second) continue;
-      std::string name = CForeignHandlerNWK::Trim(group);
+      std::string name = TrimLeadingBlanks(group);
       m_working.set_policyName(name);
       m_working.set_groupName(name);
       log.DebugLvl(kFunc, 4, "Adding policy [%s] belonging to client [%s]", name.c_str(),
@@ -179,13 +162,13 @@ class ClientReportParser {
 // The storage node whose short name is the server's is the main media agent
 // (the last in map order when several are).
 void FindMainMediaAgent(const NWKClientMap& clients) {
-  std::string server = CForeignHandlerNWK::get_NWKServerName();
+  std::string server = ServerFacts::Current().serverName;
   std::string serverShort = server.substr(0, server.find('.'));
   for (const auto& [key, client] : clients) {
     if (!client.get_isMediaServer()) continue;
     std::string name = client.get_clientName();
     if (name.substr(0, name.find('.')) != serverShort) continue;
-    CForeignHandlerNWK::set_NWKMAName(name);
+    ServerFacts::Current().mainMediaAgent = name;
     EvEvent().DebugLvl(kFunc, 0, "Main MA is [%s]", name.c_str());
   }
 }
@@ -211,7 +194,7 @@ void NamePolicies(NWKClientMap* clients, const std::string& mapDir) {
 
 bool CNWKClientInfoFetcher::ParseClientReport(std::string_view text, NWKClientMap* clients, const std::string& mapDir) {
   ClientReportParser(text, clients).Run();
-  if (CForeignHandlerNWK::get_NWKServerName().empty()) {
+  if (ServerFacts::Current().serverName.empty()) {
     EvEvent().Error(kFunc, "Failed to detect server name. Cannot proceed with discovery!!");
     return false;
   }

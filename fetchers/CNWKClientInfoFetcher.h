@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "fetchers/CNetworkerCmdExecBase.h"
-#include "handler/CForeignHandlerNWK.h"
+#include "model/NWKMaps.h"
 
 class CNWKClientInfoFetcher : public CNetworkerCmdExecBase {
  public:

@@ -7,8 +7,8 @@
 //                                +aes: .";
 #include "fetchers/CNWKDirectiveInfoFetcher.h"
 
-#include "handler/ReportReader.h"
-#include "handler/TextUtils.h"
+#include "text/Attributes.h"
+#include "text/TextUtils.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ void CNWKDirectiveInfoFetcher::ParseDirectiveReport(std::string_view text, NWKDi
   std::string line;
   while (reader.Next(&line)) {
     if (HasPrefix(line, "name:")) {
-      current = &directives->emplace(CForeignHandlerNWK::GetAttributeValue(line, ':'), NWKDirectiveInfo())
+      current = &directives->emplace(AttributeValue(line, ':'), NWKDirectiveInfo())
                      .first->second;
     } else if (HasPrefix(line, "directive:")) {
       ReadDirectiveBody(reader, line, current);

@@ -11,16 +11,16 @@
 // "rd=snode01:/dev/rmt/2cbn";
 #include "fetchers/CNWKDriveInfoFetcher.h"
 
-#include "handler/CForeignHandlerNWK.h"
-#include "handler/ReportReader.h"
-#include "handler/TextUtils.h"
+#include "model/NWKMaps.h"
+#include "text/Attributes.h"
+#include "text/TextUtils.h"
 #include "hx/Log.h"
 
 namespace {
 
 const char* kFunc = "CNWKDriveInfoFetcher::_ParseData";
 
-std::string Value(const std::string& line) { return CForeignHandlerNWK::GetAttributeValue(line, ':'); }
+std::string Value(const std::string& line) { return AttributeValue(line, ':'); }
 std::string Unquoted(const std::string& line) { return Trim(Value(line), "\""); }
 
 // A report that ends right after the lone "\" leaves the device unnamed.

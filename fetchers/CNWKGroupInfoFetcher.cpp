@@ -8,8 +8,8 @@
 //                     interval: 24:00;
 #include "fetchers/CNWKGroupInfoFetcher.h"
 
-#include "handler/ReportReader.h"
-#include "handler/TextUtils.h"
+#include "text/Attributes.h"
+#include "text/TextUtils.h"
 
 void CNWKGroupInfoFetcher::ParseGroupReport(std::string_view text, NWKGroupMap* groups) {
   ReportReader reader(text, kFileName);
@@ -17,17 +17,17 @@ void CNWKGroupInfoFetcher::ParseGroupReport(std::string_view text, NWKGroupMap* 
   std::string line;
   while (reader.Next(&line)) {
     if (HasPrefix(line, "name:")) {
-      std::string name = CForeignHandlerNWK::GetAttributeValue(line, ':');
+      std::string name = AttributeValue(line, ':');
       current = &groups->emplace(name, NWKGroupInfo()).first->second;
       current->set_groupName(name);
     } else if (!current) {
       continue;
     } else if (HasPrefix(line, "start time:")) {
-      current->set_startTime(CForeignHandlerNWK::GetAttributeValue(line, ':'));
+      current->set_startTime(AttributeValue(line, ':'));
     } else if (HasPrefix(line, "schedule:")) {
-      current->set_overridenScheduleName(CForeignHandlerNWK::GetAttributeValue(line, ':'));
+      current->set_overridenScheduleName(AttributeValue(line, ':'));
     } else if (HasPrefix(line, "interval:")) {
-      current->set_backupInterval(StrToUnixTime(CForeignHandlerNWK::GetAttributeValue(line, ':')));
+      current->set_backupInterval(StrToUnixTime(AttributeValue(line, ':')));
     }
   }
 }

@@ -4,7 +4,7 @@
 //   UNIX_Daily,lnxweb01,/,incr,1795124412,52428800,...,1431,A00003L5,...
 #include "fetchers/CNWKJobInfoFetcher.h"
 
-#include "handler/ReportReader.h"
+#include "text/ReportReader.h"
 #include "hx/CommandLine.h"
 #include "hx/Strings.h"
 

@@ -13,18 +13,16 @@
 // B00008L5, "";
 #include "fetchers/CNWKLibraryInfoFetcher.h"
 
-#include "handler/CForeignHandlerNWK.h"
-#include "handler/ReportReader.h"
-#include "handler/TextUtils.h"
+#include "hx/Strings.h"
+#include "text/Attributes.h"
+#include "text/TextUtils.h"
 #include "hx/Log.h"
 
 namespace {
 
 const char* kFunc = "CNWKLibraryInfoFetcher::_ParseData";
 
-bool EndsWith(const std::string& s, char c) { return !s.empty() && s.back() == c; }
-
-std::string Value(const std::string& line) { return CForeignHandlerNWK::GetAttributeValue(line, ':'); }
+std::string Value(const std::string& line) { return AttributeValue(line, ':'); }
 
 void ReadAttribute(ReportReader& reader, const std::string& line, NWKLibrary& library) {
   if (HasPrefix(line, "model")) {
@@ -36,21 +34,13 @@ void ReadAttribute(ReportReader& reader, const std::string& line, NWKLibrary& li
   } else if (HasPrefix(line, "jukebox serial number:")) {
     library.set_libSerial("");
   } else if (HasPrefix(line, "STL barcodes:")) {
-    hx::SplitLine(CNWKLibraryInfoFetcher::ReadListValue(reader, line), library.get_stlcodes(), ',');
+    hx::SplitLine(ReadListValue(reader, line, Continuation{}), library.get_stlcodes(), ',');
   }
 }
 
 }  // namespace
 
 // A line already ended by ';' is complete even when its value ends with ','.
-std::string CNWKLibraryInfoFetcher::ReadListValue(ReportReader& reader, const std::string& line) {
-  std::string value = Value(line);
-  bool onNextLine = value == "\\";
-  if (onNextLine) value.clear();
-  if (!EndsWith(line, ';') && (onNextLine || EndsWith(value, ','))) ReadContinuedValue(reader, &value, Continuation{});
-  return value;
-}
-
 void CNWKLibraryInfoFetcher::ParseLibraryReport(std::string_view text, std::vector<NWKLibrary>* libraries) {
   ReportReader reader(text, kFileName);
   NWKLibrary* current = nullptr;  // attributes before the first name are ignored

@@ -9,8 +9,6 @@
 #include "fetchers/CNetworkerCmdExecBase.h"
 #include "model/NWKLibrary.h"
 
-class ReportReader;
-
 class CNWKLibraryInfoFetcher : public CNetworkerCmdExecBase {
  public:
   using CNetworkerCmdExecBase::_ParseData;
@@ -18,12 +16,6 @@ class CNWKLibraryInfoFetcher : public CNetworkerCmdExecBase {
 
   // Appends one library per "name:" line of `text`.
   static void ParseLibraryReport(std::string_view text, std::vector<NWKLibrary>* libraries);
-
-  // The value of a list attribute `line` (a jukebox's barcodes, a pool's
-  // devices), read on over the following lines when it is a lone "\" or ends
-  // with ',', up to the line ending with ';' or the end of the report.
-  // Continuation lines are joined without a separator.
-  static std::string ReadListValue(ReportReader& reader, const std::string& line);
 
  protected:
   std::string _GetCommandLine() override { return NsradminCommandLine("print type:NSR jukebox"); }

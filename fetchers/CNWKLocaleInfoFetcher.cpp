@@ -5,7 +5,7 @@
 //       sShortDate    REG_SZ    dd.MM.yyyy
 #include "fetchers/CNWKLocaleInfoFetcher.h"
 
-#include "handler/ReportReader.h"
+#include "text/ReportReader.h"
 #include "hx/Log.h"
 #include "hx/Strings.h"
 

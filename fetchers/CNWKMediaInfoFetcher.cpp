@@ -10,7 +10,7 @@
 
 #include <vector>
 
-#include "handler/ReportReader.h"
+#include "text/ReportReader.h"
 #include "hx/Strings.h"
 
 namespace {

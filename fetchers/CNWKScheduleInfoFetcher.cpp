@@ -8,8 +8,8 @@
 //  skip skip skip ... full;
 #include "fetchers/CNWKScheduleInfoFetcher.h"
 
-#include "handler/ReportReader.h"
-#include "handler/TextUtils.h"
+#include "text/Attributes.h"
+#include "text/TextUtils.h"
 #include "hx/Log.h"
 
 namespace {
@@ -17,7 +17,7 @@ namespace {
 // The whole action text of a monthly schedule, starting at its "action:" line.
 std::string ReadMonthlyAction(ReportReader& reader, const std::string& line) {
   std::string value;
-  if (line.back() != '\\') value = CForeignHandlerNWK::GetAttributeValue(line, ':');
+  if (line.back() != '\\') value = AttributeValue(line, ':');
   if (line.back() != ';') ReadContinuedValue(reader, &value, Continuation{" ", false});
   TrimInline(value, " ");
   return value;
@@ -32,18 +32,18 @@ void CNWKScheduleInfoFetcher::ParseScheduleReport(std::string_view text, NWKSche
   EvEvent log;
   while (reader.Next(&line)) {
     if (HasPrefix(line, "name:")) {
-      std::string name = CForeignHandlerNWK::GetAttributeValue(line, ':');
+      std::string name = AttributeValue(line, ':');
       current = &schedules->emplace(name, NWKScheduleInfo()).first->second;
       current->set_scheduleName(name);
       log.DebugLvl("_ParseData", 5, "Discovering schedule [%s] ", name.c_str());
     } else if (!current) {
       continue;
     } else if (HasPrefix(line, "period:")) {
-      current->set_schedulePeriod(CForeignHandlerNWK::GetAttributeValue(line, ':'));
+      current->set_schedulePeriod(AttributeValue(line, ':'));
     } else if (HasPrefix(line, "action:")) {
       current->get_scheduleAction().push_back(current->get_schedulePeriod() == "Month"
                                                   ? ReadMonthlyAction(reader, line)
-                                                  : CForeignHandlerNWK::GetAttributeValue(line, ':'));
+                                                  : AttributeValue(line, ':'));
     }
   }
 }

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "fetchers/CNetworkerCmdExecBase.h"
-#include "handler/CForeignHandlerNWK.h"
+#include "model/NWKMaps.h"
 
 class CNWKScheduleInfoFetcher : public CNetworkerCmdExecBase {
  public:

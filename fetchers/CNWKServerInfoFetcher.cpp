@@ -6,8 +6,9 @@
 //                      version: NetWorker 8.2.2.6.Build.985;
 #include "fetchers/CNWKServerInfoFetcher.h"
 
-#include "handler/ReportReader.h"
-#include "handler/TextUtils.h"
+#include "model/ServerFacts.h"
+#include "text/Attributes.h"
+#include "text/TextUtils.h"
 #include "hx/Log.h"
 
 std::string CNWKServerInfoFetcher::_GetCommandLine() { return NsradminCommandLine("print type:NSR"); }
@@ -17,13 +18,13 @@ std::string CNWKServerInfoFetcher::ParseServerReport(std::string_view text, NWKC
   std::string line;
   while (reader.Next(&line)) {
     if (!StartsWith(line, "name")) continue;
-    std::string name = CForeignHandlerNWK::GetAttributeValue(line, ':');
+    std::string name = AttributeValue(line, ':');
     NWKClientInfo server;
     server.set_clientName(name);
     server.set_isMediaServer(true);
     server.set_isMasterServer(true);
     clients->emplace(name, server);
-    CForeignHandlerNWK::set_NWKServerName(name);
+    ServerFacts::Current().serverName = name;
     return name;
   }
   return std::string();
@@ -32,7 +33,7 @@ std::string CNWKServerInfoFetcher::ParseServerReport(std::string_view text, NWKC
 bool CNWKServerInfoFetcher::_ParseData(void* context, const std::string& path) {
   const char* kFunc = "CNWKServerInfoFetcher::_ParseData";
   ParseServerReport(ReadReport(path), static_cast<NWKClientMap*>(context));
-  std::string server = CForeignHandlerNWK::get_NWKServerName();
+  std::string server = ServerFacts::Current().serverName;
   EvEvent log;
   if (server.empty())
     log.DebugLvl(kFunc, -1, "WARNING: Failed to determine server name from tarn_server.txt");

@@ -4,15 +4,15 @@
 //                         name: snode01;
 #include "fetchers/CNWKStorageNodeFetcher.h"
 
-#include "handler/ReportReader.h"
-#include "handler/TextUtils.h"
+#include "text/Attributes.h"
+#include "text/TextUtils.h"
 
 void CNWKStorageNodeFetcher::ParseStorageNodeReport(std::string_view text, NWKClientMap* clients) {
   ReportReader reader(text, kFileName);
   std::string line;
   while (reader.Next(&line)) {
     if (!HasPrefix(line, "name:")) continue;
-    std::string name = CForeignHandlerNWK::GetAttributeValue(line, ':');
+    std::string name = AttributeValue(line, ':');
     auto [it, inserted] = clients->emplace(name, NWKClientInfo());
     if (inserted) it->second.set_clientName(name);
     it->second.set_isMediaServer(true);

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "fetchers/CNetworkerCmdExecBase.h"
-#include "handler/CForeignHandlerNWK.h"
+#include "model/NWKMaps.h"
 
 class CNWKStorageNodeFetcher : public CNetworkerCmdExecBase {
  public:

@@ -9,10 +9,9 @@
 // "rd=snode01:/nsr/aftd/aftd02";
 #include "fetchers/CNWKStoragePolicyInfoFetcher.h"
 
-#include "fetchers/CNWKLibraryInfoFetcher.h"
-#include "handler/CForeignHandlerNWK.h"
-#include "handler/ReportReader.h"
-#include "handler/TextUtils.h"
+#include "hx/Strings.h"
+#include "text/Attributes.h"
+#include "text/TextUtils.h"
 #include "hx/Log.h"
 
 namespace {
@@ -26,10 +25,10 @@ void CNWKStoragePolicyInfoFetcher::ParsePoolReport(std::string_view text, std::v
   while (reader.Next(&line)) {
     if (HasPrefix(line, "name:")) {
       current = &pools->emplace_back();
-      current->set_spName(CForeignHandlerNWK::GetAttributeValue(line, ':'));
+      current->set_spName(AttributeValue(line, ':'));
       EvEvent().DebugLvl(kFunc, 4, "Added storage policy: [%s]", current->get_spName().c_str());
     } else if (current && HasPrefix(line, "devices:")) {
-      hx::SplitLine(CNWKLibraryInfoFetcher::ReadListValue(reader, line), current->get_libNames(), ',');
+      hx::SplitLine(ReadListValue(reader, line, Continuation{}), current->get_libNames(), ',');
     }
   }
 }

@@ -11,8 +11,8 @@
 #include <string_view>
 
 #include "handler/CForeignHandlerNWK.h"
-#include "handler/ReportReader.h"
-#include "handler/TextUtils.h"
+#include "text/ReportReader.h"
+#include "text/TextUtils.h"
 
 namespace fuzzsupport {
 

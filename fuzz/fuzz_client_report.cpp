@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "fetchers/CNWKClientInfoFetcher.h"
-#include "handler/TextUtils.h"
+#include "text/TextUtils.h"
 #include "FuzzSupport.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "fetchers/CNWKLocaleInfoFetcher.h"
-#include "handler/CNWKDateFormatter.h"
+#include "text/CNWKDateFormatter.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > (1 << 16)) return 0;

@@ -10,7 +10,7 @@
 
 #include "fetchers/CNWKMediaInfoFetcher.h"
 #include "FuzzSupport.h"
-#include "handler/CNWKDateFormatter.h"
+#include "text/CNWKDateFormatter.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > (1 << 20)) return 0;

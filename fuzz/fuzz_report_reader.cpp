@@ -4,7 +4,7 @@
 #include <string>
 
 #include "handler/CForeignHandlerNWK.h"
-#include "handler/ReportReader.h"
+#include "text/ReportReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > (1 << 20)) return 0;

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "handler/CSaveSetMapHandler.h"
+#include "model/CSaveSetMapHandler.h"
 #include "FuzzSupport.h"
 
 namespace {

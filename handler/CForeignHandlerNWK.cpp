@@ -1,20 +1,12 @@
-// CForeignHandlerNWK: construction, the process-wide facts, the operations
-// that answer at once, and the line utilities shared by the report parsers.
+// CForeignHandlerNWK: construction, the operations that answer at once, and
+// the status message the host server is told.
 #include "handler/CForeignHandlerNWK.h"
-
-#include <unistd.h>
 
 #include <ctime>
 
-#include "handler/ReportReader.h"
 #include "hx/HostEnv.h"
 #include "hx/Log.h"
 #include "hx/MessageClasses.h"
-
-std::string CForeignHandlerNWK::m_NWKServerName;
-std::string CForeignHandlerNWK::m_NWKMAName;
-std::string CForeignHandlerNWK::m_SPName;
-std::string CForeignHandlerNWK::m_locale;
 
 CForeignHandlerNWK::CForeignHandlerNWK() = default;
 CForeignHandlerNWK::CForeignHandlerNWK(long long jobId) : CForeignHandlerBase(jobId) {}
@@ -23,50 +15,6 @@ CForeignHandlerNWK::~CForeignHandlerNWK() = default;
 int CForeignHandlerNWK::DiscoverStoragePolicies(CNMessageBase*) { return 1; }
 int CForeignHandlerNWK::RetrieveMetadata() { return 1; }
 int CForeignHandlerNWK::DoRestore(CNMessageBase*) { return 1; }
-
-std::string CForeignHandlerNWK::GenerateZonarName() {
-  std::string server = get_NWKServerName();
-  if (server.empty()) {
-    char host[65] = {};
-    if (gethostname(host, sizeof host - 1) == 0) server = host;
-  }
-  return "NETWORKER_" + server;
-}
-
-void CForeignHandlerNWK::ParseCommandOutputFile(const std::string& path, std::vector<std::string>& lines) {
-  lines.clear();
-  std::ifstream in(path, std::ios::binary);
-  std::string line;
-  while (std::getline(in, line)) {
-    NormalizeReportLine(line);
-    lines.push_back(line);
-  }
-}
-
-bool CForeignHandlerNWK::ReadNLinesFromFile(std::ifstream& file, std::vector<std::string>& lines, int n) {
-  lines.clear();
-  std::string line;
-  while (static_cast<int>(lines.size()) < n && file.is_open() && std::getline(file, line)) {
-    NormalizeReportLine(line);
-    if (!line.empty()) lines.push_back(line);
-  }
-  return lines.empty();
-}
-
-std::string CForeignHandlerNWK::GetAttributeValue(const std::string& line, char separator) {
-  size_t at = line.find(separator);
-  // No separator, or nothing after it: the attribute has no value.
-  if (at == std::string::npos || at + 1 >= line.size()) return std::string();
-  size_t start = at + 2 <= line.size() ? at + 2 : line.size();
-  return ::Trim(line.substr(start), " ;");
-}
-
-std::string CForeignHandlerNWK::Trim(std::string& s) {
-  size_t keep = s.find_first_not_of(' ');
-  if (keep == std::string::npos) keep = s.empty() ? 0 : s.size() - 1;
-  s.erase(0, keep);
-  return s;
-}
 
 FDC::DiscoveryError CForeignHandlerNWK::StatusMessage(long long failed, const std::string& text) const {
   FDC::DiscoveryError status;

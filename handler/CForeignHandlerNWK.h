@@ -1,6 +1,7 @@
 // The NetWorker handler: the one object the host creates from this plug-in.
-// It runs the discovery operations, keeps what the fetchers parsed for the
-// later operations, and holds the process-wide facts about the server.
+// It runs the discovery operations and keeps what the fetchers parsed for the
+// later operations. Its static helpers are the names the host knows them by;
+// each forwards to its home in model/ or text/.
 #pragma once
 
 #include <fstream>
@@ -10,37 +11,15 @@
 
 #include "hx/HandlerBase.h"
 #include "hx/MessageClasses.h"
-#include "hx/Strings.h"
-#include "model/NWKClientInfo.h"
-#include "model/NWKDirectiveInfo.h"
+#include "model/HostMapping.h"
 #include "model/NWKDrive.h"
-#include "model/NWKGroupInfo.h"
 #include "model/NWKJobInfo.h"
 #include "model/NWKLibrary.h"
-#include "model/NWKScheduleInfo.h"
+#include "model/NWKMaps.h"
 #include "model/NWKStoragePolicy.h"
-
-// Orders names without regard to case, so "hosta" and "HOSTA" are one entry.
-struct stringcomparator_caseinsensitive {
-  bool operator()(const std::string& a, const std::string& b) const { return compareNoCase(a, b) < 0; }
-};
-
-using NWKClientMap = std::map<std::string, NWKClientInfo, stringcomparator_caseinsensitive>;
-using NWKGroupMap = std::map<std::string, NWKGroupInfo, stringcomparator_caseinsensitive>;
-using NWKScheduleMap = std::map<std::string, NWKScheduleInfo, stringcomparator_caseinsensitive>;
-using NWKDirectiveMap = std::map<std::string, NWKDirectiveInfo>;
-
-// The host's application type of a resource; the values this plug-in produces.
-using HxAppType = int;
-namespace hxapp {
-constexpr HxAppType kSolarisFileSystem = 19;
-constexpr HxAppType kAixFileSystem = 21;
-constexpr HxAppType kOracle = 22;
-constexpr HxAppType kLinuxFileSystem = 29;
-constexpr HxAppType kWindowsFileSystem = 33;
-constexpr HxAppType kSqlServer = 81;
-constexpr HxAppType kOtherExternalAgent = 130;
-}  // namespace hxapp
+#include "model/ServerFacts.h"
+#include "text/Attributes.h"
+#include "text/ReportReader.h"
 
 class CNWKJobInfoFetcher;
 class JobMergeIndex;
@@ -60,48 +39,53 @@ class CForeignHandlerNWK : public CForeignHandlerBase {
   int RetrieveMetadata() override;
   int DoRestore(CNMessageBase* request) override;
 
-  // "NETWORKER_" + server name (the local host name while no server is known).
-  static std::string GenerateZonarName();
+  static std::string GenerateZonarName() { return ServerFacts::Current().ZonarName(); }
 
-  // Fills an App::OperatingSystem record from a NetWorker OS text.
-  static void PopulateOsInfo(CNMessageBase* os, const std::string& osName);
-  // The application type of one resource of one client, and its display name.
-  static HxAppType GetHxAppType(const NWKClientInfo* client, const NWKPolicyInfo* policy, std::string& appTypeName);
-  // The instance, backup set and subclient names a resource is shown under.
+  static void PopulateOsInfo(CNMessageBase* os, const std::string& osName) { hostmap::PopulateOsInfo(os, osName); }
+  static HxAppType GetHxAppType(const NWKClientInfo* client, const NWKPolicyInfo* policy, std::string& appTypeName) {
+    return hostmap::GetHxAppType(client, policy, appTypeName);
+  }
   static void BuildInstanceBackupsetSubclientNames(HxAppType type, const NWKPolicyInfo& policy,
                                                    std::string& instanceName, std::string& backupSetName,
-                                                   std::string& subclientName, const std::string& extra);
+                                                   std::string& subclientName, const std::string& extra) {
+    hostmap::BuildInstanceBackupsetSubclientNames(type, policy, instanceName, backupSetName, subclientName, extra);
+  }
 
-  static std::string get_NWKServerName() { return m_NWKServerName; }
-  static void set_NWKServerName(const std::string& name) { m_NWKServerName = name; }
-  static std::string get_NWKMAName() { return m_NWKMAName; }
-  static void set_NWKMAName(const std::string& name) { m_NWKMAName = name; }
-  static std::string get_locale() { return m_locale; }
+  static std::string get_NWKServerName() { return ServerFacts::Current().serverName; }
+  static void set_NWKServerName(const std::string& name) { ServerFacts::Current().serverName = name; }
+  static std::string get_NWKMAName() { return ServerFacts::Current().mainMediaAgent; }
+  static void set_NWKMAName(const std::string& name) { ServerFacts::Current().mainMediaAgent = name; }
+  static std::string get_locale() { return ServerFacts::Current().dateFormat; }
 
-  // Line readers and the attribute cutter shared by every report parser.
-  static void ParseCommandOutputFile(const std::string& path, std::vector<std::string>& lines);
-  static bool ReadNLinesFromFile(std::ifstream& file, std::vector<std::string>& lines, int n);
-  static std::string GetAttributeValue(const std::string& line, char separator);
-  // Drops leading blanks but never the last character; trailing blanks stay.
-  static std::string Trim(std::string& s);
+  static void ParseCommandOutputFile(const std::string& path, std::vector<std::string>& lines) {
+    ReadReportLines(path, lines);
+  }
+  static bool ReadNLinesFromFile(std::ifstream& file, std::vector<std::string>& lines, int n) {
+    return ReadNonBlankLines(file, lines, n);
+  }
+  static std::string GetAttributeValue(const std::string& line, char separator) {
+    return AttributeValue(line, separator);
+  }
+  static std::string Trim(std::string& s) { return TrimLeadingBlanks(s); }
   static std::string GetGenericStringType(const std::string& s) { return s; }
   static std::string GetStringValue(const std::string& s) { return s; }
 
-  // NetWorker level names in the host's terms: display name and level number
-  // for schedule tasks, level code for job records.
-  static std::string GetKelvraBackupLevelName(const std::string& level);
-  static int GetKelvraBackupLevel(const std::string& level);
-  static int GetFDCBackupLevel(const std::string& level);
+  static std::string GetKelvraBackupLevelName(const std::string& level) {
+    return hostmap::GetKelvraBackupLevelName(level);
+  }
+  static int GetKelvraBackupLevel(const std::string& level) { return hostmap::GetKelvraBackupLevel(level); }
+  static int GetFDCBackupLevel(const std::string& level) { return hostmap::GetFDCBackupLevel(level); }
 
-  // Schedule naming: one subtask name per pattern, one task name per
-  // (schedule, group) pair, and a time of day in seconds after midnight.
   static std::string GenerateScheduleName(const NWKScheduleInfo& schedule, const NWKGroupInfo& group, int week, int day,
-                                          const std::string& level, unsigned int startTime);
-  static std::string GenerateTaskName(const std::string& first, const std::string& second);
-  static unsigned int GetScheduleStartTime(const std::string& time);
+                                          const std::string& level, unsigned int startTime) {
+    return hostmap::GenerateScheduleName(schedule, group, week, day, level, startTime);
+  }
+  static std::string GenerateTaskName(const std::string& first, const std::string& second) {
+    return hostmap::GenerateTaskName(first, second);
+  }
+  static unsigned int GetScheduleStartTime(const std::string& time) { return hostmap::GetScheduleStartTime(time); }
 
-  // "EMC_Networker_Policy_" + server name, fixed at the first call.
-  static std::string GenerateDefaultSPName();
+  static std::string GenerateDefaultSPName() { return ServerFacts::Current().DefaultPolicyName(); }
 
   // The client and resource that produced a save set: among the client's
   // resources of the save set's group, one naming the save set, else one
@@ -117,11 +101,10 @@ class CForeignHandlerNWK : public CForeignHandlerBase {
   bool DumpMediaJobMapping(std::string volume, const std::vector<std::string>& jobKeys);
   bool RetrieveMediaJobMapping(std::string volume, std::vector<std::string>& jobKeys);
 
-  // Media discovery names and type mappings.
-  static std::string GenerateLibraryName();
-  static void NormalizeDrvLibName(std::string& name);
-  static int _MapStorageType_NWKToHx(std::string model);
-  static int _MapDeviceType_NWKToHx(std::string family);
+  static std::string GenerateLibraryName() { return ServerFacts::Current().DefaultLibraryName(); }
+  static void NormalizeDrvLibName(std::string& name) { hostmap::NormalizeDrvLibName(name); }
+  static int _MapStorageType_NWKToHx(std::string model) { return hostmap::MapStorageType(model); }
+  static int _MapDeviceType_NWKToHx(std::string family) { return hostmap::MapDeviceType(family); }
 
   // Read access for the runner's summary and for tests.
   const NWKClientMap& clients() const { return m_clients; }
@@ -136,11 +119,6 @@ class CForeignHandlerNWK : public CForeignHandlerBase {
   std::vector<NWKDrive> m_drives;
   std::vector<NWKStoragePolicy> m_storagePolicies;
   std::map<std::string, std::string> m_mediaRetention;
-
-  static std::string m_NWKServerName;
-  static std::string m_NWKMAName;
-  static std::string m_SPName;
-  static std::string m_locale;
 
  private:
   // Schedule discovery steps.
@@ -157,7 +135,7 @@ class CForeignHandlerNWK : public CForeignHandlerBase {
   // own; the volume of each disk device as a medium.
   void BuildDeviceDrives(CNMessageBase& libraryList, CNMessageBase& mediaList);
   // Seconds since the epoch at which `volume` expires, read in the server's
-  // date format (m_locale); 0 when its expiry date is unknown or not in that
+  // date format (ServerFacts); 0 when its expiry date is unknown or not in that
   // format.
   unsigned int MediaRetention(const std::string& volume) const;
   void BuildDefaultSP(FDC::StoragePolicyList& list);

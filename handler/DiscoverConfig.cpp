@@ -69,22 +69,23 @@ bool CForeignHandlerNWK::ExchangeInstanceProperties(CNMessageBase* config) {
 // The locale file wins; then the setting; then the default format.
 void CForeignHandlerNWK::SettleLocale() {
   EvEvent log;
+  std::string& format = ServerFacts::Current().dateFormat;
   CNWKLocaleInfoFetcher fetcher;
-  if (fetcher.FetchData(&m_locale)) {
+  if (fetcher.FetchData(&format)) {
     log.DebugLvl(kFunc, 0, "Locale information for Networker server fetched successfully. Value is [%s]",
-                 m_locale.c_str());
+                 format.c_str());
     return;
   }
   HxPlatformInfo settings;
   settings.setFocus(HxPI_Focus::getFocus());
   std::string value;
   if (settings.getString(kSection, kLocaleKey, &value) && !value.empty()) {
-    m_locale = value;
+    format = value;
     log.DebugLvl(kFunc, 0, "Locale information for Networker server overridden to [%s] with registry key '%s//%s'",
-                 m_locale.c_str(), kSection, kLocaleKey);
+                 format.c_str(), kSection, kLocaleKey);
     return;
   }
-  m_locale = CNWKLocaleInfoFetcher::kDefaultFormat;
+  format = CNWKLocaleInfoFetcher::kDefaultFormat;
   log.DebugLvl(kFunc, 0, "Locale information for missing for Networker server. Value defaulted to [%s]",
-               m_locale.c_str());
+               format.c_str());
 }

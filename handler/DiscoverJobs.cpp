@@ -6,7 +6,7 @@
 #include "fetchers/CNWKJobInfoFetcher.h"
 #include "handler/CForeignHandlerNWK.h"
 #include "handler/JobMergeIndex.h"
-#include "handler/MessageBuild.h"
+#include "model/MessageBuild.h"
 #include "hx/Log.h"
 #include "hx/MessageClasses.h"
 #include "hx/Progress.h"
@@ -177,9 +177,4 @@ void CForeignHandlerNWK::FindDiscoveredSubClient(NWKPolicyInfo&, NWKClientInfo&,
 
 std::string CForeignHandlerNWK::GenerateCompositePolicyName(const NWKJobInfo& job, const NWKPolicyInfo& policy) {
   return job.get_clientName() + ":" + job.get_groupName() + ":" + policy.get_policyName();
-}
-
-std::string CForeignHandlerNWK::GenerateDefaultSPName() {
-  if (m_SPName.empty()) m_SPName = ("EMC_Networker_Policy_" + get_NWKServerName()).substr(0, 100);
-  return m_SPName;
 }

@@ -9,8 +9,9 @@
 #include "fetchers/CNWKLibraryInfoFetcher.h"
 #include "fetchers/CNWKMediaInfoFetcher.h"
 #include "handler/CForeignHandlerNWK.h"
-#include "handler/CNWKDateFormatter.h"
-#include "handler/MessageBuild.h"
+#include "text/CNWKDateFormatter.h"
+#include "model/MediaBuild.h"
+#include "model/MessageBuild.h"
 #include "hx/Log.h"
 #include "hx/MessageClasses.h"
 
@@ -124,7 +125,7 @@ unsigned int CForeignHandlerNWK::MediaRetention(const std::string& volume) const
   if (entry == m_mediaRetention.end()) return 0;
   for (const char* word : {"undef", "expired", "manual", ""})
     if (entry->second == word) return 0;
-  CNWKDateFormatter dates(m_locale);
+  CNWKDateFormatter dates(ServerFacts::Current().dateFormat);
   tm when{};
   unsigned long seconds = 0;
   if (!dates.GetTMStruct(entry->second, "", false, &when, &seconds)) return 0;

@@ -3,7 +3,7 @@
 // copy for each of those devices that leads to a library.
 #include "fetchers/CNWKStoragePolicyInfoFetcher.h"
 #include "handler/CForeignHandlerNWK.h"
-#include "handler/MessageBuild.h"
+#include "model/MessageBuild.h"
 #include "hx/HostEnv.h"
 #include "hx/Log.h"
 #include "hx/MessageClasses.h"

@@ -1,8 +1,9 @@
 // Building the host's client tree from one NetWorker client and its resources.
 #include "model/NWKClientInfo.h"
 
-#include "handler/CForeignHandlerNWK.h"
-#include "handler/MessageBuild.h"
+#include "model/HostMapping.h"
+#include "model/ServerFacts.h"
+#include "model/MessageBuild.h"
 #include "hx/HostEnv.h"
 #include "hx/Log.h"
 #include "hx/MessageClasses.h"
@@ -22,8 +23,8 @@ struct Placement {
 
 Placement PlacementOf(const NWKClientInfo& client, const NWKPolicyInfo& policy) {
   Placement p;
-  p.type = CForeignHandlerNWK::GetHxAppType(&client, &policy, p.typeName);
-  CForeignHandlerNWK::BuildInstanceBackupsetSubclientNames(p.type, policy, p.instance, p.backupSet, p.subclient, "");
+  p.type = hostmap::GetHxAppType(&client, &policy, p.typeName);
+  hostmap::BuildInstanceBackupsetSubclientNames(p.type, policy, p.instance, p.backupSet, p.subclient, "");
   return p;
 }
 
@@ -180,7 +181,7 @@ bool NWKClientInfo::BuildSubclientInfo(CNMessageBase* backupSet, NWKPolicyInfo* 
 
 bool NWKClientInfo::_CreateFSSubclient(CNMessageBase* subclient, NWKPolicyInfo* policy) {
   std::string appTypeName;
-  HxAppType type = CForeignHandlerNWK::GetHxAppType(this, policy, appTypeName);
+  HxAppType type = hostmap::GetHxAppType(this, policy, appTypeName);
   const char* root = type == hxapp::kWindowsFileSystem ? "\\" : "/";
   for (const std::string& entry : policy->get_const_backuplistref())
     AddContent(subclient, compareNoCase(entry, "All") == 0 ? root : entry);
@@ -212,7 +213,7 @@ bool NWKClientInfo::BuildClientInfo(CNMessageBase* info) {
   entity->setstring(1, 1, m_clientName);
   entity->setstring(2, 5, m_clientName);
   AddComponent(record, 3);
-  CForeignHandlerNWK::PopulateOsInfo(Nested<App::OperatingSystem>(record, 2, 2), m_osName);
+  hostmap::PopulateOsInfo(Nested<App::OperatingSystem>(record, 2, 2), m_osName);
   return true;
 }
 
@@ -223,7 +224,7 @@ bool NWKClientInfo::BuildMasterServerInfo(CNMessageBase* info) {
   Nested(ClientRecord(info), 6, 12, 18, 45)->setstring(1, 1, Narrow(GetTimeZoneDisplayNameW()));
   master->setint64(17, 41, 105);
   CNMessageBase* installation = Nested(master, 1, 1, 18, 3);
-  installation->setstring(1, 1, CForeignHandlerNWK::GenerateZonarName());
+  installation->setstring(1, 1, ServerFacts::Current().ZonarName());
   installation->setint64(3, 9, 1);
   CNMessageBase id(18, 0);
   id.setint64(0, 0, 1);

@@ -1,11 +1,10 @@
-// Building host drives, device libraries and disk media from NetWorker
-// devices, and the "rd=" name split they and the jukeboxes share.
+// Building host drives, device libraries and disk media from NetWorker devices.
 #include "model/NWKDrive.h"
 
-#include "handler/CForeignHandlerNWK.h"
-#include "handler/MessageBuild.h"
 #include "hx/MessageClasses.h"
-#include "model/NWKLibrary.h"
+#include "model/HostMapping.h"
+#include "model/MediaBuild.h"
+#include "model/MessageBuild.h"
 
 using msgbuild::Append;
 
@@ -16,23 +15,12 @@ constexpr int kDiskDevice = 3;
 }  // namespace
 
 void NWKDrive::SplitRemoteName(const std::string& input, std::string& name, std::string& ma) {
-  constexpr size_t kPrefix = 3;  // "rd="
-  size_t colon = input.compare(0, kPrefix, "rd=") == 0 ? input.find(':', kPrefix) : std::string::npos;
-  if (colon == std::string::npos) {
-    // A remote name without its host part cannot say who serves it: the
-    // main media agent does, and the whole rest is the name.
-    name = input.compare(0, kPrefix, "rd=") == 0 ? input.substr(kPrefix) : input;
-    ma = CForeignHandlerNWK::get_NWKMAName();
-  } else {
-    name = input.substr(colon + 1);
-    ma = input.substr(kPrefix, colon - kPrefix);
-  }
-  CForeignHandlerNWK::NormalizeDrvLibName(name);
+  mediabuild::SplitRemoteName(input, name, ma);
 }
 
-void NWKDrive::get_normDriveAndMA(std::string& name, std::string& ma) const { SplitRemoteName(m_driveName, name, ma); }
+void NWKDrive::get_normDriveAndMA(std::string& name, std::string& ma) const { mediabuild::SplitRemoteName(m_driveName, name, ma); }
 
-void NWKDrive::get_normLibAndMA(std::string& name, std::string& ma) const { SplitRemoteName(m_libName, name, ma); }
+void NWKDrive::get_normLibAndMA(std::string& name, std::string& ma) const { mediabuild::SplitRemoteName(m_libName, name, ma); }
 
 // The info items of a drive item, for a jukebox's drive and for the one
 // drive of a device's own library alike.
@@ -58,7 +46,7 @@ void NWKDrive::BuildDrive(CNMessageBase* library) const {
 }
 
 void NWKDrive::BuildLibrary(CNMessageBase& libraryList) const {
-  int type = CForeignHandlerNWK::_MapDeviceType_NWKToHx(m_driveFamily);
+  int type = hostmap::MapDeviceType(m_driveFamily);
   CNMessageBase* library = Append<FDC::ForeignLibraryItem>(&libraryList, 1, 1);
   library->setint64(1, 1, type);
   library->setint64(7, 13, 1);

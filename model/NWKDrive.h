@@ -22,11 +22,7 @@ class NWKDrive {
   std::string get_libName() const { return m_libName; }
   void set_libName(std::string value) { m_libName = std::move(value); }
 
-  // A device or jukebox name as (local name, media agent). "rd=host:path"
-  // names a device that `host` serves: (path, host). Any other name is served
-  // by the server's main media agent; so is "rd=path" without a colon, whose
-  // whole rest is the name. Doubled backslashes in the name become single
-  // ones; the media agent is kept as written. Both outputs are overwritten.
+  // See mediabuild::SplitRemoteName.
   static void SplitRemoteName(const std::string& input, std::string& name, std::string& ma);
   // The split of the device's own name, and of its parent jukebox's name.
   void get_normDriveAndMA(std::string& name, std::string& ma) const;

@@ -4,8 +4,10 @@
 
 #include <unordered_set>
 
-#include "handler/CForeignHandlerNWK.h"
-#include "handler/MessageBuild.h"
+#include "model/HostMapping.h"
+#include "model/NWKClientInfo.h"
+#include "model/ServerFacts.h"
+#include "model/MessageBuild.h"
 #include "hx/MessageClasses.h"
 
 using msgbuild::Nested;
@@ -14,7 +16,7 @@ namespace {
 
 void FillStoragePolicyEntity(CNMessageBase* entity) {
   entity->setint64(2, 5, 17);
-  entity->setstring(1, 1, CForeignHandlerNWK::GetGenericStringType(CForeignHandlerNWK::GenerateDefaultSPName()));
+  entity->setstring(1, 1, ServerFacts::Current().DefaultPolicyName());
 }
 
 void AddToInt64(CNMessageBase* msg, short i, short t, long long amount) {
@@ -33,12 +35,12 @@ CNMessageBase* NWKJobInfo::BuildJob(std::vector<CNMessageBase>* jobs, const NWKC
   jobs->emplace_back(FDC::JobInfo::kModule, FDC::JobInfo::kType);
   CNMessageBase* job = &jobs->back();
   std::string appName;
-  HxAppType type = CForeignHandlerNWK::GetHxAppType(client, policy, appName);
+  HxAppType type = hostmap::GetHxAppType(client, policy, appName);
   job->setint64(4, 4, type);
   std::string clientName = client->get_clientName();
   job->setstring(6, 6, clientName + "_" + policy->get_groupName() + "_" + std::to_string(m_backupTime));
 
-  std::string zonar = CForeignHandlerNWK::GenerateZonarName();
+  std::string zonar = ServerFacts::Current().ZonarName();
   CNMessageBase* installation = Nested(job, 1, 1, 18, 3);
   installation->setstring(1, 1, zonar);
   installation->setint64(3, 9, 1);
@@ -47,7 +49,7 @@ CNMessageBase* NWKJobInfo::BuildJob(std::vector<CNMessageBase>* jobs, const NWKC
   CNMessageBase* subclient = Nested(job, 2, 2, 18, 10);
   subclient->setint64(2, 5, 7);
   std::string instance, backupSet, subclientName;
-  CForeignHandlerNWK::BuildInstanceBackupsetSubclientNames(type, *policy, instance, backupSet, subclientName, "");
+  hostmap::BuildInstanceBackupsetSubclientNames(type, *policy, instance, backupSet, subclientName, "");
   subclient->setstring(14, 38, clientName);
   subclient->setstring(11, 29, appName);
   subclient->setint64(10, 28, type);
@@ -64,7 +66,7 @@ CNMessageBase* NWKJobInfo::BuildJob(std::vector<CNMessageBase>* jobs, const NWKC
   content->setint64(3, 3, 1);
 
   CNMessageBase* summary = Nested(Nested(job, 9, 15, 32, 2), 1, 1, 32, 27);
-  summary->setint64(27, 30, CForeignHandlerNWK::GetFDCBackupLevel(*m_backupLevel));
+  summary->setint64(27, 30, hostmap::GetFDCBackupLevel(*m_backupLevel));
   summary->setint64(8, 8, 1);
   summary->setint64(9, 9, m_backupTime);
   summary->setint64(10, 10, 300);

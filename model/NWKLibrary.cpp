@@ -1,49 +1,14 @@
-// Building host libraries and barcoded media from NetWorker jukeboxes, and the
-// info list and library host pieces the other media builders use as well.
+// Building host libraries and barcoded media from NetWorker jukeboxes.
 #include "model/NWKLibrary.h"
 
-#include "handler/CForeignHandlerNWK.h"
-#include "handler/MessageBuild.h"
 #include "hx/Log.h"
 #include "hx/MessageClasses.h"
-#include "model/NWKDrive.h"
+#include "hx/Strings.h"
+#include "model/HostMapping.h"
+#include "model/MediaBuild.h"
+#include "model/MessageBuild.h"
 
 using msgbuild::Append;
-using msgbuild::Nested;
-
-namespace mediabuild {
-
-InfoList::InfoList(CNMessageBase* holder, short i, short t) : m_list(Nested(holder, i, t, kModule, kInfoList)) {}
-
-void InfoList::Add(long long id, long long kind, const std::string& value) {
-  CNMessageBase* item = Append<FDC::InfoItem>(m_list, 1, 1);
-  item->setint64(1, 1, id);
-  item->setint64(3, 6, kind);
-  item->setstring(2, 2, value);
-}
-
-void InfoList::AddJobs(const std::vector<std::string>& jobs) {
-  for (const std::string& job : jobs) Add(203, 3, job);
-}
-
-CNMessageBase* AppendDrive(CNMessageBase* library, size_t* count) {
-  CNMessageBase* drives = Nested(library, 4, 10, kModule, kDriveList);
-  CNMessageBase* drive = Append<FDC::ForeignDriveItem>(drives, 1, 1);
-  if (count) *count = msgbuild::List(drives, 1, 1)->size();
-  return drive;
-}
-
-void AddLibraryHost(CNMessageBase* library, const std::string& ma, const std::string& note) {
-  CNMessageBase* host = Append<FDC::ForeignLibraryHost>(Nested(library, 5, 11, kModule, kHostList), 1, 1);
-  host->setstring(1, 1, ma);
-  host->setstring(2, 5, ma);
-  host->setstring(3, 9, note);
-  host->setint64(4, 13, 1);
-  host->setint64(5, 14, 0);
-  host->setint64(6, 15, 0);
-}
-
-}  // namespace mediabuild
 
 namespace {
 
@@ -58,12 +23,12 @@ std::string ModelPart(const std::string& name) {
 }  // namespace
 
 void NWKLibrary::get_normLibAndMA(std::string& name, std::string& ma) const {
-  NWKDrive::SplitRemoteName(m_libName, name, ma);
+  mediabuild::SplitRemoteName(m_libName, name, ma);
 }
 
 void NWKLibrary::BuildLibrary(CNMessageBase& libraryList) const {
   CNMessageBase* library = Append<FDC::ForeignLibraryItem>(&libraryList, 1, 1);
-  int storageType = CForeignHandlerNWK::_MapStorageType_NWKToHx(m_libType);
+  int storageType = hostmap::MapStorageType(m_libType);
   library->setint64(1, 1, storageType);
   library->setint64(7, 13, 1);
   std::string name, ma;

@@ -1,6 +1,5 @@
-// One NetWorker jukebox as the jukebox report gives it, its conversion into a
-// host library with its barcoded media, and the message pieces that every
-// library, drive and medium builder shares.
+// One NetWorker jukebox as the jukebox report gives it, and its conversion
+// into a host library with its barcoded media.
 #pragma once
 
 #include <string>
@@ -21,7 +20,7 @@ class NWKLibrary {
   void set_libSerial(std::string value) { m_libSerial = std::move(value); }
   std::vector<std::string>& get_stlcodes() { return m_stlcodes; }
 
-  // The split of the jukebox's name (see NWKDrive::SplitRemoteName).
+  // The split of the jukebox's name (see mediabuild::SplitRemoteName).
   void get_normLibAndMA(std::string& name, std::string& ma) const;
   // Appends the jukebox's library to `libraryList` (an FDC::ForeignLibraryList).
   void BuildLibrary(CNMessageBase& libraryList) const;
@@ -42,34 +41,3 @@ class NWKLibrary {
   std::string m_libSerial;
   std::vector<std::string> m_stlcodes;
 };
-
-namespace mediabuild {
-
-// Unnamed holder classes of module 32: a library's drive and host lists, and
-// the info list of a library, drive or medium.
-constexpr int kModule = 32;
-constexpr int kDriveList = 71;
-constexpr int kHostList = 30;
-constexpr int kInfoList = 5;
-
-// The info list (32, 5) at field i/t of a message; each Add appends one
-// FDC::InfoItem: property id, value kind, value.
-class InfoList {
- public:
-  InfoList(CNMessageBase* holder, short i, short t);
-  void Add(long long id, long long kind, const std::string& value);
-  // One item (203, 3, key) per job, in order.
-  void AddJobs(const std::vector<std::string>& jobs);
-
- private:
-  CNMessageBase* m_list;
-};
-
-// Appends a new FDC::ForeignDriveItem to the drive list of `library`; the
-// size of that list, this drive included, goes to `count` when not null.
-CNMessageBase* AppendDrive(CNMessageBase* library, size_t* count = nullptr);
-// Appends the FDC::ForeignLibraryHost of media agent `ma` to `library`;
-// `note` is its field 3/9.
-void AddLibraryHost(CNMessageBase* library, const std::string& ma, const std::string& note);
-
-}  // namespace mediabuild

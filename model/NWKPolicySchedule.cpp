@@ -3,9 +3,13 @@
 // association that ties the resource's subclient to the task.
 #include <algorithm>
 
-#include "handler/CForeignHandlerNWK.h"
-#include "handler/MessageBuild.h"
-#include "handler/TextUtils.h"
+#include "model/HostMapping.h"
+#include "model/NWKClientInfo.h"
+#include "model/NWKGroupInfo.h"
+#include "model/NWKScheduleInfo.h"
+#include "model/ServerFacts.h"
+#include "model/MessageBuild.h"
+#include "text/TextUtils.h"
 #include "hx/HostEnv.h"
 #include "hx/Log.h"
 #include "hx/MessageClasses.h"
@@ -72,7 +76,7 @@ void FillTaskDefinition(CNMessageBase* definition, const std::string& taskName) 
 void FillSubtaskOptions(CNMessageBase& subtask, const std::string& level) {
   CNMessageBase* options = Nested(&subtask, 4, 4, 12, 262);
   CNMessageBase* backup = Nested(options, 1, 1, 12, 111);
-  backup->setint64(1, 1, CForeignHandlerNWK::GetKelvraBackupLevel(level));
+  backup->setint64(1, 1, hostmap::GetKelvraBackupLevel(level));
   backup->setint64(18, 18, 0);
   Nested(options, 4, 4, 12, 17);
 }
@@ -111,7 +115,7 @@ struct ScheduleWalk {
   }
 
   void Run(const std::string& level, int week, int day, unsigned int start) {
-    std::string subtaskName = CForeignHandlerNWK::GenerateScheduleName(schedule, group, week, day, level, start);
+    std::string subtaskName = hostmap::GenerateScheduleName(schedule, group, week, day, level, start);
     bool first = task == nullptr;
     if (first) {
       task = FindTask(tasks, taskName);
@@ -129,7 +133,7 @@ int NWKPolicyInfo::BuildSchedule(std::vector<TMMsg::CreateTaskReq>& tasks, NWKCl
                                  NWKScheduleInfo& schedule, NWKGroupInfo& group) {
   EvEvent().Debug("BuildSchedule", "Building schedule [%s] for policy [%s], client [%s]",
                   schedule.get_scheduleName().c_str(), m_policyName.c_str(), client.get_clientName().c_str());
-  std::string taskName = CForeignHandlerNWK::GenerateTaskName(schedule.get_scheduleName(), m_groupName);
+  std::string taskName = hostmap::GenerateTaskName(schedule.get_scheduleName(), m_groupName);
   ScheduleWalk walk{*this, tasks, client, schedule, group, taskName};
   int n = 0;  // day counter, running on across action strings
   for (const std::string& action : schedule.get_scheduleAction()) {
@@ -153,11 +157,11 @@ void NWKPolicyInfo::CreateTaskInfo(TMMsg::CreateTaskReq* task, NWKClientInfo& /*
                                    NWKGroupInfo& group, const std::string& level, int week, int day,
                                    unsigned int startTime) {
   CNMessageBase* body = Nested(task, 2, 2, 12, 40);
-  std::string name = CForeignHandlerNWK::GenerateScheduleName(schedule, group, week, day, level, startTime);
+  std::string name = hostmap::GenerateScheduleName(schedule, group, week, day, level, startTime);
   if (FindSubtask(body, name)) return;
   Nested(body, 2, 2, 12, 309);
   FillTaskDefinition(Nested(body, 1, 1, 12, 367),
-                     CForeignHandlerNWK::GenerateTaskName(schedule.get_scheduleName(), m_groupName));
+                     hostmap::GenerateTaskName(schedule.get_scheduleName(), m_groupName));
   TMMsg::SubTaskInfo subtask;
   CNMessageBase* header = Nested(&subtask, 1, 1, 12, 10);
   header->setint64(3, 6, 2);
@@ -216,14 +220,14 @@ void NWKPolicyInfo::_SetDaysToRun(TMMsg::CreateTaskReq& task, const std::string&
 
 void NWKPolicyInfo::AddScheduleAssociation(TMMsg::CreateTaskReq& task, NWKClientInfo& client) {
   std::string appName, instance, backupSet, subclient;
-  HxAppType type = CForeignHandlerNWK::GetHxAppType(&client, this, appName);
-  CForeignHandlerNWK::BuildInstanceBackupsetSubclientNames(type, *this, instance, backupSet, subclient, "");
+  HxAppType type = hostmap::GetHxAppType(&client, this, appName);
+  hostmap::BuildInstanceBackupsetSubclientNames(type, *this, instance, backupSet, subclient, "");
   HxEntities::GenericEntity entity;
   entity.setstring(19, 52, client.get_clientName());
   entity.setstring(18, 48, client.get_clientName());
   entity.setstring(15, 39, appName);
   entity.setint64(14, 38, type);
-  entity.setstring(2, 2, CForeignHandlerNWK::GenerateZonarName());
+  entity.setstring(2, 2, ServerFacts::Current().ZonarName());
   entity.setstring(12, 30, instance);
   entity.setstring(9, 21, backupSet);
   entity.setstring(6, 12, subclient);

@@ -2,8 +2,10 @@
 // can be traced to a library, each with one data path.
 #include "model/NWKStoragePolicy.h"
 
-#include "handler/CForeignHandlerNWK.h"
-#include "handler/MessageBuild.h"
+#include "hx/Strings.h"
+#include "model/HostMapping.h"
+#include "model/ServerFacts.h"
+#include "model/MessageBuild.h"
 #include "hx/Log.h"
 
 using msgbuild::Append;
@@ -70,7 +72,7 @@ void NWKStoragePolicy::BuildCopy(FDC::StoragePolicy& policy, std::vector<NWKDriv
     std::string name = (drive + "_" + library + "_" + ma).substr(0, kCopyNameLength);
     if (number == 1) policy.setstring(3, 9, name);
     CNMessageBase* copy = AppendCopy(&policy, m_spName, number++, name, "EMC NetWorker copy", 0);
-    bool disk = CForeignHandlerNWK::_MapDeviceType_NWKToHx(match->get_driveFamily()) == kDiskDevice;
+    bool disk = hostmap::MapDeviceType(match->get_driveFamily()) == kDiskDevice;
     AppendDataPath(copy, m_spName, name, disk ? "DISK_" + library : library, ma);
   }
 }

@@ -19,14 +19,13 @@ class JobFixture : public ::testing::Test {
     job.resultsDir = dir_.path();
     job.offline = true;
     CForeignCmdExecBase::set_UseExistingFiles(false);
-    CForeignHandlerNWK::set_NWKServerName("");
-    CForeignHandlerNWK::set_NWKMAName("");
+    ServerFacts::Current() = ServerFacts();
     hx::LogSink::SetCapture(true);
   }
   void TearDown() override {
     hx::JobContext::Current() = saved_;
     CForeignCmdExecBase::set_UseExistingFiles(false);
-    CForeignHandlerNWK::set_NWKServerName("");
+    ServerFacts::Current() = ServerFacts();
     hx::LogSink::SetCapture(false);
   }
   std::string Results(const std::string& name) const { return dir_ / name; }

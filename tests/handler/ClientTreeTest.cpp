@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "JobFixture.h"
-#include "handler/MessageBuild.h"
+#include "model/MessageBuild.h"
 #include "hx/MessageClasses.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // Dates in the server's locale format.
-#include "handler/CNWKDateFormatter.h"
+#include "text/CNWKDateFormatter.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "JobFixture.h"
-#include "handler/MessageBuild.h"
+#include "model/MessageBuild.h"
 #include "hx/Files.h"
 #include "hx/MessageClasses.h"
 

@@ -6,7 +6,7 @@
 #include <ctime>
 
 #include "JobFixture.h"
-#include "handler/MessageBuild.h"
+#include "model/MessageBuild.h"
 #include "hx/MessageClasses.h"
 #include "hx/XmlForm.h"
 
@@ -99,16 +99,11 @@ TEST_F(MediaBuild, NamesAndTypeMaps) {
 }
 
 TEST_F(MediaBuild, DefaultPolicyNameIsCutAtOneHundredAndFixedAtFirstUse) {
-  struct Peek : CForeignHandlerNWK {
-    static std::string& Cached() { return m_SPName; }
-  };
-  std::string saved = Peek::Cached();
-  Peek::Cached().clear();
+  ServerFacts::Current() = ServerFacts();
   H::set_NWKServerName(std::string(120, 's'));
   std::string name = H::GenerateDefaultSPName();
   H::set_NWKServerName("other");
   std::string later = H::GenerateDefaultSPName();
-  Peek::Cached() = saved;
   EXPECT_EQ(name, "EMC_Networker_Policy_" + std::string(79, 's'));
   EXPECT_EQ(later, name);
 }
@@ -186,21 +181,14 @@ TEST_F(MediaBuild, PoolCopiesAreNumberedCutAndLeadToTheirLibrary) {
 // The driver on reports in the results directory, in replay mode.
 class MediaDriver : public MediaBuild {
  protected:
-  struct Handler : CForeignHandlerNWK {
-    using CForeignHandlerNWK::m_locale;
-  };
+  using Handler = CForeignHandlerNWK;
   void SetUp() override {
     MediaBuild::SetUp();
     CForeignCmdExecBase::set_UseExistingFiles(true);
-    savedLocale_ = Handler::m_locale;
-    Handler::m_locale = "dd/MM/yyyy";
+    ServerFacts::Current().dateFormat = "dd/MM/yyyy";
     for (const char* report :
          {"tarn_mediainfo.txt", "tarn_libraries.txt", "tarn_drives.txt", "tarn_storagepolicies.txt"})
       GivenReport(report, "");
-  }
-  void TearDown() override {
-    Handler::m_locale = savedLocale_;
-    MediaBuild::TearDown();
   }
   CNMessageBase Read(const std::string& name) {
     CNMessageBase msg(0, 0);
@@ -238,7 +226,6 @@ class MediaDriver : public MediaBuild {
   static std::string Row(const std::string& volume, const std::string& expires) {
     return "," + volume + ",1 GB,1%," + expires + ",0 KB,1,1500 GB,1,1,LTO Ultrium-5\n";
   }
-  std::string savedLocale_;
   Handler handler_;
 };
 
@@ -267,7 +254,7 @@ TEST_F(MediaDriver, RetentionOnlyFromDatesInTheServersFormat) {
                             "V9@J 218/2=" + Midnight(2030, 1, 3) + " 203/3=job_V9"}));
 
   // The real "mminfo -m" values: two-digit US years and "undef".
-  Handler::m_locale = "MM/dd/yy";
+  ServerFacts::Current().dateFormat = "MM/dd/yy";
   GivenReport("tarn_mediainfo.txt", std::string(kHeader) + Row("UNN568", "01/13/19") + Row("UNN596", "undef"));
   GivenReport("tarn_libraries.txt", "name: K;\nSTL barcodes: UNN568, UNN596;\n");
   Handler fresh;

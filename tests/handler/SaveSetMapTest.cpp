@@ -5,7 +5,7 @@
 #include <sys/stat.h>
 
 #include "JobFixture.h"
-#include "handler/CSaveSetMapHandler.h"
+#include "model/CSaveSetMapHandler.h"
 #include "hx/Files.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include "JobFixture.h"
 #include "handler/CForeignHandlerNWK.h"
-#include "handler/MessageBuild.h"
+#include "model/MessageBuild.h"
 #include "hx/Files.h"
 #include "hx/MessageClasses.h"
 

@@ -3,8 +3,8 @@
 
 #include "TestUtil.h"
 #include "handler/CForeignHandlerNWK.h"
-#include "handler/ReportReader.h"
-#include "handler/TextUtils.h"
+#include "text/ReportReader.h"
+#include "text/TextUtils.h"
 #include "hx/Log.h"
 
 namespace {

@@ -1,10 +1,29 @@
 // ReportReader: line splitting shared by all report parsers.
-#include "handler/ReportReader.h"
+#include "text/ReportReader.h"
+
+#include <fstream>
 
 #include "hx/Log.h"
 #include "hx/Strings.h"
 
-ReportReader::ReportReader(std::string_view text, std::string name) : m_text(text), m_name(std::move(name)) {}
+namespace {
+
+class LogReporter : public LineReporter {
+ public:
+  void PassedOver(const std::string& report, size_t line, const std::string& reason) override {
+    EvEvent().Error("ReportReader", "%s:%zu: %s", report.c_str(), line, reason.c_str());
+  }
+};
+
+}  // namespace
+
+LineReporter* LogLineReporter() {
+  static LogReporter reporter;
+  return &reporter;
+}
+
+ReportReader::ReportReader(std::string_view text, std::string name, LineReporter* reporter)
+    : m_text(text), m_name(std::move(name)), m_reporter(reporter ? reporter : LogLineReporter()) {}
 
 // Carriage returns go with the blanks: a report captured on Windows ends its
 // lines in CR, and one saved twice may end them in CR CR or CR blank. The
@@ -27,8 +46,8 @@ bool ReportReader::Next(std::string* line) {
     m_pos = end + 1;
     ++m_lineNumber;
     if (length > kMaxLineBytes) {  // no report line is this long: garbage, not data
-      EvEvent().Error("ReportReader", "%s: line of %zu bytes passed over (longer than %zu)", Where().c_str(), length,
-                      kMaxLineBytes);
+      PassOver("line of " + std::to_string(length) + " bytes passed over (longer than " + std::to_string(kMaxLineBytes) +
+               ")");
       continue;
     }
     line->assign(m_text.substr(end - length, length));
@@ -52,4 +71,24 @@ bool ReadContinuedValue(ReportReader& reader, std::string* value, const Continua
     if (last) return true;
   }
   return false;
+}
+
+void ReadReportLines(const std::string& path, std::vector<std::string>& lines) {
+  lines.clear();
+  std::ifstream in(path, std::ios::binary);
+  std::string line;
+  while (std::getline(in, line)) {
+    NormalizeReportLine(line);
+    lines.push_back(line);
+  }
+}
+
+bool ReadNonBlankLines(std::ifstream& file, std::vector<std::string>& lines, int n) {
+  lines.clear();
+  std::string line;
+  while (static_cast<int>(lines.size()) < n && file.is_open() && std::getline(file, line)) {
+    NormalizeReportLine(line);
+    if (!line.empty()) lines.push_back(line);
+  }
+  return lines.empty();
 }

@@ -1,18 +1,32 @@
 // The one line reader every report parser uses: it walks report text one
 // non-blank line at a time, dropping carriage returns (reports captured on
 // Windows) and blanks at both ends, and knows where it is so
-// that messages can name the report and line.
+// that messages can name the report and line. It decides nothing about the
+// lines it passes over: it tells its reporter, and the operation decides.
 #pragma once
 
+#include <fstream>
 #include <string>
 #include <string_view>
+#include <vector>
+
+// Told of each report line a reader or parser passes over, with the reason.
+class LineReporter {
+ public:
+  virtual ~LineReporter() = default;
+  virtual void PassedOver(const std::string& report, size_t line, const std::string& reason) = 0;
+};
+
+// The reporter of readers given none: it writes one error line to the log.
+LineReporter* LogLineReporter();
 
 class ReportReader {
  public:
-  // Longer lines are passed over with a log line: no report writes them.
+  // Longer lines are passed over and reported: no report writes them.
   static constexpr size_t kMaxLineBytes = 4 << 20;
 
-  ReportReader(std::string_view text, std::string name);
+  // `reporter` (null: LogLineReporter()) must outlive the reader.
+  ReportReader(std::string_view text, std::string name, LineReporter* reporter = nullptr);
 
   // The next line that is not blank after trimming (and not over the
   // length limit); false at end of text.
@@ -22,10 +36,14 @@ class ReportReader {
   const std::string& name() const { return m_name; }
   // "name:line", for messages.
   std::string Where() const;
+  // Reports the line Next returned last as passed over; `reason` says what
+  // the line is and why ("line of 9 bytes passed over (...)").
+  void PassOver(const std::string& reason) { m_reporter->PassedOver(m_name, m_lineNumber, reason); }
 
  private:
   std::string_view m_text;
   std::string m_name;
+  LineReporter* m_reporter;
   size_t m_pos = 0;
   size_t m_lineNumber = 0;
 };
@@ -44,3 +62,10 @@ bool ReadContinuedValue(ReportReader& reader, std::string* value, const Continua
 // Drops blanks and carriage returns at both ends and nsradmin's prompt at the
 // start, in place.
 void NormalizeReportLine(std::string& line);
+
+// The lines of a report file, normalised as above, blank ones kept; none when
+// the file cannot be read.
+void ReadReportLines(const std::string& path, std::vector<std::string>& lines);
+// Up to `n` non-blank normalised lines from where `file` stands; true when
+// none was left (or the file is not open).
+bool ReadNonBlankLines(std::ifstream& file, std::vector<std::string>& lines, int n);

@@ -10,7 +10,7 @@
 #include <map>
 #include <string>
 
-#include "handler/CForeignHandlerNWK.h"
+#include "model/NWKMaps.h"
 
 struct ssrecord {
   ssrecord(std::string n, bool l) : name(std::move(n)), loaded(l) {}

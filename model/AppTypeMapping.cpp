@@ -2,10 +2,11 @@
 // records, application types and instance/backup set/subclient names.
 #include <cctype>
 
-#include "handler/CForeignHandlerNWK.h"
-#include "handler/MessageBuild.h"
 #include "hx/MessageClasses.h"
 #include "hx/Strings.h"
+#include "model/HostMapping.h"
+#include "model/MessageBuild.h"
+#include "model/NWKClientInfo.h"
 
 namespace {
 
@@ -53,7 +54,7 @@ bool IsOracleResource(const NWKPolicyInfo& policy) {
 
 }  // namespace
 
-void CForeignHandlerNWK::PopulateOsInfo(CNMessageBase* os, const std::string& osName) {
+void hostmap::PopulateOsInfo(CNMessageBase* os, const std::string& osName) {
   const OsRow& row = FindOsRow(osName);
   os->setint64(1, 1, row.code);
   os->setstring(2, 2, row.family);
@@ -64,7 +65,7 @@ void CForeignHandlerNWK::PopulateOsInfo(CNMessageBase* os, const std::string& os
   platform->setstring(3, 9, "Any");
 }
 
-HxAppType CForeignHandlerNWK::GetHxAppType(const NWKClientInfo* client, const NWKPolicyInfo* policy,
+HxAppType hostmap::GetHxAppType(const NWKClientInfo* client, const NWKPolicyInfo* policy,
                                            std::string& appTypeName) {
   const OsRow& os = FindOsRow(client->get_osName());
   HxAppType type = hxapp::kOtherExternalAgent;
@@ -90,7 +91,7 @@ HxAppType CForeignHandlerNWK::GetHxAppType(const NWKClientInfo* client, const NW
   return type;
 }
 
-void CForeignHandlerNWK::BuildInstanceBackupsetSubclientNames(HxAppType type, const NWKPolicyInfo& policy,
+void hostmap::BuildInstanceBackupsetSubclientNames(HxAppType type, const NWKPolicyInfo& policy,
                                                               std::string& instanceName, std::string& backupSetName,
                                                               std::string& subclientName, const std::string&) {
   backupSetName = "defaultBackupSet";

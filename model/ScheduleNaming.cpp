@@ -1,11 +1,13 @@
 // Names of schedule policies: one task per (schedule, group) pair and one
 // subtask per level and start time (and, for monthly schedules, per day).
-#include "handler/CForeignHandlerNWK.h"
-#include "handler/TextUtils.h"
+#include "model/HostMapping.h"
+#include "model/NWKGroupInfo.h"
+#include "model/NWKScheduleInfo.h"
+#include "text/TextUtils.h"
 
 // The period test is exact on purpose: only "Month" adds the week and day, so
 // a schedule whose period is spelled otherwise shares one name across its days.
-std::string CForeignHandlerNWK::GenerateScheduleName(const NWKScheduleInfo& schedule, const NWKGroupInfo& group,
+std::string hostmap::GenerateScheduleName(const NWKScheduleInfo& schedule, const NWKGroupInfo& group,
                                                      int week, int day, const std::string& level,
                                                      unsigned int startTime) {
   std::string name = schedule.get_scheduleName() + "_" + group.get_groupName() + "_" + GetKelvraBackupLevelName(level) +
@@ -14,8 +16,8 @@ std::string CForeignHandlerNWK::GenerateScheduleName(const NWKScheduleInfo& sche
   return name;
 }
 
-std::string CForeignHandlerNWK::GenerateTaskName(const std::string& first, const std::string& second) {
+std::string hostmap::GenerateTaskName(const std::string& first, const std::string& second) {
   return first + "_" + second;
 }
 
-unsigned int CForeignHandlerNWK::GetScheduleStartTime(const std::string& time) { return StrToUnixTime(time); }
+unsigned int hostmap::GetScheduleStartTime(const std::string& time) { return StrToUnixTime(time); }

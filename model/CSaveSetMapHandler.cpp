@@ -1,5 +1,5 @@
 // CSaveSetMapHandler: loading, extending and saving one client's name map.
-#include "handler/CSaveSetMapHandler.h"
+#include "model/CSaveSetMapHandler.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,7 +1,7 @@
 // NetWorker backup levels in the host's terms. The tables differ on purpose:
 // schedules know "consolidate" as a synthetic full and "1" as a
 // differential, job records know only "Consolidate" (code 64).
-#include "handler/CForeignHandlerNWK.h"
+#include "model/HostMapping.h"
 
 namespace {
 
@@ -30,10 +30,10 @@ const LevelRow& FindLevel(const std::string& level) {
 
 }  // namespace
 
-std::string CForeignHandlerNWK::GetKelvraBackupLevelName(const std::string& level) {
+std::string hostmap::GetKelvraBackupLevelName(const std::string& level) {
   return FindLevel(level).scheduleName;
 }
 
-int CForeignHandlerNWK::GetKelvraBackupLevel(const std::string& level) { return FindLevel(level).scheduleLevel; }
+int hostmap::GetKelvraBackupLevel(const std::string& level) { return FindLevel(level).scheduleLevel; }
 
-int CForeignHandlerNWK::GetFDCBackupLevel(const std::string& level) { return FindLevel(level).jobLevel; }
+int hostmap::GetFDCBackupLevel(const std::string& level) { return FindLevel(level).jobLevel; }

@@ -1,5 +1,5 @@
 // Text helpers of the handler.
-#include "handler/TextUtils.h"
+#include "text/TextUtils.h"
 
 #include <cctype>
 

@@ -1,5 +1,5 @@
 // CNWKDateFormatter: walks the format and the date together.
-#include "handler/CNWKDateFormatter.h"
+#include "text/CNWKDateFormatter.h"
 
 #include <cstring>
 

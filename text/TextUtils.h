@@ -1,4 +1,4 @@
-// Small text helpers of the handler: prefix test, clock-time conversions,
+// Small text helpers of the report parsers and builders: prefix test, clock-time conversions,
 // lower-casing and find-and-replace.
 #pragma once
 

@@ -1,0 +1,19 @@
+// Cutting the value out of an nsradmin attribute line ("name: value;"), and
+// the one reader of list values that go on over several lines.
+#pragma once
+
+#include <string>
+
+#include "text/ReportReader.h"
+
+// The text after `separator` and the blank after it, without blanks and ';'
+// at either end; empty when the line has no separator or nothing after it.
+std::string AttributeValue(const std::string& line, char separator);
+// Drops leading blanks but never the last character; trailing blanks stay.
+std::string TrimLeadingBlanks(std::string& s);
+
+// A list attribute's value. The list goes on over the following lines when
+// its line does not end with ';' and the value is empty, a lone "\" (the
+// list starts on the next line) or ends with ','. Continuation lines are
+// joined as `how` says.
+std::string ReadListValue(ReportReader& reader, const std::string& line, const Continuation& how);
