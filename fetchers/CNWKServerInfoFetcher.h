@@ -11,14 +11,15 @@
 class CNWKServerInfoFetcher : public CNetworkerCmdExecBase {
  public:
   using CNetworkerCmdExecBase::_ParseData;
+  static constexpr const char* kFileName = "tarn_server.txt";
 
   // The name on the first "name" line of the report (empty when there is
   // none). A name found is entered into `clients` (an existing entry stays as
-  // it is) and becomes the process-wide server name.
+  // it is) and becomes the server name of ServerFacts.
   static std::string ParseServerReport(std::string_view text, NWKClientMap* clients);
 
  protected:
   std::string _GetCommandLine() override;
   bool _ParseData(void* context, const std::string& path) override;
-  const char* _GetFileNameForData() const override { return "tarn_server.txt"; }
+  const char* _GetFileNameForData() const override { return kFileName; }
 };

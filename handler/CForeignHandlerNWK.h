@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "hx/HandlerBase.h"
+#include "handler/OperationRecords.h"
 #include "hx/MessageClasses.h"
 #include "model/HostMapping.h"
 #include "model/NWKDrive.h"
@@ -119,6 +120,9 @@ class CForeignHandlerNWK : public CForeignHandlerBase {
   std::vector<NWKDrive> m_drives;
   std::vector<NWKStoragePolicy> m_storagePolicies;
   std::map<std::string, std::string> m_mediaRetention;
+  // What the operations drop, skip or learn, beside the log; also the
+  // reporter of the report readers while an operation runs.
+  OperationRecords m_records;
 
  private:
   // Schedule discovery steps.
@@ -135,9 +139,10 @@ class CForeignHandlerNWK : public CForeignHandlerBase {
   // own; the volume of each disk device as a medium.
   void BuildDeviceDrives(CNMessageBase& libraryList, CNMessageBase& mediaList);
   // Seconds since the epoch at which `volume` expires, read in the server's
-  // date format (ServerFacts); 0 when its expiry date is unknown or not in that
-  // format.
-  unsigned int MediaRetention(const std::string& volume) const;
+  // date format (ServerFacts); 0 when its expiry date is unknown or not in
+  // that format, which NoRetention records with the reason.
+  unsigned int MediaRetention(const std::string& volume);
+  unsigned int NoRetention(const std::string& volume, const std::string& reason);
   void BuildDefaultSP(FDC::StoragePolicyList& list);
   // The last stage of media discovery: the default policy and one per pool
   // that lists devices, written as one FDC::StoragePolicyList.

@@ -7,6 +7,7 @@
 #include "fetchers/CNWKGroupInfoFetcher.h"
 #include "fetchers/CNWKServerInfoFetcher.h"
 #include "fetchers/CNWKStorageNodeFetcher.h"
+#include "fields/RunRecords.h"
 #include "handler/CForeignHandlerNWK.h"
 #include "hx/HostEnv.h"
 #include "hx/Log.h"
@@ -17,6 +18,7 @@ const char* kFunc = "CForeignHandlerNWK::DiscoverClients";
 }  // namespace
 
 int CForeignHandlerNWK::DiscoverClients(CNMessageBase*) {
+  ScopedLineReporter reporting(&m_records);
   EvEvent log;
   App::ClientsList list;
   list.Initialize();
@@ -55,6 +57,9 @@ bool CForeignHandlerNWK::FetchClientInformation() {
     log.Error(kFunc, "Failed to fetch storage server node information");
     return false;
   }
+  const ServerFacts& facts = ServerFacts::Current();
+  if (!facts.serverName.empty())
+    m_records.Add({records::kFact, records::kServerName, facts.serverName, CNWKServerInfoFetcher::kFileName});
   CNWKStorageNodeFetcher storageNodes;
   if (!storageNodes.FetchData(&m_clients)) {
     log.Error(kFunc, "Failed to fetch storage nodes information");
@@ -66,6 +71,8 @@ bool CForeignHandlerNWK::FetchClientInformation() {
     log.Error(kFunc, "Failed to fetch client information");
     return false;
   }
+  if (!facts.mainMediaAgent.empty())
+    m_records.Add({records::kFact, records::kMainMediaAgent, facts.mainMediaAgent, CNWKClientInfoFetcher::kFileName});
   return true;
 }
 

@@ -2,6 +2,7 @@
 // exchanges the instance property request and response with the host server,
 // reports the status, and settles the server's date format.
 #include "fetchers/CNWKLocaleInfoFetcher.h"
+#include "fields/RunRecords.h"
 #include "handler/CForeignHandlerNWK.h"
 #include "hx/HostEnv.h"
 #include "hx/Log.h"
@@ -40,6 +41,7 @@ int CForeignHandlerNWK::DiscoverConfig(CNMessageBase* config) {
   for (int option : {1, 4, 5, 3}) {
     config->getlistint(20, 62, FDC::ExternalNBUConfig::kClassKey, 0, !config->isSet(20))->push_back(option);
   }
+  ScopedLineReporter reporting(&m_records);
   bool status = m_offline || ExchangeInstanceProperties(config);
   SettleLocale();
   return status ? 1 : 0;
@@ -74,6 +76,7 @@ void CForeignHandlerNWK::SettleLocale() {
   if (fetcher.FetchData(&format)) {
     log.DebugLvl(kFunc, 0, "Locale information for Networker server fetched successfully. Value is [%s]",
                  format.c_str());
+    m_records.Add({records::kFact, records::kDateFormat, format, "file"});
     return;
   }
   HxPlatformInfo settings;
@@ -83,9 +86,11 @@ void CForeignHandlerNWK::SettleLocale() {
     format = value;
     log.DebugLvl(kFunc, 0, "Locale information for Networker server overridden to [%s] with registry key '%s//%s'",
                  format.c_str(), kSection, kLocaleKey);
+    m_records.Add({records::kFact, records::kDateFormat, format, "setting"});
     return;
   }
   format = CNWKLocaleInfoFetcher::kDefaultFormat;
   log.DebugLvl(kFunc, 0, "Locale information for missing for Networker server. Value defaulted to [%s]",
                format.c_str());
+  m_records.Add({records::kFact, records::kDateFormat, format, "default"});
 }

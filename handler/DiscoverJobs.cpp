@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "fetchers/CNWKJobInfoFetcher.h"
+#include "fields/RunRecords.h"
 #include "handler/CForeignHandlerNWK.h"
 #include "handler/JobMergeIndex.h"
 #include "model/MessageBuild.h"
@@ -115,6 +116,8 @@ bool CForeignHandlerNWK::DiscoverGroupJobs(CNWKJobInfoFetcher& fetcher, const st
       log.Error(kFunc, client ? "Could not find pPolicy for content [%s], group[%s], client[%s]"
                               : "Could not find pClient for content [%s], group[%s], client[%s]",
                 record.get_contentFolder().c_str(), record.get_groupName().c_str(), record.get_clientName().c_str());
+      m_records.Add({records::kDroppedSaveSet, record.get_clientName(), record.get_groupName(),
+                     record.get_contentFolder(), client ? records::kNoResource : records::kNoClient});
       continue;
     }
     volumes[record.get_media()].push_back(MergeOrBuildJob(record, *client, *policy, jobs, index, false));
@@ -136,6 +139,7 @@ bool CForeignHandlerNWK::DiscoverGroupJobs(CNWKJobInfoFetcher& fetcher, const st
 }
 
 int CForeignHandlerNWK::DiscoverJobs(CNMessageBase*) {
+  ScopedLineReporter reporting(&m_records);
   CNWKJobInfoFetcher fetcher;
   long long window = JobAggregationWindow();
   if (!DiscoverManualJobs(fetcher, window)) return 0;

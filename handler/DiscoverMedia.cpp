@@ -8,6 +8,7 @@
 #include "fetchers/CNWKDriveInfoFetcher.h"
 #include "fetchers/CNWKLibraryInfoFetcher.h"
 #include "fetchers/CNWKMediaInfoFetcher.h"
+#include "fields/RunRecords.h"
 #include "handler/CForeignHandlerNWK.h"
 #include "text/CNWKDateFormatter.h"
 #include "model/MediaBuild.h"
@@ -52,6 +53,7 @@ CNMessageBase* FindLibrary(CNMessageBase& libraryList, const std::string& name) 
 }  // namespace
 
 int CForeignHandlerNWK::DiscoverMedia(CNMessageBase*) {
+  ScopedLineReporter reporting(&m_records);
   EvEvent log;
   FDC::ForeignMedias medias;
   SetHeader(medias);
@@ -120,16 +122,23 @@ void CForeignHandlerNWK::BuildDeviceDrives(CNMessageBase& libraryList, CNMessage
 
 // mminfo's words for "no date" (never written, past, recycled by hand) mean
 // no retention; they are no malformed dates to complain about.
-unsigned int CForeignHandlerNWK::MediaRetention(const std::string& volume) const {
+unsigned int CForeignHandlerNWK::MediaRetention(const std::string& volume) {
   auto entry = m_mediaRetention.find(volume);
-  if (entry == m_mediaRetention.end()) return 0;
+  if (entry == m_mediaRetention.end()) return NoRetention(volume, "the media report does not list the volume");
   for (const char* word : {"undef", "expired", "manual", ""})
-    if (entry->second == word) return 0;
-  CNWKDateFormatter dates(ServerFacts::Current().dateFormat);
+    if (entry->second == word) return NoRetention(volume, "expiry date [" + entry->second + "]");
+  const std::string& format = ServerFacts::Current().dateFormat;
+  CNWKDateFormatter dates(format);
   tm when{};
   unsigned long seconds = 0;
-  if (!dates.GetTMStruct(entry->second, "", false, &when, &seconds)) return 0;
+  if (!dates.GetTMStruct(entry->second, "", false, &when, &seconds))
+    return NoRetention(volume, "expiry date [" + entry->second + "] is not in the date format [" + format + "]");
   return static_cast<unsigned int>(seconds);
+}
+
+unsigned int CForeignHandlerNWK::NoRetention(const std::string& volume, const std::string& reason) {
+  m_records.Add({records::kMediaWithoutRetention, volume, reason});
+  return 0;
 }
 
 // The default library: a disk library served by the server, first in the

@@ -2,6 +2,7 @@
 // client resource of a group becomes part of a schedule policy (one per
 // schedule and group), and each policy is handed to the host and written as XML.
 #include "fetchers/CNWKScheduleInfoFetcher.h"
+#include "fields/RunRecords.h"
 #include "handler/CForeignHandlerNWK.h"
 #include "hx/Log.h"
 #include "hx/MessageClasses.h"
@@ -21,6 +22,7 @@ std::string TaskNameOf(CNMessageBase& policy) {
 
 // Relies on client discovery having filled m_clients and m_groups on this handler.
 int CForeignHandlerNWK::DiscoverSchedule(CNMessageBase*) {
+  ScopedLineReporter reporting(&m_records);
   CNWKScheduleInfoFetcher schedules;
   if (!schedules.FetchData(&m_schedules)) {
     EvEvent().Error(kFunc, "Fetching schedule information failed");
@@ -56,18 +58,23 @@ void CForeignHandlerNWK::BuildResourceSchedule(std::vector<TMMsg::CreateTaskReq>
   if (group == m_groups.end()) {
     log.Debug(kFunc, "Passing over policy [%s] client [%s]: group [%s] is not known", policyName.c_str(),
               clientKey.c_str(), resource.get_groupName().c_str());
+    m_records.Add({records::kSkippedResource, clientKey, policyName,
+                   "group [" + resource.get_groupName() + "] is not known"});
     return;
   }
   std::string chosen = group->second.get_overridenScheduleName();
   if (chosen.empty()) chosen = resource.get_associatedScheduleName();
   if (chosen.empty()) {
     log.Debug(kFunc, "Skipping schedule creation for policy [%s]", policyName.c_str());
+    m_records.Add({records::kSkippedResource, clientKey, policyName,
+                   "neither the resource nor its group names a schedule"});
     return;
   }
   auto schedule = m_schedules.find(chosen);
   if (schedule == m_schedules.end()) {
     log.Debug(kFunc, "Passing over policy [%s] client [%s]: schedule [%s] is not known", policyName.c_str(),
               clientKey.c_str(), chosen.c_str());
+    m_records.Add({records::kSkippedResource, clientKey, policyName, "schedule [" + chosen + "] is not known"});
     return;
   }
   resource.BuildSchedule(policies, client, schedule->second, group->second);

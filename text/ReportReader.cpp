@@ -15,6 +15,8 @@ class LogReporter : public LineReporter {
   }
 };
 
+thread_local LineReporter* t_scoped = nullptr;
+
 }  // namespace
 
 LineReporter* LogLineReporter() {
@@ -22,8 +24,12 @@ LineReporter* LogLineReporter() {
   return &reporter;
 }
 
+ScopedLineReporter::ScopedLineReporter(LineReporter* reporter) : m_previous(t_scoped) { t_scoped = reporter; }
+ScopedLineReporter::~ScopedLineReporter() { t_scoped = m_previous; }
+LineReporter* ScopedLineReporter::Current() { return t_scoped ? t_scoped : LogLineReporter(); }
+
 ReportReader::ReportReader(std::string_view text, std::string name, LineReporter* reporter)
-    : m_text(text), m_name(std::move(name)), m_reporter(reporter ? reporter : LogLineReporter()) {}
+    : m_text(text), m_name(std::move(name)), m_reporter(reporter ? reporter : ScopedLineReporter::Current()) {}
 
 // Carriage returns go with the blanks: a report captured on Windows ends its
 // lines in CR, and one saved twice may end them in CR CR or CR blank. The

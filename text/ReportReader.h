@@ -17,15 +17,31 @@ class LineReporter {
   virtual void PassedOver(const std::string& report, size_t line, const std::string& reason) = 0;
 };
 
-// The reporter of readers given none: it writes one error line to the log.
+// Writes one error line to the log per line passed over.
 LineReporter* LogLineReporter();
+
+// While one lives, readers made without a reporter (the report parsers make
+// their own) tell `reporter`: an operation puts its own in place for the
+// reports it reads. Without one, readers tell LogLineReporter(). Scopes nest.
+class ScopedLineReporter {
+ public:
+  explicit ScopedLineReporter(LineReporter* reporter);
+  ~ScopedLineReporter();
+  ScopedLineReporter(const ScopedLineReporter&) = delete;
+  ScopedLineReporter& operator=(const ScopedLineReporter&) = delete;
+  // The innermost reporter in place, else LogLineReporter().
+  static LineReporter* Current();
+
+ private:
+  LineReporter* m_previous;
+};
 
 class ReportReader {
  public:
   // Longer lines are passed over and reported: no report writes them.
   static constexpr size_t kMaxLineBytes = 4 << 20;
 
-  // `reporter` (null: LogLineReporter()) must outlive the reader.
+  // `reporter` (null: ScopedLineReporter::Current()) must outlive the reader.
   ReportReader(std::string_view text, std::string name, LineReporter* reporter = nullptr);
 
   // The next line that is not blank after trimming (and not over the

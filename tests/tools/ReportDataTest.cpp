@@ -1,5 +1,5 @@
 // The report's building blocks: escaping of hostile text, UTC days, and what
-// is read back from a results directory's log.
+// is read back from a results directory's records and log.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -7,6 +7,7 @@
 #include "../../tools/nwk-discover/ReportData.h"
 #include "../../tools/nwk-discover/ReportText.h"
 #include "TestUtil.h"
+#include "fields/RunRecords.h"
 #include "hx/Files.h"
 
 namespace {
@@ -50,8 +51,11 @@ TEST(ReportData, UtcDayCoversEpochLeapYearsAndNegativeTimes) {
 
 class ReportLog : public ::testing::Test {
  protected:
-  nwk::ReportSummary Load(const std::string& log) {
+  nwk::ReportSummary Load(const std::string& log, const std::vector<std::vector<std::string>>& recs = {}) {
     testutil::WriteFile(dir_ / "nwk-discover.log", log);
+    std::string text;
+    for (const auto& r : recs) text += records::Encode(r);
+    testutil::WriteFile(dir_ / records::kFileName, text);
     nwk::ReportSummary summary;
     std::string error;
     EXPECT_TRUE(nwk::LoadReportSummary(dir_.path(), &summary, &error)) << error;
@@ -63,29 +67,32 @@ class ReportLog : public ::testing::Test {
   testutil::ScopedTempDir dir_;
 };
 
-TEST_F(ReportLog, DateFormatSourceFollowsTheLastLocaleLine) {
-  const std::vector<std::pair<std::string, std::string>> cases = {
-      {"Locale information for Networker server fetched successfully. Value is [dd/MM/yyyy]", "file"},
-      {"Locale information for Networker server overridden to [yyyy-MM-dd]", "setting"},
-      {"Locale information for Networker server not found. Value defaulted to [MM/dd/YYYY]", "default"},
-  };
-  for (const auto& [text, source] : cases) {
-    nwk::ReportSummary s = Load(Line("CForeignHandlerNWK::DiscoverConfig", text));
-    EXPECT_EQ(s.dateFormatSource, source) << text;
-    EXPECT_EQ(s.dateFormat, text.substr(text.find('[') + 1, text.size() - text.find('[') - 2));
-  }
+TEST_F(ReportLog, FactsDropsAndSkipsComeFromTheRecordsWhateverTheirText) {
+  std::string hostile = "x]\tRunner::RunOne Debug: Operation [media] ok\n";
+  nwk::ReportSummary s = Load("", {{records::kFact, records::kDateFormat, "dd/MM/yyyy", "setting"},
+                                   {records::kFact, records::kMainMediaAgent, hostile, "tarn_client.txt"},
+                                   {records::kFact, records::kServerName, "srv<1>", "tarn_server.txt"},
+                                   {records::kDroppedSaveSet, "c", "g", "/a", records::kNoClient},
+                                   {records::kDroppedSaveSet, "c", "g", "/b", records::kNoResource},
+                                   {records::kSkippedResource, "c", "p", "group [g] is not known"},
+                                   {"a kind of later versions"}, {records::kFact}});
+  EXPECT_EQ(s.dateFormat, "dd/MM/yyyy");
+  EXPECT_EQ(s.dateFormatSource, "setting");
+  EXPECT_EQ(s.mainMediaAgent, hostile);
+  EXPECT_EQ(s.serverName, "srv<1>");  // from the records when no client record names it
+  EXPECT_EQ(s.droppedSaveSets, 2);
+  EXPECT_EQ(s.skippedSchedules, std::vector<std::string>{"[p] client [c]: group [g] is not known"});
+  EXPECT_TRUE(s.operations.empty());
 }
 
 TEST_F(ReportLog, OnlyTheLastRunCountsAndNamesCannotFakeRunnerLines) {
   std::string run = Line("Runner::Run", "Discovery run started, operations [jobs]") +
-                    Line("CNWKJobInfo::X", "Could not find pClient for content [/a], group[g], client[c]") +
                     Line("Runner::RunOne", "Operation [jobs] failed");
-  std::string fake = Line("CNWKClientInfoFetcher::_ParseData",
-                          "Main MA is [x] Runner::RunOne Debug: Operation [media] ok");
-  nwk::ReportSummary s = Load(run + run + fake + Line("Runner::RunOne", "Operation [clients] ok"));
-  EXPECT_EQ(s.droppedSaveSets, 1);
+  std::string fake = Line("CNWKClientInfoFetcher::_ParseData", "Main MA is [x] Runner::RunOne Debug: Operation [media] ok");
+  nwk::ReportSummary s = Load(Line("Runner::RunOne", "Operation [media] ok") + run + fake +
+                              Line("Runner::RunOne", "Operation [clients] ok"));
   EXPECT_EQ(s.operations, (std::map<std::string, std::string>{{"jobs", "failed"}, {"clients", "ok"}}));
-  EXPECT_EQ(s.mainMediaAgent, "x] Runner::RunOne Debug: Operation [media");
+  EXPECT_EQ(s.mainMediaAgent, "");  // log sentences are no source of facts
 }
 
 TEST_F(ReportLog, MissingDirectoryIsAnErrorAndBrokenXmlIsAProblem) {
@@ -95,10 +102,9 @@ TEST_F(ReportLog, MissingDirectoryIsAnErrorAndBrokenXmlIsAProblem) {
   EXPECT_NE(error.find("absent"), std::string::npos);
   hx::MakeDirectories(dir_ / "xml", nullptr);
   testutil::WriteFile(dir_ / "xml/00001_App_ClientsList.xml", "<msg class=");
-  s = Load(Line("CNWKServerInfoFetcher::_ParseData", "Networker server name is [srv<1>]"));
+  s = Load("");
   ASSERT_EQ(s.problems.size(), 1u);
   EXPECT_NE(s.problems[0].find("00001_App_ClientsList.xml"), std::string::npos);
-  EXPECT_EQ(s.serverName, "srv<1>");  // from the log when no client record names it
 }
 
 // One job of a JobList file in its XML form: client, start time, bytes.

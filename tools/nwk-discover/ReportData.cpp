@@ -1,16 +1,17 @@
 // Reads a results directory back into a ReportSummary: each message class
-// has its own small reader; the log gives what the messages do not hold.
+// has its own small reader; the operations' records give what the messages
+// do not hold, and the runner's own log lines which operations succeeded.
 #include "ReportData.h"
 
 #include <dirent.h>
 
 #include <algorithm>
 #include <climits>
-#include <cstring>
 #include <fstream>
 #include <unordered_map>
 
 #include "ReportStream.h"
+#include "fields/RunRecords.h"
 #include "hx/Files.h"
 #include "hx/Message.h"
 #include "hx/XmlForm.h"
@@ -234,28 +235,7 @@ void ReadXmlFile(const std::string& path, const std::string& name, ReportSummary
   reader(msg, s);
 }
 
-// ---- log -----------------------------------------------------------------
-
-// The text between "[" and the last "]" after `marker`; false when `line` lacks it.
-bool Bracketed(const std::string& line, const std::string& marker, std::string* value) {
-  std::size_t at = line.find(marker);
-  if (at == std::string::npos) return false;
-  std::size_t open = line.find('[', at + marker.size());
-  std::size_t close = line.rfind(']');
-  if (open == std::string::npos || close == std::string::npos || close < open) return false;
-  *value = line.substr(open + 1, close - open - 1);
-  return true;
-}
-
-void ReadDateFormat(const std::string& line, ReportSummary* s) {
-  static const std::pair<const char*, const char*> kSources[] = {
-      {"Locale information for Networker server fetched successfully. Value is", "file"},
-      {"overridden to", "setting"},
-      {"Value defaulted to", "default"},
-  };
-  for (const auto& source : kSources)
-    if (Bracketed(line, source.first, &s->dateFormat)) s->dateFormatSource = source.second;
-}
+// ---- log and records ---------------------------------------------------
 
 // The runner's own lines, told apart by their function field (right after the
 // first "] ") so that no name read from the server can pass for one.
@@ -267,67 +247,53 @@ bool IsRunnerLine(const std::string& line, const char* head) {
   return at != std::string::npos && line.compare(at + 2, std::string(head).size(), head) == 0;
 }
 
-// A results directory used again keeps the log of earlier runs: only the last run counts.
-void StartRun(ReportSummary* s, std::string* logServer) {
-  s->operations.clear();
-  s->droppedSaveSets = 0;
-  s->skippedSchedules.clear();
-  s->mainMediaAgent.clear();
-  s->dateFormat.clear();
-  s->dateFormatSource.clear();
-  logServer->clear();
-}
-
-// Schedule discovery's reasons for leaving a resource without a policy. The
-// "Skipping" line names only the policy: its client is the one of the
-// "Building schedule pattern" line just before it.
-bool ReadScheduleSkip(const std::string& line, ReportSummary* s, std::string* scheduleClient) {
-  constexpr const char* kBuilding = "Building schedule pattern[";
-  constexpr const char* kNoSchedule = "Skipping schedule creation for policy ";
-  constexpr const char* kPassedOver = "Passing over policy ";
-  std::size_t at = line.find(kBuilding);
-  if (at != std::string::npos) {
-    std::size_t client = line.find("] client [", at);
-    if (client != std::string::npos) *scheduleClient = line.substr(client + 10, line.size() - client - 11);
-    return true;
-  }
-  at = line.find(kNoSchedule);
-  if (at != std::string::npos) {
-    s->skippedSchedules.push_back(line.substr(at + std::strlen(kNoSchedule)) + " client [" + *scheduleClient +
-                                  "]: neither the resource nor its group names a schedule");
-    return true;
-  }
-  at = line.find(kPassedOver);
-  if (at == std::string::npos) return false;
-  s->skippedSchedules.push_back(line.substr(at + std::strlen(kPassedOver)));
+// The operation named between "[" and the last "]" after `marker`.
+bool OperationName(const std::string& line, std::string* name) {
+  std::size_t open = line.find('[', line.find(kOperationResult));
+  std::size_t close = line.rfind(']');
+  if (open == std::string::npos || close == std::string::npos || close < open) return false;
+  *name = line.substr(open + 1, close - open - 1);
   return true;
 }
 
-void ReadLogLine(const std::string& line, ReportSummary* s, std::string* logServer, std::string* scheduleClient) {
-  std::string value;
-  if (line.find("Could not find pClient for content") != std::string::npos ||
-      line.find("Could not find pPolicy for content") != std::string::npos)
-    ++s->droppedSaveSets;
-  else if (ReadScheduleSkip(line, s, scheduleClient)) return;
-  else if (IsRunnerLine(line, kRunStart)) StartRun(s, logServer);
-  else if (IsRunnerLine(line, kOperationResult) && Bracketed(line, kOperationResult, &value))
-    s->operations[value] = EndsWith(line, "] ok") ? "ok" : "failed";
-  else if (Bracketed(line, "Main MA is", &value)) s->mainMediaAgent = value;
-  else if (Bracketed(line, "Networker server name is", &value)) *logServer = value;
-  else if (line.find("Locale information") != std::string::npos || line.find("overridden to") != std::string::npos ||
-           line.find("Value defaulted to") != std::string::npos)
-    ReadDateFormat(line, s);
-}
-
+// A results directory used again keeps the log of earlier runs: only the last run counts.
 void ReadLog(const std::string& path, ReportSummary* s) {
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     s->problems.push_back("cannot read the log '" + path + "'");
     return;
   }
-  std::string line, logServer, scheduleClient;
-  while (std::getline(in, line)) ReadLogLine(line, s, &logServer, &scheduleClient);
-  if (s->serverName.empty()) s->serverName = logServer;
+  std::string line, name;
+  while (std::getline(in, line)) {
+    if (IsRunnerLine(line, kRunStart)) s->operations.clear();
+    else if (IsRunnerLine(line, kOperationResult) && OperationName(line, &name))
+      s->operations[name] = EndsWith(line, "] ok") ? "ok" : "failed";
+  }
+}
+
+void ReadFact(const std::vector<std::string>& r, ReportSummary* s, std::string* recordedServer) {
+  if (r.size() < 4) return;
+  if (r[1] == records::kServerName) *recordedServer = r[2];
+  if (r[1] == records::kMainMediaAgent) s->mainMediaAgent = r[2];
+  if (r[1] == records::kDateFormat) {
+    s->dateFormat = r[2];
+    s->dateFormatSource = r[3];
+  }
+}
+
+// What the operations recorded beside the log; the runner starts the file
+// anew with each discovery run, so it holds the last run's records only.
+void ReadRecords(const std::string& path, ReportSummary* s) {
+  std::ifstream in(path, std::ios::binary);
+  std::string line, recordedServer;
+  while (std::getline(in, line)) {
+    std::vector<std::string> r = records::Decode(line);
+    if (r[0] == records::kFact) ReadFact(r, s, &recordedServer);
+    else if (r[0] == records::kDroppedSaveSet) ++s->droppedSaveSets;
+    else if (r[0] == records::kSkippedResource && r.size() >= 4)
+      s->skippedSchedules.push_back("[" + r[2] + "] client [" + r[1] + "]: " + r[3]);
+  }
+  if (s->serverName.empty()) s->serverName = recordedServer;
 }
 
 }  // namespace
@@ -363,6 +329,7 @@ bool LoadReportSummary(const std::string& resultsDir, ReportSummary* summary, st
   for (const std::string& name : names) ReadXmlFile(hx::JoinPath(xmlDir, name), name, summary, &totals);
   RankClients(totals, summary);
   ReadLog(hx::JoinPath(resultsDir, "nwk-discover.log"), summary);
+  ReadRecords(hx::JoinPath(resultsDir, records::kFileName), summary);
   return true;
 }
 

@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "Report.h"
+#include "fields/RunRecords.h"
 #include "hx/CmdExecBase.h"
 #include "hx/Files.h"
 #include "hx/HandlerBase.h"
@@ -255,6 +256,8 @@ int Runner::Run() {
   std::string names;
   for (const Operation* op : m_options.operations) names += (names.empty() ? "" : " ") + std::string(op->name);
   EvEvent().Debug("Runner::Run", "Discovery run started, operations [%s]", names.c_str());
+  // The records describe one run, like the report made from them.
+  unlink(hx::JoinPath(m_options.outDir, records::kFileName).c_str());
 
   if (!plugin.CreateHandler(m_options.jobId, &error)) {
     std::fprintf(stderr, "nwk-discover: %s\n", error.c_str());

@@ -1,0 +1,24 @@
+// Where the operations note what they drop, skip or learn: each note is one
+// structured record appended to <results>/records.tsv (see
+// fields/RunRecords.h), which the runner's assessment report reads. It is
+// also the reporter the operations give the report readers: a line passed
+// over is logged, as it always was, and recorded.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "text/ReportReader.h"
+
+class OperationRecords : public LineReporter {
+ public:
+  // Appends one record to the records file of the current results
+  // directory. A failure to write is logged once and otherwise ignored: the
+  // records describe the run, they are not its result.
+  void Add(const std::vector<std::string>& fields);
+
+  void PassedOver(const std::string& report, size_t line, const std::string& reason) override;
+
+ private:
+  bool m_failureLogged = false;
+};
