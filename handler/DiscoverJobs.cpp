@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "fetchers/CNWKJobInfoFetcher.h"
+#include "fields/JobFields.h"
 #include "fields/RunRecords.h"
 #include "handler/CForeignHandlerNWK.h"
 #include "handler/JobMergeIndex.h"
@@ -20,15 +21,17 @@ constexpr long long kDefaultWindow = 3600;
 constexpr size_t kProgressEvery = 50000;
 
 std::vector<CNMessageBase>* NewJobList(FDC::JobList* list) {
-  list->setint64(4, 7, 7);
-  list->setint64(3, 6, 0);
-  return list->getlistobject(2, 5, 0, 0, true);
+  msgbuild::Set(list, jobfields::kListKind, 7);
+  msgbuild::Set(list, jobfields::kListStatus, 0);
+  return list->getlistobject(jobfields::kListJobs.i, jobfields::kListJobs.t, 0, 0, true);
 }
 
 // The subclient and client names of a job, as job matching compares them.
-const CNMessageBase* SubclientEntity(CNMessageBase& job) { return msgbuild::Nested(&job, 2, 2, 18, 10); }
+const CNMessageBase* SubclientEntity(CNMessageBase& job) {
+  return msgbuild::Nested(&job, jobfields::kSubclient, jobfields::kEntityModule, jobfields::kSubclientType);
+}
 
-std::string JobKey(const CNMessageBase& job) { return job.getstring(6, 6); }
+std::string JobKey(const CNMessageBase& job) { return msgbuild::GetString(job, jobfields::kKey); }
 
 void ReportGroupProgress(const std::string& group, size_t read, size_t built, bool final) {
   hx::ReportProgress("group [" + group + "]: " + std::to_string(read) + " save sets read, " + std::to_string(built) +
@@ -67,7 +70,8 @@ size_t CForeignHandlerNWK::MergeOrBuildJob(const NWKJobInfo& record, NWKClientIn
   }
   CNMessageBase* job = record.BuildJob(jobs, &client, &policy);
   const CNMessageBase* names = SubclientEntity(*job);
-  index.Add(names->getstring(1, 1), names->getstring(14, 38), record.get_backupTime(), jobs->size() - 1);
+  index.Add(msgbuild::GetString(*names, jobfields::kSubclientName), msgbuild::GetString(*names, jobfields::kSubclientClient),
+            record.get_backupTime(), jobs->size() - 1);
   return jobs->size() - 1;
 }
 

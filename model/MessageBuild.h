@@ -2,6 +2,7 @@
 // nested message at a field, and a new element appended to a list field.
 #pragma once
 
+#include "fields/Field.h"
 #include "hx/Message.h"
 
 namespace msgbuild {
@@ -32,5 +33,29 @@ CNMessageBase* Append(CNMessageBase* msg, short i, short t) {
 inline std::vector<CNMessageBase>* List(CNMessageBase* msg, short i, short t) {
   return msg->getlistobject(i, t, 0, 0, false);
 }
+
+}  // namespace msgbuild
+
+// The same helpers over named fields (fields/*.h).
+namespace msgbuild {
+
+inline void Set(CNMessageBase* msg, Field f, long long value) { msg->setint64(f.i, f.t, value); }
+inline void Set(CNMessageBase* msg, Field f, int value) { msg->setint64(f.i, f.t, value); }
+inline void Set(CNMessageBase* msg, Field f, const std::string& value) { msg->setstring(f.i, f.t, value); }
+inline void Set(CNMessageBase* msg, Field f, const char* value) { msg->setstring(f.i, f.t, value); }
+inline std::string GetString(const CNMessageBase& msg, Field f) { return msg.getstring(f.i, f.t); }
+inline long long GetInt(const CNMessageBase& msg, Field f) { return msg.getint64(f.t); }
+inline CNMessageBase* Nested(CNMessageBase* msg, Field f, int module, int type) {
+  return Nested(msg, f.i, f.t, module, type);
+}
+template <class Named>
+CNMessageBase* Nested(CNMessageBase* msg, Field f) {
+  return Nested(msg, f.i, f.t, Named::kModule, Named::kType);
+}
+template <class Named>
+CNMessageBase* Append(CNMessageBase* msg, Field f) {
+  return Append(msg, f.i, f.t, Named::kModule, Named::kType);
+}
+inline std::vector<CNMessageBase>* List(CNMessageBase* msg, Field f) { return List(msg, f.i, f.t); }
 
 }  // namespace msgbuild

@@ -8,20 +8,29 @@
 #include "model/NWKClientInfo.h"
 #include "model/ServerFacts.h"
 #include "model/MessageBuild.h"
+#include "fields/JobFields.h"
 #include "hx/MessageClasses.h"
 
-using msgbuild::Nested;
+using namespace msgbuild;  // NOLINT: the builders' vocabulary
 
 namespace {
 
+using namespace jobfields;  // NOLINT: this file builds job records only
+
 void FillStoragePolicyEntity(CNMessageBase* entity) {
-  entity->setint64(2, 5, 17);
-  entity->setstring(1, 1, ServerFacts::Current().DefaultPolicyName());
+  Set(entity, kPolicyEntityType, 17);
+  Set(entity, kPolicyName, ServerFacts::Current().DefaultPolicyName());
 }
 
-void AddToInt64(CNMessageBase* msg, short i, short t, long long amount) {
-  msg->setint64(i, t, msg->getint64(t) + amount);
+void AddToInt64(CNMessageBase* msg, Field f, long long amount) { Set(msg, f, GetInt(*msg, f) + amount); }
+
+CNMessageBase* Summary(CNMessageBase* job) {
+  return Nested(Nested(job, kStatistics, kJobModule, kStatisticsType), kSummary, kJobModule, kSummaryType);
 }
+
+CNMessageBase* Content(CNMessageBase* job) { return Nested(job, kContent, kJobModule, kContentType); }
+
+CNMessageBase* DataHolder(CNMessageBase* job) { return Nested(job, kData, kJobModule, kDataType); }
 
 }  // namespace
 
@@ -36,63 +45,63 @@ CNMessageBase* NWKJobInfo::BuildJob(std::vector<CNMessageBase>* jobs, const NWKC
   CNMessageBase* job = &jobs->back();
   std::string appName;
   HxAppType type = hostmap::GetHxAppType(client, policy, appName);
-  job->setint64(4, 4, type);
+  Set(job, kAppType, type);
   std::string clientName = client->get_clientName();
-  job->setstring(6, 6, clientName + "_" + policy->get_groupName() + "_" + std::to_string(m_backupTime));
+  Set(job, kKey, clientName + "_" + policy->get_groupName() + "_" + std::to_string(m_backupTime));
 
   std::string zonar = ServerFacts::Current().ZonarName();
-  CNMessageBase* installation = Nested(job, 1, 1, 18, 3);
-  installation->setstring(1, 1, zonar);
-  installation->setint64(3, 9, 1);
-  installation->setint64(4, 10, 1);
+  CNMessageBase* installation = Nested(job, kInstallation, kEntityModule, kInstallationType);
+  Set(installation, kInstallationName, zonar);
+  Set(installation, kInstallationFlagA, 1);
+  Set(installation, kInstallationFlagB, 1);
 
-  CNMessageBase* subclient = Nested(job, 2, 2, 18, 10);
-  subclient->setint64(2, 5, 7);
+  CNMessageBase* subclient = Nested(job, kSubclient, kEntityModule, kSubclientType);
+  Set(subclient, kSubclientEntityType, 7);
   std::string instance, backupSet, subclientName;
   hostmap::BuildInstanceBackupsetSubclientNames(type, *policy, instance, backupSet, subclientName, "");
-  subclient->setstring(14, 38, clientName);
-  subclient->setstring(11, 29, appName);
-  subclient->setint64(10, 28, type);
-  subclient->setstring(8, 20, instance);
-  subclient->setstring(5, 11, backupSet);
-  subclient->setstring(19, 55, zonar);
-  subclient->setstring(1, 1, subclientName);
-  subclient->setint64(21, 63, 1);
+  Set(subclient, kSubclientClient, clientName);
+  Set(subclient, kSubclientAppName, appName);
+  Set(subclient, kSubclientAppType, type);
+  Set(subclient, kSubclientInstance, instance);
+  Set(subclient, kSubclientBackupSet, backupSet);
+  Set(subclient, kSubclientZonar, zonar);
+  Set(subclient, kSubclientName, subclientName);
+  Set(subclient, kSubclientFlag, 1);
 
-  CNMessageBase* content = Nested(job, 8, 14, 32, 39);
-  content->setstring(4, 4, m_contentFolder);
-  content->setint64(2, 2, 1);
-  content->setint64(1, 1, 4);
-  content->setint64(3, 3, 1);
+  CNMessageBase* content = Content(job);
+  Set(content, kContentPaths, m_contentFolder);
+  Set(content, kContentA, 1);
+  Set(content, kContentB, 4);
+  Set(content, kContentC, 1);
 
-  CNMessageBase* summary = Nested(Nested(job, 9, 15, 32, 2), 1, 1, 32, 27);
-  summary->setint64(27, 30, hostmap::GetFDCBackupLevel(*m_backupLevel));
-  summary->setint64(8, 8, 1);
-  summary->setint64(9, 9, m_backupTime);
-  summary->setint64(10, 10, 300);
-  summary->setint64(1, 1, 4);
-  summary->setint64(32, 35, m_backupSize);
-  summary->setint64(36, 39, m_backupSize);
-  summary->setint64(11, 11, 300);
-  summary->setint64(34, 37, m_numberOfFiles);
-  FillStoragePolicyEntity(Nested(summary, 17, 20, 18, 19));
+  CNMessageBase* summary = Summary(job);
+  Set(summary, kSummaryLevel, hostmap::GetFDCBackupLevel(*m_backupLevel));
+  Set(summary, kSummaryCount, 1);
+  Set(summary, kSummaryStartTime, m_backupTime);
+  Set(summary, kSummaryFixedA, kSummaryFixedValue);
+  Set(summary, kSummaryKind, 4);
+  Set(summary, kSummaryBytes, m_backupSize);
+  Set(summary, kSummaryBytesAgain, m_backupSize);
+  Set(summary, kSummaryFixedB, kSummaryFixedValue);
+  Set(summary, kSummaryFiles, m_numberOfFiles);
+  FillStoragePolicyEntity(Nested(summary, kSummaryPolicy, kEntityModule, kPolicyEntityClass));
 
-  CNMessageBase* data = msgbuild::Append<FDC::DataInfo>(Nested(job, 10, 16, 32, 1), 1, 1);
-  data->setint64(2, 2, 1);
-  data->setint64(1, 1, 4);
-  data->setint64(3, 3, m_backupSize);
-  FillStoragePolicyEntity(Nested(data, 4, 4, 18, 19));
+  CNMessageBase* data = Append<FDC::DataInfo>(DataHolder(job), kDataList);
+  Set(data, kDataCount, 1);
+  Set(data, kDataKind, 4);
+  Set(data, kDataBytes, m_backupSize);
+  FillStoragePolicyEntity(Nested(data, kDataPolicy, kEntityModule, kPolicyEntityClass));
   job->ShrinkToFit();  // a large group keeps hundreds of thousands of these
   return job;
 }
 
 void NWKJobInfo::UpdateJob(CNMessageBase& job) const {
-  CNMessageBase* content = Nested(&job, 8, 14, 32, 39);
-  content->setstring(4, 4, content->getstring(4, 4) + "," + m_contentFolder);
-  if (std::vector<CNMessageBase>* data = msgbuild::List(Nested(&job, 10, 16, 32, 1), 1, 1))
-    if (!data->empty()) AddToInt64(&data->back(), 3, 3, m_backupSize);
-  CNMessageBase* summary = Nested(Nested(&job, 9, 15, 32, 2), 1, 1, 32, 27);
-  AddToInt64(summary, 32, 35, m_backupSize);
-  AddToInt64(summary, 36, 39, m_backupSize);
-  AddToInt64(summary, 34, 37, m_numberOfFiles);
+  CNMessageBase* content = Content(&job);
+  Set(content, kContentPaths, GetString(*content, kContentPaths) + "," + m_contentFolder);
+  if (std::vector<CNMessageBase>* data = List(DataHolder(&job), kDataList))
+    if (!data->empty()) AddToInt64(&data->back(), kDataBytes, m_backupSize);
+  CNMessageBase* summary = Summary(&job);
+  AddToInt64(summary, kSummaryBytes, m_backupSize);
+  AddToInt64(summary, kSummaryBytesAgain, m_backupSize);
+  AddToInt64(summary, kSummaryFiles, m_numberOfFiles);
 }

@@ -5,6 +5,7 @@
 
 #include <libxml/xmlreader.h>
 
+#include "fields/JobFields.h"
 #include "hx/Message.h"
 #include "hx/XmlForm.h"
 
@@ -32,9 +33,11 @@ long long Number(const char* text) {
   return value;
 }
 
-// The path below one job: [root, list 2, job, ...]; true when it is `fields`.
+using namespace jobfields;  // NOLINT: this reader knows job lists only
+
+// The path below one job: [root, the job list, job, ...]; true when it is `fields`.
 bool At(const std::vector<int>& path, std::initializer_list<int> fields) {
-  if (path.size() != 3 + fields.size() || path[1] != 2) return false;
+  if (path.size() != 3 + fields.size() || path[1] != kListJobs.i) return false;
   std::size_t n = 3;
   for (int f : fields)
     if (path[n++] != f) return false;
@@ -42,9 +45,9 @@ bool At(const std::vector<int>& path, std::initializer_list<int> fields) {
 }
 
 void TakeText(const std::vector<int>& path, const char* text, JobFigures* job) {
-  if (At(path, {2, 14})) job->client = text;
-  else if (At(path, {9, 1, 9})) job->startTime = Number(text);
-  else if (At(path, {9, 1, 32})) job->bytes = Number(text);
+  if (At(path, {kSubclient.i, kSubclientClient.i})) job->client = text;
+  else if (At(path, {kStatistics.i, kSummary.i, kSummaryStartTime.i})) job->startTime = Number(text);
+  else if (At(path, {kStatistics.i, kSummary.i, kSummaryBytes.i})) job->bytes = Number(text);
 }
 
 xmlTextReaderPtr OpenReader(const std::string& path, std::string* error) {
@@ -80,7 +83,7 @@ bool StreamJobList(const std::string& path, const std::function<void(const JobFi
       if (text) TakeText(fields, reinterpret_cast<const char*>(text), &job);
     }
     if (type == XML_READER_TYPE_END_ELEMENT && !fields.empty()) {
-      if (fields.size() == 3 && fields[1] == 2) onJob(job);
+      if (fields.size() == 3 && fields[1] == kListJobs.i) onJob(job);
       fields.pop_back();
     }
   }

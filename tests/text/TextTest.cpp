@@ -1,4 +1,4 @@
-// Handler text and line utilities, on the inputs NetWorker reports give.
+// Text and line utilities, on the inputs NetWorker reports give.
 #include <gtest/gtest.h>
 
 #include "TestUtil.h"
@@ -83,8 +83,17 @@ TEST(LineReaders, TrimBlanksDropCarriageReturnsAndSkipBlankLines) {
   EXPECT_TRUE(lines.empty());
 }
 
-TEST(ReportReader, NamesReportAndLine) {
-  ReportReader reader("\n  a;\r\n\n b\n", "tarn_x.txt");
+// Reports what it passes over (report, line, reason) to the reporter it
+// was given, else to the one in scope, else to the log.
+TEST(ReportReader, NamesReportAndLineAndReportsLinesBeyondTheLimit) {
+  struct Recorder : LineReporter {
+    void PassedOver(const std::string& report, size_t line, const std::string& reason) override {
+      seen += report + ":" + std::to_string(line) + " " + reason + ";";
+    }
+    std::string seen;
+  } given, scoped;
+  std::string text = "\n  a;\r\n" + std::string(ReportReader::kMaxLineBytes + 1, 'x') + "\n b\n";
+  ReportReader reader(text, "tarn_x.txt", &given);
   std::string line;
   ASSERT_TRUE(reader.Next(&line));
   EXPECT_EQ(line, "a;");
@@ -92,17 +101,17 @@ TEST(ReportReader, NamesReportAndLine) {
   ASSERT_TRUE(reader.Next(&line));
   EXPECT_EQ(reader.Where(), "tarn_x.txt:4");
   EXPECT_FALSE(reader.Next(&line));
-}
-
-TEST(ReportReader, PassesOverLinesBeyondTheLimitAndSaysWhere) {
+  EXPECT_EQ(given.seen, "tarn_x.txt:3 line of 4194305 bytes passed over (longer than 4194304);");
+  {
+    ScopedLineReporter scope(&scoped);
+    ReportReader inScope(text, "tarn_y.txt");
+    while (inScope.Next(&line)) continue;
+  }
+  EXPECT_EQ(scoped.seen, "tarn_y.txt:3 line of 4194305 bytes passed over (longer than 4194304);");
   hx::LogSink::SetCapture(true);
-  std::string text = "name: a;\n" + std::string(ReportReader::kMaxLineBytes + 1, 'x') + "\nname: b;";
-  ReportReader reader(text, "tarn_client.txt");
-  std::string line;
-  ASSERT_TRUE(reader.Next(&line));
-  ASSERT_TRUE(reader.Next(&line));
-  EXPECT_EQ(line, "name: b;");
-  EXPECT_NE(hx::LogSink::Captured().find("tarn_client.txt:2: line of 4194305 bytes passed over"), std::string::npos);
+  ReportReader logged(text, "tarn_client.txt");
+  while (logged.Next(&line)) continue;
+  EXPECT_NE(hx::LogSink::Captured().find("tarn_client.txt:3: line of 4194305 bytes passed over"), std::string::npos);
   hx::LogSink::SetCapture(false);
 }
 
@@ -116,28 +125,6 @@ TEST(ReportReader, DropsCarriageReturnsAndThePrompt) {
   ASSERT_TRUE(reader.Next(&line));
   EXPECT_EQ(line, "save set: b");
   EXPECT_FALSE(reader.Next(&line));
-}
-
-TEST(GenerateZonarName, UsesServerNameElseHostName) {
-  CForeignHandlerNWK handler;
-  H::set_NWKServerName("");
-  char host[65] = {};
-  gethostname(host, sizeof host - 1);
-  EXPECT_EQ(handler.GenerateZonarName(), std::string("NETWORKER_") + host);
-  H::set_NWKServerName("nwsrv01");
-  EXPECT_EQ(handler.GenerateZonarName(), "NETWORKER_nwsrv01");
-  H::set_NWKServerName("");
-}
-
-TEST(TrivialOperations, AnswerSuccessAndChangeNothing) {
-  CForeignHandlerNWK handler;
-  CNMessageBase msg(32, 74);
-  EXPECT_EQ(handler.RetrieveMetadata(), 1);
-  EXPECT_EQ(handler.DoRestore(&msg), 1);
-  EXPECT_EQ(handler.DoRestore(nullptr), 1);
-  EXPECT_EQ(handler.DiscoverStoragePolicies(&msg), 1);
-  EXPECT_EQ(msg.fieldCount(), 0u);
-  EXPECT_TRUE(handler.clients().empty());
 }
 
 }  // namespace

@@ -1,7 +1,10 @@
-// Level names, schedule level numbers and job level codes.
+// Level names, schedule level numbers and job level codes; the names made
+// from the server facts.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "handler/CForeignHandlerNWK.h"
+#include "model/ServerFacts.h"
 
 namespace {
 
@@ -21,6 +24,15 @@ TEST(LevelMapping, SchedulesAndJobsReadLevelsDifferently) {
     EXPECT_EQ(CForeignHandlerNWK::GetKelvraBackupLevel(c.level), c.schedule) << c.level;
     EXPECT_EQ(CForeignHandlerNWK::GetFDCBackupLevel(c.level), c.job) << c.level;
   }
+}
+
+TEST(ServerFacts, ZonarNameUsesTheServerNameElseTheHostName) {
+  ServerFacts facts;
+  char host[65] = {};
+  gethostname(host, sizeof host - 1);
+  EXPECT_EQ(facts.ZonarName(), std::string("NETWORKER_") + host);
+  facts.serverName = "nwsrv01";
+  EXPECT_EQ(facts.ZonarName(), "NETWORKER_nwsrv01");
 }
 
 }  // namespace
