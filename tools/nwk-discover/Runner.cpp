@@ -15,6 +15,7 @@
 #include "hx/CmdExecBase.h"
 #include "hx/Files.h"
 #include "hx/HandlerBase.h"
+#include "hx/HostEnv.h"
 #include "hx/JobContext.h"
 #include "hx/Log.h"
 #include "hx/MessageClasses.h"
@@ -231,6 +232,17 @@ int Runner::RunOperations(PluginHandle& plugin) {
   return failed == 0 ? reportStatus : 1;
 }
 
+// Where the reports come from, for the report's server section.
+void Runner::LogOrigin() const {
+  if (!m_options.live) {
+    EvEvent().Debug("Runner::Run", "Replaying the reports of [%s]", m_datasetDir.c_str());
+    return;
+  }
+  EvEvent().Debug("Runner::Run", "Questioned from host [%s]", GetHostName().c_str());
+  if (!m_options.server.empty())
+    EvEvent().Debug("Runner::Run", "Server named with --server [%s]", m_options.server.c_str());
+}
+
 int Runner::Run() {
   if (IsReportOnly(m_options)) return RebuildReport(m_options.outDir);
   std::string error;
@@ -247,6 +259,7 @@ int Runner::Run() {
   job.jobId = m_options.jobId;
   job.commandTimeoutSeconds = m_options.timeoutSeconds;
   job.settingsFile = m_options.settingsFile;
+  job.foreignServer = m_options.server;
   job.useExistingFiles = !m_options.live;
   CForeignCmdExecBase::set_UseExistingFiles(job.useExistingFiles);
   hx::LogSink::OpenFile(hx::JoinPath(m_options.outDir, "nwk-discover.log"));
@@ -255,6 +268,7 @@ int Runner::Run() {
   std::string names;
   for (const Operation* op : m_options.operations) names += (names.empty() ? "" : " ") + std::string(op->name);
   EvEvent().Debug("Runner::Run", "Discovery run started, operations [%s]", names.c_str());
+  LogOrigin();
 
   if (!plugin.CreateHandler(m_options.jobId, &error)) {
     std::fprintf(stderr, "nwk-discover: %s\n", error.c_str());
