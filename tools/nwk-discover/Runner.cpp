@@ -119,7 +119,10 @@ class PluginHandle {
   bool Open(const std::string& explicitPath, std::string* error) {
     std::vector<std::string> candidates;
     if (!explicitPath.empty()) candidates.push_back(explicitPath);
-    else candidates = {ExecutableDir() + "/../lib/" + kPluginFile, std::string(NWK_INSTALL_PLUGIN_DIR) + "/" + kPluginFile,
+    // Installed layout first (<prefix>/bin beside <prefix>/<libdir>, wherever the
+    // tree was unpacked), then the configured prefix, then the build tree.
+    else candidates = {ExecutableDir() + "/../" + NWK_RELATIVE_PLUGIN_DIR + "/" + kPluginFile,
+                       std::string(NWK_INSTALL_PLUGIN_DIR) + "/" + kPluginFile,
                        std::string(NWK_BUILD_PLUGIN_DIR) + "/" + kPluginFile};
     std::string why;
     for (const std::string& path : candidates) {
@@ -137,6 +140,7 @@ class PluginHandle {
     if (!handler) *error = "plug-in " + m_path + " could not create its handler";
     return handler != nullptr;
   }
+  const std::string& path() const { return m_path; }
   CForeignHandlerBase* handler = nullptr;
 
  private:
@@ -160,7 +164,7 @@ bool Runner::ChooseDataset(std::string* error) {
   if (m_options.live) return true;
   m_datasetDir = m_options.replayDir;
   if (m_datasetDir.empty()) {
-    for (const std::string& root : {ExecutableDir() + "/../share/nwk-discover/samples", std::string(NWK_INSTALL_SAMPLES_DIR),
+    for (const std::string& root : {ExecutableDir() + "/../" + NWK_RELATIVE_SAMPLES_DIR, std::string(NWK_INSTALL_SAMPLES_DIR),
                                     std::string(NWK_SOURCE_SAMPLES_DIR)}) {
       if (IsDirectory(root + "/" + kSampleName)) {
         m_datasetDir = root + "/" + kSampleName;
@@ -268,6 +272,7 @@ int Runner::Run() {
   std::string names;
   for (const Operation* op : m_options.operations) names += (names.empty() ? "" : " ") + std::string(op->name);
   EvEvent().Debug("Runner::Run", "Discovery run started, operations [%s]", names.c_str());
+  EvEvent().Debug("Runner::Run", "Plug-in [%s]", plugin.path().c_str());
   LogOrigin();
 
   if (!plugin.CreateHandler(m_options.jobId, &error)) {
