@@ -241,34 +241,66 @@ void ReadXmlFile(const std::string& path, const std::string& name, ReportSummary
 // first "] ") so that no name read from the server can pass for one.
 constexpr const char* kRunStart = "Runner::Run Debug: Discovery run started";
 constexpr const char* kOperationResult = "Runner::RunOne Debug: Operation ";
+constexpr const char* kQuestionedFrom = "Runner::Run Debug: Questioned from host ";
+constexpr const char* kNamedServer = "Runner::Run Debug: Server named with --server ";
+constexpr const char* kReplayed = "Runner::Run Debug: Replaying the reports of ";
 
 bool IsRunnerLine(const std::string& line, const char* head) {
   std::size_t at = line.find("] ");
   return at != std::string::npos && line.compare(at + 2, std::string(head).size(), head) == 0;
 }
 
-// The operation named between "[" and the last "]" after `marker`.
-bool OperationName(const std::string& line, std::string* name) {
-  std::size_t open = line.find('[', line.find(kOperationResult));
+// The text between "[" and the last "]" after `marker`; false when `line` lacks it.
+bool Bracketed(const std::string& line, const std::string& marker, std::string* value) {
+  std::size_t at = line.find(marker);
+  if (at == std::string::npos) return false;
+  std::size_t open = line.find('[', at + marker.size());
   std::size_t close = line.rfind(']');
   if (open == std::string::npos || close == std::string::npos || close < open) return false;
-  *name = line.substr(open + 1, close - open - 1);
+  *value = line.substr(open + 1, close - open - 1);
   return true;
 }
 
 // A results directory used again keeps the log of earlier runs: only the last run counts.
+void StartRun(ReportSummary* s) {
+  s->operations.clear();
+  s->origin.clear();
+  s->originHost.clear();
+  s->originServer.clear();
+  s->originDataset.clear();
+}
+
+// The runner's lines on where the reports come from; false for any other line.
+bool ReadOrigin(const std::string& line, ReportSummary* s) {
+  if (IsRunnerLine(line, kQuestionedFrom) && Bracketed(line, kQuestionedFrom, &s->originHost)) {
+    if (s->origin.empty()) s->origin = "local";
+  } else if (IsRunnerLine(line, kNamedServer) && Bracketed(line, kNamedServer, &s->originServer)) {
+    s->origin = "remote";
+  } else if (IsRunnerLine(line, kReplayed) && Bracketed(line, kReplayed, &s->originDataset)) {
+    s->origin = "replay";
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// Only the runner's own lines are read: the operations' facts come from the records.
+void ReadLogLine(const std::string& line, ReportSummary* s) {
+  std::string value;
+  if (IsRunnerLine(line, kRunStart)) StartRun(s);
+  else if (ReadOrigin(line, s)) return;
+  else if (IsRunnerLine(line, kOperationResult) && Bracketed(line, kOperationResult, &value))
+    s->operations[value] = EndsWith(line, "] ok") ? "ok" : "failed";
+}
+
 void ReadLog(const std::string& path, ReportSummary* s) {
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     s->problems.push_back("cannot read the log '" + path + "'");
     return;
   }
-  std::string line, name;
-  while (std::getline(in, line)) {
-    if (IsRunnerLine(line, kRunStart)) s->operations.clear();
-    else if (IsRunnerLine(line, kOperationResult) && OperationName(line, &name))
-      s->operations[name] = EndsWith(line, "] ok") ? "ok" : "failed";
-  }
+  std::string line;
+  while (std::getline(in, line)) ReadLogLine(line, s);
 }
 
 void ReadFact(const std::vector<std::string>& r, ReportSummary* s, std::string* recordedServer) {
