@@ -70,8 +70,8 @@ size_t CForeignHandlerNWK::MergeOrBuildJob(const NWKJobInfo& record, NWKClientIn
   }
   CNMessageBase* job = record.BuildJob(jobs, &client, &policy);
   const CNMessageBase* names = SubclientEntity(*job);
-  index.Add(msgbuild::GetString(*names, jobfields::kSubclientName), msgbuild::GetString(*names, jobfields::kSubclientClient),
-            record.get_backupTime(), jobs->size() - 1);
+  index.Add(msgbuild::GetString(*names, jobfields::kSubclientName),
+            msgbuild::GetString(*names, jobfields::kSubclientClient), record.get_backupTime(), jobs->size() - 1);
   return jobs->size() - 1;
 }
 

@@ -65,8 +65,7 @@ void hostmap::PopulateOsInfo(CNMessageBase* os, const std::string& osName) {
   platform->setstring(3, 9, "Any");
 }
 
-HxAppType hostmap::GetHxAppType(const NWKClientInfo* client, const NWKPolicyInfo* policy,
-                                           std::string& appTypeName) {
+HxAppType hostmap::GetHxAppType(const NWKClientInfo* client, const NWKPolicyInfo* policy, std::string& appTypeName) {
   const OsRow& os = FindOsRow(client->get_osName());
   HxAppType type = hxapp::kOtherExternalAgent;
   appTypeName = "Other External Agent";
@@ -92,8 +91,8 @@ HxAppType hostmap::GetHxAppType(const NWKClientInfo* client, const NWKPolicyInfo
 }
 
 void hostmap::BuildInstanceBackupsetSubclientNames(HxAppType type, const NWKPolicyInfo& policy,
-                                                              std::string& instanceName, std::string& backupSetName,
-                                                              std::string& subclientName, const std::string&) {
+                                                   std::string& instanceName, std::string& backupSetName,
+                                                   std::string& subclientName, const std::string&) {
   backupSetName = "defaultBackupSet";
   subclientName = policy.get_policyName();
   if (type == hxapp::kOracle) {

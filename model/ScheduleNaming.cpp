@@ -7,9 +7,8 @@
 
 // The period test is exact on purpose: only "Month" adds the week and day, so
 // a schedule whose period is spelled otherwise shares one name across its days.
-std::string hostmap::GenerateScheduleName(const NWKScheduleInfo& schedule, const NWKGroupInfo& group,
-                                                     int week, int day, const std::string& level,
-                                                     unsigned int startTime) {
+std::string hostmap::GenerateScheduleName(const NWKScheduleInfo& schedule, const NWKGroupInfo& group, int week,
+                                          int day, const std::string& level, unsigned int startTime) {
   std::string name = schedule.get_scheduleName() + "_" + group.get_groupName() + "_" + GetKelvraBackupLevelName(level) +
                      "_" + UnixTimeToStr(startTime);
   if (schedule.get_schedulePeriod() == "Month") name += "_Week" + std::to_string(week) + "_Day" + std::to_string(day);
