@@ -3,6 +3,7 @@
 // schedule and group), and each policy is handed to the host and written as XML.
 #include "fetchers/CNWKScheduleInfoFetcher.h"
 #include "fields/RunRecords.h"
+#include "fields/ScheduleFields.h"
 #include "handler/CForeignHandlerNWK.h"
 #include "hx/Log.h"
 #include "hx/MessageClasses.h"
@@ -13,9 +14,11 @@ const char* kFunc = "DiscoverSchedule";
 
 // The policy's task name, read without adding fields to the policy.
 std::string TaskNameOf(CNMessageBase& policy) {
-  CNMessageBase* body = policy.getObjectAccessor(true, false, 2, 2, 0, 0, 12, 40);
-  CNMessageBase* definition = body ? body->getObjectAccessor(true, false, 1, 1, 0, 0, 12, 367) : nullptr;
-  return definition ? definition->getstring(2, 2) : std::string();
+  using namespace schedulefields;  // NOLINT: the schedule policy's vocabulary
+  CNMessageBase* body = policy.getObjectAccessor(true, false, kBody.i, kBody.t, 0, 0, kModule, kBodyType);
+  CNMessageBase* definition =
+      body ? body->getObjectAccessor(true, false, kDefinition.i, kDefinition.t, 0, 0, kModule, kDefinitionType) : nullptr;
+  return definition ? definition->getstring(kTaskName.i, kTaskName.t) : std::string();
 }
 
 }  // namespace

@@ -2,6 +2,10 @@
 // nested message at a field, and a new element appended to a list field.
 #pragma once
 
+#include <string>
+#include <type_traits>
+#include <vector>
+
 #include "fields/Field.h"
 #include "hx/Message.h"
 
@@ -39,8 +43,10 @@ inline std::vector<CNMessageBase>* List(CNMessageBase* msg, short i, short t) {
 // The same helpers over named fields (fields/*.h).
 namespace msgbuild {
 
-inline void Set(CNMessageBase* msg, Field f, long long value) { msg->setint64(f.i, f.t, value); }
-inline void Set(CNMessageBase* msg, Field f, int value) { msg->setint64(f.i, f.t, value); }
+template <class Int, std::enable_if_t<std::is_integral_v<Int>, int> = 0>
+void Set(CNMessageBase* msg, Field f, Int value) {
+  msg->setint64(f.i, f.t, static_cast<long long>(value));
+}
 inline void Set(CNMessageBase* msg, Field f, const std::string& value) { msg->setstring(f.i, f.t, value); }
 inline void Set(CNMessageBase* msg, Field f, const char* value) { msg->setstring(f.i, f.t, value); }
 inline std::string GetString(const CNMessageBase& msg, Field f) { return msg.getstring(f.i, f.t); }

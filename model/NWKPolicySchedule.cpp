@@ -10,20 +10,22 @@
 #include "model/ServerFacts.h"
 #include "model/MessageBuild.h"
 #include "text/TextUtils.h"
+#include "fields/ScheduleFields.h"
 #include "hx/HostEnv.h"
 #include "hx/Log.h"
 #include "hx/MessageClasses.h"
 #include "hx/Strings.h"
 #include "model/NWKPolicyInfo.h"
 
-using msgbuild::Nested;
+using namespace msgbuild;  // NOLINT: the builders' vocabulary
 
 namespace {
 
 constexpr unsigned int kSecondsPerDay = 86400;
 constexpr int kLastDayOfMonth = 31;
-constexpr long long kWeeklyPattern = 8;
-constexpr long long kMonthlyPattern = 16;
+using namespace schedulefields;  // NOLINT: this file builds schedule policies only
+constexpr long long kWeeklyPattern = kWeekly;
+constexpr long long kMonthlyPattern = kMonthly;
 
 // Lookups below never create what they look for: a task or subtask that is
 // not there yet must not gain empty fields just by being searched for.
@@ -31,11 +33,11 @@ CNMessageBase* Existing(CNMessageBase* msg, short i, short t, int module, int ty
   return msg ? msg->getObjectAccessor(true, false, i, t, 0, 0, module, type) : nullptr;
 }
 
-CNMessageBase* ExistingBody(CNMessageBase* task) { return Existing(task, 2, 2, 12, 40); }
+CNMessageBase* ExistingBody(CNMessageBase* task) { return Existing(task, kBody.i, kBody.t, kModule, kBodyType); }
 
 std::string TaskNameOf(CNMessageBase& task) {
-  CNMessageBase* definition = Existing(ExistingBody(&task), 1, 1, 12, 367);
-  return definition ? definition->getstring(2, 2) : std::string();
+  CNMessageBase* definition = Existing(ExistingBody(&task), kDefinition.i, kDefinition.t, kModule, kDefinitionType);
+  return definition ? GetString(*definition, kTaskName) : std::string();
 }
 
 // Tasks are few (one per schedule and group), so a linear search is enough.
@@ -48,11 +50,11 @@ TMMsg::CreateTaskReq* FindTask(std::vector<TMMsg::CreateTaskReq>& tasks, const s
 // A task's subtasks are bounded by its levels, start times and days, never by
 // the number of resources associated with it.
 CNMessageBase* FindSubtask(CNMessageBase* body, const std::string& name) {
-  std::vector<CNMessageBase>* subtasks = body ? msgbuild::List(body, 5, 5) : nullptr;
+  std::vector<CNMessageBase>* subtasks = body ? List(body, kSubtasks) : nullptr;
   if (!subtasks) return nullptr;
   for (CNMessageBase& subtask : *subtasks) {
-    CNMessageBase* header = Existing(&subtask, 1, 1, 12, 10);
-    if (header && header->getstring(1, 1) == name) return &subtask;
+    CNMessageBase* header = Existing(&subtask, kSubtaskHeader.i, kSubtaskHeader.t, kModule, kHeaderType);
+    if (header && GetString(*header, kSubtaskName) == name) return &subtask;
   }
   return nullptr;
 }
@@ -62,7 +64,7 @@ std::string Narrow(const std::wstring& text) { return std::string(text.begin(), 
 void FillTaskDefinition(CNMessageBase* definition, const std::string& taskName) {
   definition->setint64(1, 1, 0);
   definition->setint64(5, 8, 4);
-  definition->setstring(2, 2, taskName);
+  Set(definition, kTaskName, taskName);
   definition->setint64(4, 7, 0);
   definition->setint64(10, 13, 0);
   definition->setint64(6, 9, 0);
@@ -74,21 +76,21 @@ void FillTaskDefinition(CNMessageBase* definition, const std::string& taskName) 
 }
 
 void FillSubtaskOptions(CNMessageBase& subtask, const std::string& level) {
-  CNMessageBase* options = Nested(&subtask, 4, 4, 12, 262);
-  CNMessageBase* backup = Nested(options, 1, 1, 12, 111);
-  backup->setint64(1, 1, hostmap::GetKelvraBackupLevel(level));
+  CNMessageBase* options = Nested(&subtask, kSubtaskOptions, kModule, kOptionsType);
+  CNMessageBase* backup = Nested(options, kBackupOptions, kModule, kBackupType);
+  Set(backup, kBackupLevel, hostmap::GetKelvraBackupLevel(level));
   backup->setint64(18, 18, 0);
   Nested(options, 4, 4, 12, 17);
 }
 
 void FillPatternCommon(CNMessageBase& subtask, const NWKGroupInfo& group, unsigned int startTime) {
-  subtask.setObjectAccessor(nullptr, 3, 3);
-  CNMessageBase* pattern = Nested(&subtask, 3, 3, 12, 78);
+  subtask.setObjectAccessor(nullptr, kPattern.i, kPattern.t);
+  CNMessageBase* pattern = Nested(&subtask, kPattern, kModule, kPatternType);
   pattern->setint64(1, 1, 0);
   pattern->setint64(22, 25, 1);
   Nested(pattern, 23, 26, 18, 51)->setint64(0, 0, 1);
   Nested(pattern, 21, 24, 18, 45)->setstring(1, 1, Narrow(GetTimeZoneStdNameW()));
-  if (!group.get_startTime().empty()) pattern->setint64(14, 17, startTime);
+  if (!group.get_startTime().empty()) Set(pattern, kPatternStart, startTime);
 }
 
 // What one BuildSchedule call shares between its days: the resource, its
@@ -156,14 +158,14 @@ int NWKPolicyInfo::BuildSchedule(std::vector<TMMsg::CreateTaskReq>& tasks, NWKCl
 void NWKPolicyInfo::CreateTaskInfo(TMMsg::CreateTaskReq* task, NWKClientInfo& /*client*/, NWKScheduleInfo& schedule,
                                    NWKGroupInfo& group, const std::string& level, int week, int day,
                                    unsigned int startTime) {
-  CNMessageBase* body = Nested(task, 2, 2, 12, 40);
+  CNMessageBase* body = Nested(task, kBody, kModule, kBodyType);
   std::string name = hostmap::GenerateScheduleName(schedule, group, week, day, level, startTime);
   if (FindSubtask(body, name)) return;
   Nested(body, 2, 2, 12, 309);
-  FillTaskDefinition(Nested(body, 1, 1, 12, 367),
+  FillTaskDefinition(Nested(body, kDefinition, kModule, kDefinitionType),
                      hostmap::GenerateTaskName(schedule.get_scheduleName(), m_groupName));
   TMMsg::SubTaskInfo subtask;
-  CNMessageBase* header = Nested(&subtask, 1, 1, 12, 10);
+  CNMessageBase* header = Nested(&subtask, kSubtaskHeader, kModule, kHeaderType);
   header->setint64(3, 6, 2);
   header->setint64(4, 7, 2);
   FillSubtaskOptions(subtask, level);
@@ -176,14 +178,14 @@ void NWKPolicyInfo::CreateTaskInfo(TMMsg::CreateTaskReq* task, NWKClientInfo& /*
   } else {
     return;  // any other period: the task is described but gets no pattern
   }
-  body->getlistobject(5, 5, 0, 0, true)->push_back(subtask);
+  body->getlistobject(kSubtasks.i, kSubtasks.t, 0, 0, true)->push_back(subtask);
 }
 
 void NWKPolicyInfo::CreateWeeklySubTask(TMMsg::SubTaskInfo& subtask, const std::string& name) {
-  Nested(&subtask, 1, 1, 12, 10)->setstring(1, 1, name);
-  CNMessageBase* pattern = Nested(&subtask, 3, 3, 12, 78);
-  pattern->setObjectAccessor(nullptr, 5, 8);
-  pattern->setint64(4, 7, kWeeklyPattern);
+  Set(Nested(&subtask, kSubtaskHeader, kModule, kHeaderType), kSubtaskName, name);
+  CNMessageBase* pattern = Nested(&subtask, kPattern, kModule, kPatternType);
+  pattern->setObjectAccessor(nullptr, kPatternDays.i, kPatternDays.t);
+  Set(pattern, kPatternKind, kWeeklyPattern);
   pattern->setint64(8, 11, 1);
   pattern->setint64(11, 14, 0);
   pattern->setint64(10, 13, 0);
@@ -191,9 +193,9 @@ void NWKPolicyInfo::CreateWeeklySubTask(TMMsg::SubTaskInfo& subtask, const std::
 }
 
 void NWKPolicyInfo::CreateMonthlySubTask(TMMsg::SubTaskInfo& subtask, const std::string& name) {
-  Nested(&subtask, 1, 1, 12, 10)->setstring(1, 1, name);
-  CNMessageBase* pattern = Nested(&subtask, 3, 3, 12, 78);
-  pattern->setint64(4, 7, kMonthlyPattern);
+  Set(Nested(&subtask, kSubtaskHeader, kModule, kHeaderType), kSubtaskName, name);
+  CNMessageBase* pattern = Nested(&subtask, kPattern, kModule, kPatternType);
+  Set(pattern, kPatternKind, kMonthlyPattern);
   pattern->setint64(11, 14, 0);
   pattern->setint64(10, 13, 0);
   pattern->setint64(22, 25, 1);
@@ -204,17 +206,17 @@ void NWKPolicyInfo::_SetDaysToRun(TMMsg::CreateTaskReq& task, const std::string&
   if (dayOfMonth > kLastDayOfMonth) return;
   CNMessageBase* subtask = FindSubtask(ExistingBody(&task), subtaskName);
   if (!subtask) return;
-  CNMessageBase* pattern = Nested(subtask, 3, 3, 12, 78);
-  CNMessageBase* days = Nested(pattern, 5, 8, 12, 248);
-  if (week >= 1 && week <= 5) days->setint64(9, 9, week);
-  long long kind = pattern->getint64(7);
+  CNMessageBase* pattern = Nested(subtask, kPattern, kModule, kPatternType);
+  CNMessageBase* days = Nested(pattern, kPatternDays, kModule, kDaysType);
+  if (week >= 1 && week <= 5) Set(days, kWeek, week);
+  long long kind = GetInt(*pattern, kPatternKind);
   if (kind == kWeeklyPattern) {
-    if (day >= 1 && day <= 7) days->setint64(static_cast<short>(day), static_cast<short>(day), 1);
+    if (day >= 1 && day <= 7) Set(days, Weekday(static_cast<short>(day)), 1);
   } else if (kind == kMonthlyPattern) {
     pattern->setint64(6, 9, 0);
     pattern->setint64(7, 10, 0);
     pattern->setint64(8, 11, 1);
-    days->setint64(8, 8, dayOfMonth);
+    Set(days, kDayOfMonth, dayOfMonth);
   }
 }
 
@@ -231,5 +233,6 @@ void NWKPolicyInfo::AddScheduleAssociation(TMMsg::CreateTaskReq& task, NWKClient
   entity.setstring(12, 30, instance);
   entity.setstring(9, 21, backupSet);
   entity.setstring(6, 12, subclient);
-  Nested(&task, 2, 2, 12, 40)->getlistobject(3, 3, 0, 0, true)->push_back(std::move(entity));
+  Nested(&task, kBody, kModule, kBodyType)->getlistobject(kAssociations.i, kAssociations.t, 0, 0, true)->push_back(
+      std::move(entity));
 }

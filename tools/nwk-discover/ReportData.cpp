@@ -12,6 +12,7 @@
 
 #include "ReportStream.h"
 #include "fields/RunRecords.h"
+#include "fields/ScheduleFields.h"
 #include "hx/Files.h"
 #include "hx/Message.h"
 #include "hx/XmlForm.h"
@@ -100,24 +101,26 @@ void ReadClient(const CNMessageBase& info, ReportSummary* s) {
 // ---- schedules -----------------------------------------------------------
 
 ScheduleSlot ReadSlot(const CNMessageBase& subtask) {
+  using namespace schedulefields;  // NOLINT: the schedule policy's vocabulary
   ScheduleSlot slot;
-  slot.level = Int(Sub(Sub(&subtask, 4), 1), 1);
-  const CNMessageBase* pattern = Sub(&subtask, 3);
-  slot.monthly = Int(pattern, 4) == 16;
-  slot.startSeconds = Int(pattern, 14, -1);
-  const CNMessageBase* days = Sub(pattern, 5);
+  slot.level = Int(Sub(Sub(&subtask, kSubtaskOptions.i), kBackupOptions.i), kBackupLevel.i);
+  const CNMessageBase* pattern = Sub(&subtask, kPattern.i);
+  slot.monthly = Int(pattern, kPatternKind.i) == kMonthly;
+  slot.startSeconds = Int(pattern, kPatternStart.i, -1);
+  const CNMessageBase* days = Sub(pattern, kPatternDays.i);
   for (short d = 1; d <= 7; ++d)
-    if (Int(days, d) == 1) slot.weekDays |= 1u << (d - 1);
-  slot.dayOfMonth = Int(days, 8);
+    if (Int(days, Weekday(d).i) == 1) slot.weekDays |= 1u << (d - 1);
+  slot.dayOfMonth = Int(days, kDayOfMonth.i);
   return slot;
 }
 
 void ReadTask(const CNMessageBase& msg, ReportSummary* s) {
-  const CNMessageBase* body = Sub(&msg, 2);
+  using namespace schedulefields;  // NOLINT: the schedule policy's vocabulary
+  const CNMessageBase* body = Sub(&msg, kBody.i);
   SchedulePolicy policy;
-  policy.name = Str(Sub(body, 1), 2);
-  policy.subclients = static_cast<long long>(List(body, 3).size());
-  for (const CNMessageBase& subtask : List(body, 5)) policy.slots.push_back(ReadSlot(subtask));
+  policy.name = Str(Sub(body, kDefinition.i), kTaskName.i);
+  policy.subclients = static_cast<long long>(List(body, kAssociations.i).size());
+  for (const CNMessageBase& subtask : List(body, kSubtasks.i)) policy.slots.push_back(ReadSlot(subtask));
   s->schedules.push_back(std::move(policy));
 }
 
