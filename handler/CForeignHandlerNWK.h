@@ -153,6 +153,8 @@ class CForeignHandlerNWK : public CForeignHandlerBase {
   bool FetchJobs(CNWKJobInfoFetcher& fetcher, const std::string& group);
   bool DiscoverManualJobs(CNWKJobInfoFetcher& fetcher, long long window);
   bool DiscoverGroupJobs(CNWKJobInfoFetcher& fetcher, const std::string& group, long long window);
+  // A save set no job carries: its client or its resource is not known.
+  void RecordDroppedSaveSet(const NWKJobInfo& record, bool clientKnown);
   // The job `record` folds into (updated) or a new one; its position in `jobs`.
   size_t MergeOrBuildJob(const NWKJobInfo& record, NWKClientInfo& client, NWKPolicyInfo& policy,
                          std::vector<CNMessageBase>* jobs, JobMergeIndex& index, bool newestOnly);

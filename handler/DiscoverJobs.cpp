@@ -90,7 +90,10 @@ bool CForeignHandlerNWK::DiscoverManualJobs(CNWKJobInfoFetcher& fetcher, long lo
     NWKPolicyInfo* policy = nullptr;
     NWKClientInfo* client = nullptr;
     FindSubclientContent(record, policy, client);
-    if (policy && client) MergeOrBuildJob(record, *client, *policy, jobs, index, true);
+    if (policy && client)
+      MergeOrBuildJob(record, *client, *policy, jobs, index, true);
+    else
+      RecordDroppedSaveSet(record, client != nullptr);
   }
   ReportGroupProgress("Manual", m_jobs.size(), jobs->size(), true);
   if (jobs->empty() || DumpXmlMsgToFile(&list, 0, false)) return true;
@@ -120,8 +123,7 @@ bool CForeignHandlerNWK::DiscoverGroupJobs(CNWKJobInfoFetcher& fetcher, const st
       log.Error(kFunc, client ? "Could not find pPolicy for content [%s], group[%s], client[%s]"
                               : "Could not find pClient for content [%s], group[%s], client[%s]",
                 record.get_contentFolder().c_str(), record.get_groupName().c_str(), record.get_clientName().c_str());
-      m_records.Add({records::kDroppedSaveSet, record.get_clientName(), record.get_groupName(),
-                     record.get_contentFolder(), client ? records::kNoResource : records::kNoClient});
+      RecordDroppedSaveSet(record, client != nullptr);
       continue;
     }
     volumes[record.get_media()].push_back(MergeOrBuildJob(record, *client, *policy, jobs, index, false));
@@ -140,6 +142,13 @@ bool CForeignHandlerNWK::DiscoverGroupJobs(CNWKJobInfoFetcher& fetcher, const st
   if (DumpXmlMsgToFile(&list, 0, false)) return true;
   log.Error(kFunc, "Unable to dump jobs xml");
   return false;
+}
+
+// Manual save sets of an unknown client were dropped without a word before;
+// every dropped save set now has its record, manual or not.
+void CForeignHandlerNWK::RecordDroppedSaveSet(const NWKJobInfo& record, bool clientKnown) {
+  m_records.Add({records::kDroppedSaveSet, record.get_clientName(), record.get_groupName(), record.get_contentFolder(),
+                 clientKnown ? records::kNoResource : records::kNoClient});
 }
 
 int CForeignHandlerNWK::DiscoverJobs(CNMessageBase*) {
