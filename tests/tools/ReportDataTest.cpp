@@ -103,6 +103,7 @@ TEST_F(ReportLog, ErrorsGoToTheOperationThatLoggedThem) {
   nwk::ReportSummary s = Load(earlier + run);
   EXPECT_EQ(s.operations, (std::map<std::string, std::string>{
                               {"config", "ok"}, {"jobs", "completed with errors"}, {"media", "failed"}}));
+  EXPECT_EQ(s.operationOrder, (std::vector<std::string>{"config", "jobs", "media"}));
   ASSERT_EQ(s.operationErrors.size(), 2u);
   EXPECT_EQ(s.operationErrors["jobs"].count, 2);
   EXPECT_EQ(s.operationErrors["jobs"].lines,

@@ -279,6 +279,7 @@ struct LogState {
 // A results directory used again keeps the log of earlier runs: only the last run counts.
 void StartRun(ReportSummary* s, LogState* state) {
   s->operations.clear();
+  s->operationOrder.clear();
   s->operationErrors.clear();
   s->droppedSaveSets = 0;
   s->skippedSchedules.clear();
@@ -318,6 +319,7 @@ bool OperationName(const std::string& line, std::string* name) {
 // errors logged since the previous operation ended are this one's.
 void EndOperation(const std::string& line, const std::string& name, ReportSummary* s, LogState* state) {
   std::string outcome = line.substr(line.find("] ", line.find(kOperationResult)) + 2);
+  if (!s->operations.count(name)) s->operationOrder.push_back(name);
   s->operations[name] = outcome == "ok" ? "ok" : outcome.compare(0, 3, "ok,") == 0 ? "completed with errors" : "failed";
   if (state->errors.count > 0) s->operationErrors[name] = std::move(state->errors);
   state->errors = OperationErrors();

@@ -45,6 +45,7 @@ struct ReportSummary {
   // Operation name -> "ok", "completed with errors" (it succeeded but logged
   // errors) or "failed", from the runner's log; absent when not run.
   std::map<std::string, std::string> operations;
+  std::vector<std::string> operationOrder;  // the operations in the order they ran
   std::map<std::string, OperationErrors> operationErrors;  // operations that logged errors
   std::vector<std::string> problems;  // files that could not be read, with the reason
 

@@ -83,13 +83,15 @@ std::string Source(const ReportSummary& s, std::initializer_list<const char*> op
 // operation that succeeded with errors is not taken for a clean one.
 std::string RunSection(const ReportSummary& s) {
   std::string out = "<h2>Run</h2>\n" + Head({"Operation", "Result", "Errors logged"});
-  for (const auto& [op, outcome] : s.operations) {
+  for (const std::string& op : s.operationOrder) {
     auto errors = s.operationErrors.find(op);
     std::string listed;
     if (errors != s.operationErrors.end()) {
       const OperationErrors& e = errors->second;
-      listed = Num(e.count) + NameList(e.lines);
-      if (e.count > static_cast<long long>(e.lines.size())) listed += "<p>The rest are in nwk-discover.log.</p>\n";
+      listed = Num(e.count) + "<ul>";
+      for (const std::string& line : e.lines) listed += "<li>" + Esc(line) + "</li>";
+      listed += "</ul>";
+      if (e.count > static_cast<long long>(e.lines.size())) listed += "The rest are in nwk-discover.log.";
     }
     out += Row({Cell(Esc(op)), Cell(Outcome(s, op)), Cell(listed)});
   }
