@@ -223,6 +223,15 @@ TEST_F(Report, ErrorsOfASucceedingOperationAndANewerServerAreToldIssue13) {
   EXPECT_EQ(Discover({"--replay", dataset, "--out", dir_ / "strict", "--strict", "clients", "jobs"}), 1) << output_;
   EXPECT_NE(output_.find("--strict: 2 error(s) logged, exit status 1"), std::string::npos) << output_;
   EXPECT_EQ(Discover({"--replay", kSample, "--out", dir_ / "clean", "--strict", "clients"}), 0) << output_;
+
+  // Live, the release is known once client discovery has read the server report.
+  ASSERT_EQ(testutil::RunProgram({NWK_DISCOVER_BIN, "--plugin", NWK_PLUGIN_PATH, "--live", "--out", dir_ / "live", "clients"},
+                                 {std::string("PATH=") + NWK_EMULATOR_DIR + ":/usr/bin:/bin", "NWK_EMULATOR_DATA=" + dataset},
+                                 &output_),
+            0)
+      << output_;
+  EXPECT_EQ(output_.find("clients   ok ("), 0u) << output_;
+  EXPECT_NE(output_.find(")\n" + notice + "\n"), std::string::npos) << output_;
 }
 
 TEST_F(Report, PageIsSelfContainedAndParses) {
