@@ -51,6 +51,14 @@ struct ReportSummary {
 
   std::string serverVersion;  // the release the server report gives, "" when unknown
   std::string modelNotice;    // set when that release is newer than the model the discovery reads
+  // Where the reports came from, from the runner's log: "local" (the tools of
+  // this host, for the server they answer for), "remote" (a server named with
+  // --server), "replay" (a dataset directory), "" (the log does not say).
+  std::string origin;
+  std::string originHost;     // the host the commands ran on (local, remote)
+  std::string originServer;   // the name given with --server (remote)
+  std::string originDataset;  // the dataset directory (replay)
+
   std::string serverName;
   std::string mainMediaAgent;
   std::string dateFormat;

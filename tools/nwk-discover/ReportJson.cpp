@@ -127,6 +127,10 @@ std::string SummaryJson(const ReportSummary& s) {
   o.Raw("problems", Strings(s.problems));
   o.Text("serverVersion", s.serverVersion);
   o.Text("modelNotice", s.modelNotice);
+  o.Text("questionedFrom", s.origin);
+  o.Text("questionedHost", s.originHost);
+  o.Text("questionedServer", s.originServer);
+  o.Text("replayedDataset", s.originDataset);
   o.Text("serverName", s.serverName);
   o.Text("mainMediaAgent", s.mainMediaAgent);
   o.Text("dateFormat", s.dateFormat);
