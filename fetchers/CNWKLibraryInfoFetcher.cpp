@@ -42,7 +42,7 @@ void ReadAttribute(ReportReader& reader, const std::string& line, NWKLibrary& li
 
 // A line already ended by ';' is complete even when its value ends with ','.
 void CNWKLibraryInfoFetcher::ParseLibraryReport(std::string_view text, std::vector<NWKLibrary>* libraries) {
-  ReportReader reader(text, kFileName);
+  ReportReader reader(text, kFileName, ReportReader::Layout::kResources);
   NWKLibrary* current = nullptr;  // attributes before the first name are ignored
   std::string line;
   while (reader.Next(&line)) {

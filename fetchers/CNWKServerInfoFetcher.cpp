@@ -14,7 +14,7 @@
 std::string CNWKServerInfoFetcher::_GetCommandLine() { return NsradminCommandLine("print type:NSR"); }
 
 std::string CNWKServerInfoFetcher::ParseServerReport(std::string_view text, NWKClientMap* clients) {
-  ReportReader reader(text, kFileName);
+  ReportReader reader(text, kFileName, ReportReader::Layout::kResources);
   std::string line;
   while (reader.Next(&line)) {
     if (!StartsWith(line, "name")) continue;

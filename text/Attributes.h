@@ -6,8 +6,8 @@
 
 #include "text/ReportReader.h"
 
-// The text after `separator` and the blank after it, without blanks and ';'
-// at either end; empty when the line has no separator or nothing after it.
+// The text after `separator` and the blanks or tabs after it, without blanks
+// and ';' at either end; empty when the line has no separator or nothing after it.
 std::string AttributeValue(const std::string& line, char separator);
 // Drops leading blanks but never the last character; trailing blanks stay.
 std::string TrimLeadingBlanks(std::string& s);

@@ -8,8 +8,10 @@
 #include <algorithm>
 #include <climits>
 #include <fstream>
+#include <string_view>
 #include <unordered_map>
 
+#include "ReportServerRelease.h"
 #include "ReportStream.h"
 #include "fields/RunRecords.h"
 #include "fields/ScheduleFields.h"
@@ -264,13 +266,57 @@ bool Bracketed(const std::string& line, const std::string& marker, std::string* 
   return true;
 }
 
+// What reading the log carries from line to line.
+struct LogState {
+  OperationErrors errors;  // logged since the last operation ended
+};
+
 // A results directory used again keeps the log of earlier runs: only the last run counts.
-void StartRun(ReportSummary* s) {
+void StartRun(ReportSummary* s, LogState* state) {
   s->operations.clear();
+  s->operationOrder.clear();
+  s->operationErrors.clear();
   s->origin.clear();
   s->originHost.clear();
   s->originServer.clear();
   s->originDataset.clear();
+  *state = LogState();
+}
+
+// An Error line: its level follows the function field (right after the first
+// "] "), so no text read from the server can pass for one.
+bool ErrorMessage(const std::string& line, std::string* message) {
+  constexpr std::string_view kLevel = " Error: ";
+  std::size_t at = line.find("] ");
+  std::size_t level = at == std::string::npos ? at : line.find(' ', at + 2);
+  if (level == std::string::npos || line.compare(level, kLevel.size(), kLevel) != 0) return false;
+  *message = line.substr(level + kLevel.size());
+  return true;
+}
+
+void NoteError(const std::string& message, OperationErrors* errors) {
+  ++errors->count;
+  if (errors->lines.size() < OperationErrors::kErrorLinesKept) errors->lines.push_back(message);
+}
+
+// The operation of the runner's "Operation [jobs] ..." line.
+bool OperationName(const std::string& line, std::string* name) {
+  std::size_t open = line.find(kOperationResult);
+  open = open == std::string::npos ? open : line.find('[', open);
+  std::size_t close = open == std::string::npos ? open : line.find("] ", open);
+  if (close == std::string::npos) return false;
+  *name = line.substr(open + 1, close - open - 1);
+  return true;
+}
+
+// "Operation [jobs] ok", "... ok, 3 errors" or "... failed[, N errors]": the
+// errors logged since the previous operation ended are this one's.
+void EndOperation(const std::string& line, const std::string& name, ReportSummary* s, LogState* state) {
+  std::string outcome = line.substr(line.find("] ", line.find(kOperationResult)) + 2);
+  if (!s->operations.count(name)) s->operationOrder.push_back(name);
+  s->operations[name] = outcome == "ok" ? "ok" : outcome.compare(0, 3, "ok,") == 0 ? "completed with errors" : "failed";
+  if (state->errors.count > 0) s->operationErrors[name] = std::move(state->errors);
+  state->errors = OperationErrors();
 }
 
 // The runner's lines on where the reports come from; false for any other line.
@@ -287,13 +333,14 @@ bool ReadOrigin(const std::string& line, ReportSummary* s) {
   return true;
 }
 
-// Only the runner's own lines are read: the operations' facts come from the records.
-void ReadLogLine(const std::string& line, ReportSummary* s) {
+// Only the runner's own lines and the level of each line are read: the
+// operations' facts come from the records.
+void ReadLogLine(const std::string& line, ReportSummary* s, LogState* state) {
   std::string value;
-  if (IsRunnerLine(line, kRunStart)) StartRun(s);
+  if (ErrorMessage(line, &value)) NoteError(value, &state->errors);
+  if (IsRunnerLine(line, kRunStart)) StartRun(s, state);
   else if (ReadOrigin(line, s)) return;
-  else if (IsRunnerLine(line, kOperationResult) && Bracketed(line, kOperationResult, &value))
-    s->operations[value] = EndsWith(line, "] ok") ? "ok" : "failed";
+  else if (IsRunnerLine(line, kOperationResult) && OperationName(line, &value)) EndOperation(line, value, s, state);
 }
 
 void ReadLog(const std::string& path, ReportSummary* s) {
@@ -303,7 +350,8 @@ void ReadLog(const std::string& path, ReportSummary* s) {
     return;
   }
   std::string line;
-  while (std::getline(in, line)) ReadLogLine(line, s);
+  LogState state;
+  while (std::getline(in, line)) ReadLogLine(line, s, &state);
 }
 
 void ReadFact(const std::vector<std::string>& r, ReportSummary* s, std::string* recordedServer) {
@@ -365,6 +413,11 @@ bool LoadReportSummary(const std::string& resultsDir, ReportSummary* summary, st
   RankClients(totals, summary);
   ReadLog(hx::JoinPath(resultsDir, "nwk-discover.log"), summary);
   ReadRecords(hx::JoinPath(resultsDir, records::kFileName), summary);
+  ServerRelease release;
+  if (ReadServerRelease(resultsDir, &release)) {
+    summary->serverVersion = release.version;
+    summary->modelNotice = ModelNotice(release);
+  }
   return true;
 }
 
