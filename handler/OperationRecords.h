@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "hx/Files.h"
 #include "text/ReportReader.h"
 
 class OperationRecords : public LineReporter {
@@ -20,5 +21,7 @@ class OperationRecords : public LineReporter {
   void PassedOver(const std::string& report, size_t line, const std::string& reason) override;
 
  private:
+  CLmFile m_file;
+  std::string m_path;
   bool m_failureLogged = false;
 };
