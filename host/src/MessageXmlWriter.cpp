@@ -106,7 +106,12 @@ char* EscapePiece(const ByteTable& table, std::string_view text, std::size_t* at
 
 }  // namespace
 
-MessageXmlWriter::MessageXmlWriter(std::string* out) : out_(out) {}
+// The string's own storage is written into: a caller that writes document after
+// document into one string reuses its memory rather than faulting in new pages.
+MessageXmlWriter::MessageXmlWriter(std::string* out) : out_(out) {
+  buffer_.swap(*out);
+  buffer_.resize(buffer_.capacity());
+}
 MessageXmlWriter::MessageXmlWriter(int fd) : fd_(fd) {}
 
 bool MessageXmlWriter::Write(const CNMessageBase& msg, std::string* error) {
@@ -133,7 +138,13 @@ bool MessageXmlWriter::WriteMessage(const CNMessageBase& msg, const MessageField
     PutEscaped(msg.className(), true);
     Put("\"");
   }
-  if (asField) IndexAndTag(asField->index(), asField->tag());
+  if (asField) {
+    Put(" i=\"");
+    PutNumber(asField->index());
+    Put("\" t=\"");
+    PutNumber(asField->tag());
+    Put("\"");
+  }
   Put(" module=\"");
   PutNumber(msg.module());
   Put("\" type=\"");
@@ -155,22 +166,22 @@ bool MessageXmlWriter::WriteMessage(const CNMessageBase& msg, const MessageField
 bool MessageXmlWriter::WriteField(const MessageField& field, int indent, int depth, std::string* error) {
   switch (field.kind()) {
     case FieldKind::kInt64:
-      FieldStart("int64", field);
+      FieldStart("<int64 i=\"", field);
       Put(">");
       PutNumber(field.int64Value());
       Put("</int64>");
       return true;
     case FieldKind::kString:
-      FieldStart("string", field);
+      FieldStart("<string i=\"", field);
       Put(">");
       PutEscaped(field.stringValue(), false);
       Put("</string>");
       return true;
     case FieldKind::kIntList:
-      WriteNumberList("intlist", field, *field.intList());
+      WriteNumberList("<intlist i=\"", "</intlist>", *field.intList(), field);
       return true;
     case FieldKind::kULongList:
-      WriteNumberList("ulonglist", field, *field.ulongList());
+      WriteNumberList("<ulonglist i=\"", "</ulonglist>", *field.ulongList(), field);
       return true;
     case FieldKind::kMessage:
       return WriteMessage(*field.message(), &field, indent, depth + 1, error);
@@ -181,7 +192,7 @@ bool MessageXmlWriter::WriteField(const MessageField& field, int indent, int dep
 }
 
 bool MessageXmlWriter::WriteMessageList(const MessageField& field, int indent, int depth, std::string* error) {
-  FieldStart("list", field);
+  FieldStart("<list i=\"", field);
   const std::vector<CNMessageBase>& list = *field.messageList();
   if (list.empty()) {
     Put("/>");
@@ -197,10 +208,10 @@ bool MessageXmlWriter::WriteMessageList(const MessageField& field, int indent, i
   return true;
 }
 
-template <typename T>
-void MessageXmlWriter::WriteNumberList(std::string_view element, const MessageField& field,
-                                       const std::vector<T>& list) {
-  FieldStart(element, field);
+template <typename T, std::size_t N, std::size_t M>
+void MessageXmlWriter::WriteNumberList(const char (&open)[N], const char (&close)[M], const std::vector<T>& list,
+                                       const MessageField& field) {
+  FieldStart(open, field);
   if (list.empty()) {
     Put("/>");
     return;
@@ -211,22 +222,15 @@ void MessageXmlWriter::WriteNumberList(std::string_view element, const MessageFi
     PutNumber(value);
     Put("</v>");
   }
-  Put("</");
-  Put(element);
-  Put(">");
+  Put(close);
 }
 
-void MessageXmlWriter::FieldStart(std::string_view element, const MessageField& field) {
-  Put("<");
-  Put(element);
-  IndexAndTag(field.index(), field.tag());
-}
-
-void MessageXmlWriter::IndexAndTag(short index, short tag) {
-  Put(" i=\"");
-  PutNumber(index);
+template <std::size_t N>
+void MessageXmlWriter::FieldStart(const char (&open)[N], const MessageField& field) {
+  Put(open);
+  PutNumber(field.index());
   Put("\" t=\"");
-  PutNumber(tag);
+  PutNumber(field.tag());
   Put("\"");
 }
 

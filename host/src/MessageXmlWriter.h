@@ -15,7 +15,8 @@ namespace hx {
 // tests and a fuzz target hold this one to). Either into a string, or streamed into
 // a file descriptor in writes of up to kFlushSize bytes, so that a large message
 // never needs its whole text in memory. One writer writes one document.
-class MessageXmlWriter {
+// Hidden: nothing outside the library calls it, and its small helpers inline.
+class __attribute__((visibility("hidden"))) MessageXmlWriter {
  public:
   static constexpr std::size_t kFlushSize = std::size_t{1} << 20;
 
@@ -32,14 +33,20 @@ class MessageXmlWriter {
                     std::string* error);
   bool WriteField(const MessageField& field, int indent, int depth, std::string* error);
   bool WriteMessageList(const MessageField& field, int indent, int depth, std::string* error);
-  template <typename T>
-  void WriteNumberList(std::string_view element, const MessageField& field, const std::vector<T>& list);
-  void FieldStart(std::string_view element, const MessageField& field);
-  void IndexAndTag(short index, short tag);
+  template <typename T, std::size_t N, std::size_t M>
+  void WriteNumberList(const char (&open)[N], const char (&close)[M], const std::vector<T>& list,
+                       const MessageField& field);
+  // Writes `open` ("<int64 i=\"") and the field's index and tag, up to the closing quote.
+  template <std::size_t N>
+  void FieldStart(const char (&open)[N], const MessageField& field);
 
   // Appending to the buffer.
   char* Reserve(std::size_t bytes);  // room for `bytes` more; the answer is where they go
   void Grow(std::size_t bytes);
+  template <std::size_t N>
+  void Put(const char (&text)[N]) {  // a literal: its length is known, so is the copy
+    Put(std::string_view(text, N - 1));
+  }
   void Put(std::string_view text);
   template <typename T>
   void PutNumber(T value);
