@@ -7,21 +7,15 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <charconv>
-#include <climits>
 #include <cstdio>
-#include <filesystem>
 #include <functional>
-#include <memory>
 #include <string>
 #include <system_error>
-#include <utility>
 
 #include "DumpNumbers.h"
 #include "MessageXmlWriter.h"
 #include "XmlCommon.h"
 #include "hx/Files.h"
-#include "hx/MessageClasses.h"
 
 namespace hx {
 using namespace xmlcommon;
