@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "ResultsDirectory.h"
 #include "RunnerOptions.h"
 
 class CForeignHandlerBase;
@@ -15,18 +16,26 @@ class PluginHandle;
 class Runner {
  public:
   explicit Runner(RunnerOptions options) : m_options(std::move(options)) {}
+  ~Runner();
+  Runner(const Runner&) = delete;
+  Runner& operator=(const Runner&) = delete;
   // Returns the process exit status (0 all succeeded, 1 an operation failed,
   // 2 the job could not start).
   int Run();
 
  private:
   bool ChooseDataset(std::string* error);
-  bool PrepareResults(std::string* error);
+  bool TakeResults(bool create, std::string* error);
+  bool OpenLog(std::string* error);
+  bool CopyReports(std::string* error);
+  [[noreturn]] void Interrupted(int sig);
+  int RebuildReport();
   int RunOperations(PluginHandle& plugin);
   int RunOne(const Operation& op, CForeignHandlerBase& handler);
 
   RunnerOptions m_options;
   std::string m_datasetDir;  // empty in live mode
+  ResultsDirectory m_results;
 };
 
 }  // namespace nwk

@@ -10,7 +10,8 @@ namespace hx {
 struct ProcessOptions {
   std::string stdinPath;   // opened read-only for the child; empty: /dev/null
   std::string outputPath;  // stdout and stderr of the child, created or truncated
-                           // with mode 0644 (less the umask); empty: discarded
+                           // with mode 0644 (less the umask), never through a
+                           // symbolic link; empty: discarded
   // Past this the child's process group gets SIGTERM, and SIGKILL about two
   // seconds later. Zero or less: no time-out.
   int timeoutSeconds = 1800;
