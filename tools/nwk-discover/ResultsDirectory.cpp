@@ -46,7 +46,8 @@ std::string Octal(unsigned mode) {
 bool Create(const std::string& dir, std::string* error) {
   struct stat st {};
   if (lstat(dir.c_str(), &st) == 0) return true;
-  if (!hx::MakeDirectories(hx::FolderOf(dir), error)) return false;
+  std::string why;
+  if (!hx::MakeDirectories(hx::FolderOf(dir), &why)) return Fail(error, "cannot create results directory " + Quoted(dir) + ": " + why);
   if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST)
     return Fail(error, "cannot create results directory " + Quoted(dir) + ": " + std::strerror(errno));
   return true;

@@ -163,7 +163,7 @@ bool Runner::ChooseDataset(std::string* error) {
     *error = "dataset directory '" + m_datasetDir + "' does not exist";
     return false;
   }
-  return true;
+  return ListReports(m_datasetDir, &m_reports, error);
 }
 
 // Takes the results directory for this run: checked and locked first, so that
@@ -178,10 +178,7 @@ bool Runner::TakeResults(bool create, std::string* error) {
 // A copy replaces whatever is at its name, a symbolic link included, and a
 // failed one leaves no part of itself.
 bool Runner::CopyReports(std::string* error) {
-  if (m_datasetDir.empty()) return true;
-  std::vector<std::string> reports;
-  if (!ListReports(m_datasetDir, &reports, error)) return false;
-  for (const std::string& name : reports)
+  for (const std::string& name : m_reports)
     if (!hx::CopyFileReplacing(hx::JoinPath(m_datasetDir, name), hx::JoinPath(m_options.outDir, name), error))
       return false;
   return true;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "ResultsDirectory.h"
 #include "RunnerOptions.h"
@@ -35,6 +36,7 @@ class Runner {
 
   RunnerOptions m_options;
   std::string m_datasetDir;  // empty in live mode
+  std::vector<std::string> m_reports;  // the dataset's reports, to copy
   ResultsDirectory m_results;
 };
 
