@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <mutex>
 #include <set>
@@ -42,6 +43,8 @@ size_t SignalChildren(int sig) {
   }
   return listed;
 }
+
+std::atomic<bool> g_interrupted{false};
 
 struct Watch {
   std::mutex mutex;
@@ -89,11 +92,17 @@ void ForgetTempFile(const std::string& path) {
   r.tempFiles.erase(path);
 }
 
-void DeleteTempFiles() {
+int DeleteTempFiles() {
   Registry& r = State();
   std::lock_guard<std::mutex> lock(r.mutex);
-  for (const std::string& path : r.tempFiles) unlink(path.c_str());
+  int removed = 0;
+  for (const std::string& path : r.tempFiles) removed += unlink(path.c_str()) == 0;
   r.tempFiles.clear();
+  return removed;
+}
+
+void HoldIfInterrupted() {
+  while (g_interrupted.load()) pause();
 }
 
 void WatchInterrupts(std::function<void(int)> onSignal) {
@@ -111,7 +120,9 @@ void WatchInterrupts(std::function<void(int)> onSignal) {
       int sig = 0;
       if (sigwait(&set, &sig) != 0) continue;
       std::lock_guard<std::mutex> held(Watcher().mutex);  // kept: the callback ends the process
-      if (Watcher().onSignal) Watcher().onSignal(sig);
+      if (!Watcher().onSignal) continue;
+      g_interrupted = true;
+      Watcher().onSignal(sig);
     }
   }).detach();
   w.started = true;

@@ -319,7 +319,9 @@ void Run(const std::vector<std::string>& argv, const ProcessOptions& options, Pr
   }
   result->started = true;
   AddRunningChild(pid);  // an interrupt of the host reaches the child's group too
-  Describe(program, WaitForChild(pid, options.timeoutSeconds), options.timeoutSeconds, result);
+  const ChildEnd end = WaitForChild(pid, options.timeoutSeconds);
+  HoldIfInterrupted();  // the child was stopped by an interrupt of the host, which ends the process
+  Describe(program, end, options.timeoutSeconds, result);
 }
 
 }  // namespace

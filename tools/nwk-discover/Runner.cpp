@@ -188,8 +188,7 @@ bool Runner::CopyReports(std::string* error) {
 // main thread, so it ends the process itself, leaving nothing behind.
 void Runner::Interrupted(int sig) {
   hx::StopRunningChildren(sig);
-  hx::DeleteTempFiles();
-  int removed = m_results.RemoveLeftovers();
+  int removed = hx::DeleteTempFiles() + m_results.RemoveLeftovers();
   EvEvent().Error("Runner::Run", "Interrupted by signal %d (%s): commands stopped, %d temporary file(s) removed",
                   sig, strsignal(sig), removed);
   m_results.Unlock();

@@ -23,7 +23,12 @@ void StopRunningChildren(int sig);
 // they have removed them themselves.
 void AddTempFile(const std::string& path);
 void ForgetTempFile(const std::string& path);
-void DeleteTempFiles();
+// Removes every listed file; answers how many were removed.
+int DeleteTempFiles();
+// While an interrupt is being handled, does not return: the thread that runs
+// into it (a command it waited for was stopped by the interrupt) goes no
+// further, so nothing more is written before the process ends.
+void HoldIfInterrupted();
 
 // Blocks SIGINT and SIGTERM in the calling thread (call it before any other
 // thread starts, so all inherit the mask) and starts a thread that waits for

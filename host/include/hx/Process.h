@@ -38,6 +38,7 @@ struct ProcessResult {
 // Leaves no zombie and no open descriptor behind. Blocks the calling thread;
 // safe to call from several threads at once. Never throws.
 // If the process ignores SIGCHLD, the exit status is lost and error says so.
+// While the host handles an interrupt (hx/Interrupt.h), it does not return.
 ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOptions& options);
 
 }  // namespace hx
