@@ -31,6 +31,7 @@ class Runner {
   bool CopyReports(std::string* error);
   [[noreturn]] void Interrupted(int sig);
   int RebuildReport();
+  void LogOrigin() const;
   int RunOperations(PluginHandle& plugin);
   int RunOne(const Operation& op, CForeignHandlerBase& handler);
 
