@@ -33,12 +33,14 @@ class Runner {
   int RebuildReport();
   void LogOrigin() const;
   int RunOperations(PluginHandle& plugin);
+  bool ShowServerRelease();
   int RunOne(const Operation& op, CForeignHandlerBase& handler);
 
   RunnerOptions m_options;
   std::string m_datasetDir;  // empty in live mode
   std::vector<std::string> m_reports;  // the dataset's reports, to copy
   ResultsDirectory m_results;
+  long long m_errorsAtStart = 0;  // the log's error count when the run began
 };
 
 }  // namespace nwk
