@@ -23,5 +23,3 @@ std::string CNetworkerCmdExecBase::NsradminCommandLine(const std::string& script
   PrepareInputFileWithCommand(script);
   return "nsradmin < \"" + GetInputFilePath() + "\"";
 }
-
-hx::MappedFile CNetworkerCmdExecBase::ReadReport(const std::string& path) { return hx::MappedFile(path); }

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "handler/ReportReader.h"
 #include "hx/CmdExecBase.h"
-#include "hx/Files.h"
 
 class CNetworkerCmdExecBase : public CForeignCmdExecBase {
  public:
@@ -20,8 +20,9 @@ class CNetworkerCmdExecBase : public CForeignCmdExecBase {
  protected:
   // Writes the script and returns: nsradmin < "<input file>".
   std::string NsradminCommandLine(const std::string& script);
-  // The output file's text, mapped in place; a file that cannot be read is empty.
-  static hx::MappedFile ReadReport(const std::string& path);
+  // The output file, read in chunks by the parser's line reader; a file that
+  // cannot be read whole is logged and tells so through readError().
+  static ReportText ReadReport(const std::string& path) { return ReportText::File(path); }
 
  private:
   std::string m_inputFilePath;

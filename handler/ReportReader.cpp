@@ -1,10 +1,113 @@
 // ReportReader: line splitting shared by all report parsers.
 #include "handler/ReportReader.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
 #include "hx/Log.h"
 #include "hx/Strings.h"
 
-ReportReader::ReportReader(std::string_view text, std::string name) : m_text(text), m_name(std::move(name)) {}
+ReportText ReportText::File(std::string path) {
+  ReportText text;
+  text.m_path = std::move(path);
+  text.m_isFile = true;
+  return text;
+}
+
+ReportReader::ReportReader(const ReportText& text, std::string name) : m_name(std::move(name)) {
+  if (!text.isFile()) {
+    m_data = text.text().data();
+    m_end = text.text().size();
+    return;
+  }
+  m_file = &text;
+  m_fd = ::open(text.path().c_str(), O_RDONLY | O_CLOEXEC);
+  struct stat info {};
+  if (m_fd < 0 && errno == ENOENT) return;  // a report never written reads as empty, as before any run
+  if (m_fd < 0 || fstat(m_fd, &info) != 0) return FailRead(std::string("cannot read: ") + std::strerror(errno));
+  m_expected = static_cast<uint64_t>(info.st_size);
+  m_capacity = static_cast<size_t>(std::min<uint64_t>(kChunkBytes, m_expected + 1));  // +1: room to see the end
+  m_buffer.reset(new char[m_capacity]);
+  m_data = m_buffer.get();
+  m_atEnd = false;
+}
+
+ReportReader::~ReportReader() {
+  if (m_fd >= 0) ::close(m_fd);
+}
+
+// A report that cannot be read whole reads as what was read; the fetcher
+// learns of it through the text's readError().
+void ReportReader::FailRead(const std::string& why) {
+  m_atEnd = true;
+  m_file->setReadError(m_name + ": " + why);
+  EvEvent().Error("ReportReader", "%s", m_file->readError().c_str());
+}
+
+// Keeps the unread part of a line at the front of the buffer and reads more
+// after it, growing the buffer only when a line fills it.
+void ReportReader::Fill() {
+  size_t rest = m_end - m_pos;
+  std::memmove(m_buffer.get(), m_buffer.get() + m_pos, rest);
+  m_pos = 0;
+  m_end = rest;
+  if (m_end == m_capacity) {
+    std::unique_ptr<char[]> larger(new char[m_capacity + kChunkBytes]);
+    std::memcpy(larger.get(), m_buffer.get(), m_end);
+    m_buffer = std::move(larger);
+    m_capacity += kChunkBytes;
+    m_data = m_buffer.get();
+  }
+  ssize_t n;
+  do {
+    n = ::read(m_fd, m_buffer.get() + m_end, m_capacity - m_end);
+  } while (n < 0 && errno == EINTR);
+  if (n > 0) {
+    m_end += static_cast<size_t>(n);
+    m_read += static_cast<uint64_t>(n);
+  } else if (n < 0) {
+    FailRead(std::string("read error after ") + std::to_string(m_read) + " bytes: " + std::strerror(errno));
+  } else if (m_read < m_expected) {
+    FailRead("read error: the report ended at byte " + std::to_string(m_read) + " of " + std::to_string(m_expected) +
+             " (it shrank while it was read)");
+  } else {
+    m_atEnd = true;
+  }
+}
+
+// The next line as it stands, without its line feed, and its length. A line
+// too long to keep is read past: its length tells, its text is not kept.
+bool ReportReader::NextRawLine(std::string_view* raw, size_t* length) {
+  size_t skipped = 0;
+  for (;;) {
+    const char* start = m_data + m_pos;
+    size_t rest = m_end - m_pos;
+    if (const void* feed = rest ? std::memchr(start, '\n', rest) : nullptr) {
+      size_t n = static_cast<size_t>(static_cast<const char*>(feed) - start);
+      *raw = std::string_view(start, n);
+      *length = skipped + n;
+      m_pos += n + 1;
+      return true;
+    }
+    if (m_atEnd) {
+      if (rest == 0 && skipped == 0) return false;
+      *raw = std::string_view(start, rest);
+      *length = skipped + rest;
+      m_pos = m_end;
+      return true;
+    }
+    if (rest > kMaxLineBytes) {  // no need to keep what will be passed over
+      skipped += rest;
+      m_pos = m_end;
+    }
+    Fill();
+  }
+}
 
 // Carriage returns go with the blanks: a report captured on Windows ends its
 // lines in CR, and one saved twice may end them in CR CR or CR blank. The
@@ -20,18 +123,16 @@ void NormalizeReportLine(std::string& line) {
 }
 
 bool ReportReader::Next(std::string* line) {
-  while (m_pos < m_text.size()) {
-    size_t end = m_text.find('\n', m_pos);
-    if (end == std::string_view::npos) end = m_text.size();
-    size_t length = end - m_pos;
-    m_pos = end + 1;
+  std::string_view raw;
+  size_t length = 0;
+  while (NextRawLine(&raw, &length)) {
     ++m_lineNumber;
     if (length > kMaxLineBytes) {  // no report line is this long: garbage, not data
       EvEvent().Error("ReportReader", "%s: line of %zu bytes passed over (longer than %zu)", Where().c_str(), length,
                       kMaxLineBytes);
       continue;
     }
-    line->assign(m_text.substr(end - length, length));
+    line->assign(raw);
     NormalizeReportLine(*line);
     if (!line->empty()) return true;
   }
@@ -52,4 +153,12 @@ bool ReadContinuedValue(ReportReader& reader, std::string* value, const Continua
     if (last) return true;
   }
   return false;
+}
+
+std::string ReadListValue(ReportReader& reader, const std::string& line, std::string value, const Continuation& how) {
+  bool onNextLine = value == "\\";
+  if (onNextLine) value.clear();
+  bool open = line.empty() || line.back() != ';';
+  if (open && (onNextLine || (!value.empty() && value.back() == ','))) ReadContinuedValue(reader, &value, how);
+  return value;
 }

@@ -4,15 +4,50 @@
 // that messages can name the report and line.
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
+
+// A report's text as the reader takes it: text in memory (tests, fuzz
+// targets), or a report file, read in bounded chunks so that a report of any
+// size costs a fixed buffer, and a file cut short while it is read is a read
+// error, never a signal.
+class ReportText {
+ public:
+  ReportText(std::string_view text) : m_text(text) {}
+  ReportText(const std::string& text) : m_text(text) {}
+  ReportText(const char* text) : m_text(text) {}
+  static ReportText File(std::string path);
+
+  bool isFile() const { return m_isFile; }
+  std::string_view text() const { return m_text; }
+  const std::string& path() const { return m_path; }
+  // Empty unless reading the file failed (it could not be opened, a read
+  // failed, or it ended before the size it had when opened).
+  const std::string& readError() const { return m_readError; }
+  void setReadError(std::string why) const { m_readError = std::move(why); }
+
+ private:
+  ReportText() = default;
+  std::string_view m_text;
+  std::string m_path;
+  bool m_isFile = false;
+  mutable std::string m_readError;  // the reader's finding; the fetcher reads it afterwards
+};
 
 class ReportReader {
  public:
   // Longer lines are passed over with a log line: no report writes them.
   static constexpr size_t kMaxLineBytes = 4 << 20;
+  // A file is read this much at a time.
+  static constexpr size_t kChunkBytes = 1 << 20;
 
-  ReportReader(std::string_view text, std::string name);
+  // `text` (and the text it refers to) must outlive the reader.
+  ReportReader(const ReportText& text, std::string name);
+  ~ReportReader();
+  ReportReader(const ReportReader&) = delete;
+  ReportReader& operator=(const ReportReader&) = delete;
 
   // The next line that is not blank after trimming (and not over the
   // length limit); false at end of text.
@@ -24,10 +59,23 @@ class ReportReader {
   std::string Where() const;
 
  private:
-  std::string_view m_text;
+  bool NextRawLine(std::string_view* raw, size_t* length);
+  void Fill();
+  void FailRead(const std::string& why);
+
+  const ReportText* m_file = nullptr;  // the text when it is a file
   std::string m_name;
-  size_t m_pos = 0;
+  const char* m_data = nullptr;  // the text, or the file's buffered bytes
+  size_t m_pos = 0;              // next unread byte of m_data
+  size_t m_end = 0;              // end of the bytes in m_data
+  bool m_atEnd = true;           // nothing more to read than m_data holds
   size_t m_lineNumber = 0;
+  // File reading only.
+  int m_fd = -1;
+  std::unique_ptr<char[]> m_buffer;
+  size_t m_capacity = 0;
+  uint64_t m_expected = 0;  // the file's size when opened
+  uint64_t m_read = 0;
 };
 
 // How the lines that continue a value printed over several lines are joined.
@@ -40,6 +88,12 @@ struct Continuation {
 // until one ends with ';', which is not kept. At the end of the report the
 // value keeps what was read. True when the ';' was met.
 bool ReadContinuedValue(ReportReader& reader, std::string* value, const Continuation& how);
+
+// A list attribute's value (`value`, cut from `line`): complete when the line
+// ends with ';'. Otherwise a value of "\" alone (the list starts on the next
+// line) or one ending in ',' goes on over the following lines; an empty value
+// is an empty list and reads nothing more.
+std::string ReadListValue(ReportReader& reader, const std::string& line, std::string value, const Continuation& how);
 
 // Drops blanks and carriage returns at both ends and nsradmin's prompt at the
 // start, in place.

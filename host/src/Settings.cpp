@@ -2,9 +2,11 @@
 #include "hx/Settings.h"
 
 #include <charconv>
+#include <limits>
 
 #include "hx/Files.h"
 #include "hx/JobContext.h"
+#include "hx/Log.h"
 #include "hx/Strings.h"
 
 namespace {
@@ -67,7 +69,11 @@ int HxPlatformInfo::getNumber(const std::string& section, const std::string& key
   unsigned long parsed = 0;
   const char* end = found->data() + found->size();
   auto result = std::from_chars(found->data(), end, parsed);
-  if (result.ec != std::errc() || result.ptr != end) return 0;
+  if (result.ec != std::errc() || result.ptr != end) {
+    EvEvent().Error("HxPlatformInfo::getNumber", "Setting [%s] %s=%s is not a whole number of at most %lu: ignored",
+                    section.c_str(), key.c_str(), found->c_str(), std::numeric_limits<unsigned long>::max());
+    return 0;
+  }
   *value = parsed;
   return 1;
 }

@@ -295,7 +295,8 @@ int PublishWithoutReplacing(const std::string& tempPath, const std::string& path
   return code;
 }
 
-// The number of a dump file name "NNNNN_<anything>.xml" (at least 5 digits); false otherwise.
+}  // namespace
+
 bool DumpNumberOf(std::string_view name, unsigned long* number) {
   std::size_t digits = 0;
   while (digits < name.size() && name[digits] >= '0' && name[digits] <= '9') ++digits;
@@ -316,6 +317,8 @@ bool NextDumpNumber(const std::string& folder, unsigned long* next, std::string*
   *next = highest + 1;
   return true;
 }
+
+namespace {
 
 std::string DumpFileName(unsigned long number, const CNMessageBase& msg) {
   std::string digits = Number(number);

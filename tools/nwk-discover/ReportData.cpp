@@ -267,33 +267,44 @@ bool IsRunnerLine(const std::string& line, const char* head) {
   return at != std::string::npos && line.compare(at + 2, std::string(head).size(), head) == 0;
 }
 
-// A results directory used again keeps the log of earlier runs: only the last run counts.
-void StartRun(ReportSummary* s, std::string* logServer) {
+// What reading the log carries from line to line.
+struct LogState {
+  std::string logServer;
+  std::string scheduleClient;  // of the last "Building schedule pattern" line
+  unsigned long firstMessage = 0;  // the last run's first message number; 0: every message counts
+};
+
+// A results directory used again keeps the log and the messages of earlier
+// runs: only the last run counts.
+void StartRun(const std::string& line, ReportSummary* s, LogState* state) {
+  std::string number;
+  state->firstMessage = 0;
+  if (Bracketed(line, "first message", &number)) hx::DumpNumberOf(number + "_.xml", &state->firstMessage);
   s->operations.clear();
   s->droppedSaveSets = 0;
   s->skippedSchedules.clear();
   s->mainMediaAgent.clear();
   s->dateFormat.clear();
   s->dateFormatSource.clear();
-  logServer->clear();
+  state->logServer.clear();
 }
 
 // Schedule discovery's reasons for leaving a resource without a policy. The
 // "Skipping" line names only the policy: its client is the one of the
 // "Building schedule pattern" line just before it.
-bool ReadScheduleSkip(const std::string& line, ReportSummary* s, std::string* scheduleClient) {
+bool ReadScheduleSkip(const std::string& line, ReportSummary* s, LogState* state) {
   constexpr const char* kBuilding = "Building schedule pattern[";
   constexpr const char* kNoSchedule = "Skipping schedule creation for policy ";
   constexpr const char* kPassedOver = "Passing over policy ";
   std::size_t at = line.find(kBuilding);
   if (at != std::string::npos) {
     std::size_t client = line.find("] client [", at);
-    if (client != std::string::npos) *scheduleClient = line.substr(client + 10, line.size() - client - 11);
+    if (client != std::string::npos) state->scheduleClient = line.substr(client + 10, line.size() - client - 11);
     return true;
   }
   at = line.find(kNoSchedule);
   if (at != std::string::npos) {
-    s->skippedSchedules.push_back(line.substr(at + std::strlen(kNoSchedule)) + " client [" + *scheduleClient +
+    s->skippedSchedules.push_back(line.substr(at + std::strlen(kNoSchedule)) + " client [" + state->scheduleClient +
                                   "]: neither the resource nor its group names a schedule");
     return true;
   }
@@ -303,31 +314,36 @@ bool ReadScheduleSkip(const std::string& line, ReportSummary* s, std::string* sc
   return true;
 }
 
-void ReadLogLine(const std::string& line, ReportSummary* s, std::string* logServer, std::string* scheduleClient) {
+void ReadLogLine(const std::string& line, ReportSummary* s, LogState* state) {
   std::string value;
   if (line.find("Could not find pClient for content") != std::string::npos ||
       line.find("Could not find pPolicy for content") != std::string::npos)
     ++s->droppedSaveSets;
-  else if (ReadScheduleSkip(line, s, scheduleClient)) return;
-  else if (IsRunnerLine(line, kRunStart)) StartRun(s, logServer);
+  else if (ReadScheduleSkip(line, s, state)) return;
+  else if (IsRunnerLine(line, kRunStart)) StartRun(line, s, state);
   else if (IsRunnerLine(line, kOperationResult) && Bracketed(line, kOperationResult, &value))
     s->operations[value] = EndsWith(line, "] ok") ? "ok" : "failed";
   else if (Bracketed(line, "Main MA is", &value)) s->mainMediaAgent = value;
-  else if (Bracketed(line, "Networker server name is", &value)) *logServer = value;
+  else if (Bracketed(line, "Networker server name is", &value)) state->logServer = value;
   else if (line.find("Locale information") != std::string::npos || line.find("overridden to") != std::string::npos ||
            line.find("Value defaulted to") != std::string::npos)
     ReadDateFormat(line, s);
 }
 
-void ReadLog(const std::string& path, ReportSummary* s) {
+void ReadLog(const std::string& path, ReportSummary* s, LogState* state) {
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     s->problems.push_back("cannot read the log '" + path + "'");
     return;
   }
-  std::string line, logServer, scheduleClient;
-  while (std::getline(in, line)) ReadLogLine(line, s, &logServer, &scheduleClient);
-  if (s->serverName.empty()) s->serverName = logServer;
+  std::string line;
+  while (std::getline(in, line)) ReadLogLine(line, s, state);
+}
+
+// Messages of earlier runs in the same results directory are no part of the last run.
+bool OfLastRun(const std::string& name, const LogState& state) {
+  unsigned long number = 0;
+  return state.firstMessage == 0 || (hx::DumpNumberOf(name, &number) && number >= state.firstMessage);
 }
 
 }  // namespace
@@ -359,10 +375,13 @@ bool LoadReportSummary(const std::string& resultsDir, ReportSummary* summary, st
     *error = "results directory '" + resultsDir + "' holds neither xml/ nor nwk-discover.log";
     return false;
   }
+  LogState log;
+  ReadLog(hx::JoinPath(resultsDir, "nwk-discover.log"), summary, &log);
   JobTotals totals;
-  for (const std::string& name : names) ReadXmlFile(hx::JoinPath(xmlDir, name), name, summary, &totals);
+  for (const std::string& name : names)
+    if (OfLastRun(name, log)) ReadXmlFile(hx::JoinPath(xmlDir, name), name, summary, &totals);
   RankClients(totals, summary);
-  ReadLog(hx::JoinPath(resultsDir, "nwk-discover.log"), summary);
+  if (summary->serverName.empty()) summary->serverName = log.logServer;
   return true;
 }
 

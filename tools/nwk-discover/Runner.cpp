@@ -6,7 +6,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
+#include <limits>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -19,6 +22,7 @@
 #include "hx/Log.h"
 #include "hx/MessageClasses.h"
 #include "hx/Progress.h"
+#include "hx/Settings.h"
 #include "hx/XmlForm.h"
 
 namespace nwk {
@@ -40,6 +44,7 @@ void PrintProgress(const std::string& text, bool final) {
 
 constexpr const char* kSampleName = "nwsrv-lab";
 constexpr const char* kPluginFile = "libnwkhandler.so";
+constexpr const char* kLogName = "nwk-discover.log";
 
 std::string ExecutableDir() {
   char path[4096];
@@ -52,6 +57,18 @@ std::string ExecutableDir() {
 bool IsDirectory(const std::string& path) {
   struct stat st {};
   return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// True when `path` is a directory; otherwise `error` says what it is instead,
+// calling it `what` ("dataset directory", "results directory").
+bool CheckDirectory(const std::string& path, const std::string& what, std::string* error) {
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0) {
+    *error = what + " '" + path + "' " + (errno == ENOENT ? std::string("does not exist") : std::strerror(errno));
+    return false;
+  }
+  if (!S_ISDIR(st.st_mode)) *error = what + " '" + path + "' is a file, not a directory";
+  return S_ISDIR(st.st_mode);
 }
 
 // The reports of a dataset: every tarn_*.txt file in it.
@@ -98,11 +115,35 @@ int BuildReport(const std::string& outDir) {
 
 // `report`: rebuilds the two files of an existing results directory, runs no discovery.
 int RebuildReport(const std::string& outDir) {
-  if (!IsDirectory(outDir)) {
-    std::fprintf(stderr, "nwk-discover: results directory '%s' does not exist\n", outDir.c_str());
+  std::string error;
+  if (CheckDirectory(outDir, "results directory", &error) && !IsDirectory(hx::JoinPath(outDir, "xml")) &&
+      !hx::FileExists(hx::JoinPath(outDir, kLogName)))
+    error = "'" + outDir + "' is not a results directory (it has neither xml/ nor " + kLogName + ")";
+  if (!error.empty()) {
+    std::fprintf(stderr, "nwk-discover: %s\n", error.c_str());
     return 2;
   }
   return BuildReport(outDir);
+}
+
+// A settings file named must be read whole: a run on half the settings the
+// engineer wrote would not be the run asked for.
+bool CheckSettings(const std::string& path, std::string* error) {
+  if (path.empty()) return true;
+  HxPlatformInfo settings(path);
+  if (!settings.LoadError().empty()) *error = "unreadable settings file: " + settings.LoadError();
+  return settings.LoadError().empty();
+}
+
+// The runner's own settings, read once the log is open so that a value not
+// understood is logged.
+void ApplySettings(hx::JobContext& job) {
+  constexpr unsigned long kMiB = 1 << 20;
+  HxPlatformInfo settings;
+  unsigned long megabytes = 0;
+  if (settings.getNumber("Pluvex", "nMaxCommandOutputMB", &megabytes) && megabytes > 0 &&
+      megabytes <= std::numeric_limits<unsigned long long>::max() / kMiB)
+    job.maxCommandOutputBytes = static_cast<unsigned long long>(megabytes) * kMiB;
 }
 
 }  // namespace
@@ -155,6 +196,12 @@ class PluginHandle {
   DestroyForeignHandlerFn destroy = nullptr;
 };
 
+std::string Runner::OperationList() const {
+  std::string names;
+  for (const Operation* op : m_options.operations) names += (names.empty() ? "" : " ") + std::string(op->name);
+  return names;
+}
+
 bool Runner::ChooseDataset(std::string* error) {
   if (m_options.live) return true;
   m_datasetDir = m_options.replayDir;
@@ -172,11 +219,7 @@ bool Runner::ChooseDataset(std::string* error) {
     }
     std::printf("No --replay or --live given: replaying the bundled sample %s\n", m_datasetDir.c_str());
   }
-  if (!IsDirectory(m_datasetDir)) {
-    *error = "dataset directory '" + m_datasetDir + "' does not exist";
-    return false;
-  }
-  return true;
+  return CheckDirectory(m_datasetDir, "dataset directory", error);
 }
 
 bool Runner::PrepareResults(std::string* error) {
@@ -226,7 +269,7 @@ int Runner::RunOperations(PluginHandle& plugin) {
   for (const Operation* op : m_options.operations)
     if (RunOne(*op, *plugin.handler) != 1) ++failed;
   std::printf("%zu operation(s), %d failed; results in %s (log: %s)\n", m_options.operations.size(), failed,
-              m_options.outDir.c_str(), hx::JoinPath(m_options.outDir, "nwk-discover.log").c_str());
+              m_options.outDir.c_str(), hx::JoinPath(m_options.outDir, kLogName).c_str());
   int reportStatus = BuildReport(m_options.outDir);
   return failed == 0 ? reportStatus : 1;
 }
@@ -235,8 +278,9 @@ int Runner::Run() {
   if (IsReportOnly(m_options)) return RebuildReport(m_options.outDir);
   std::string error;
   hx::SetProgressSink(PrintProgress);
+  if (m_options.reordered) std::printf("Operations run in the host's order: %s\n", OperationList().c_str());
   PluginHandle plugin;
-  if (!plugin.Open(m_options.pluginPath, &error) || !ChooseDataset(&error) || !PrepareResults(&error)) {
+  if (!CheckSettings(m_options.settingsFile, &error) || !plugin.Open(m_options.pluginPath, &error) || !ChooseDataset(&error) || !PrepareResults(&error)) {
     std::fprintf(stderr, "nwk-discover: %s\n", error.c_str());
     return 2;
   }
@@ -249,12 +293,15 @@ int Runner::Run() {
   job.settingsFile = m_options.settingsFile;
   job.useExistingFiles = !m_options.live;
   CForeignCmdExecBase::set_UseExistingFiles(job.useExistingFiles);
-  hx::LogSink::OpenFile(hx::JoinPath(m_options.outDir, "nwk-discover.log"));
+  hx::LogSink::OpenFile(hx::JoinPath(m_options.outDir, kLogName));
   hx::LogSink::SetDebugLevel(m_options.debugLevel);
   hx::LogSink::SetEchoErrors(true);
-  std::string names;
-  for (const Operation* op : m_options.operations) names += (names.empty() ? "" : " ") + std::string(op->name);
-  EvEvent().Debug("Runner::Run", "Discovery run started, operations [%s]", names.c_str());
+  ApplySettings(job);
+  // The report shows this run only: it starts from the run's first message.
+  unsigned long firstMessage = 1;
+  hx::NextDumpNumber(hx::JoinPath(m_options.outDir, "xml"), &firstMessage, &error);
+  EvEvent().Debug("Runner::Run", "Discovery run started, operations [%s], first message [%05lu]",
+                  OperationList().c_str(), firstMessage);
 
   if (!plugin.CreateHandler(m_options.jobId, &error)) {
     std::fprintf(stderr, "nwk-discover: %s\n", error.c_str());

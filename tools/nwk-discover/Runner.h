@@ -20,6 +20,8 @@ class Runner {
   int Run();
 
  private:
+  // The operations to run, blank-separated, for the log and the first line.
+  std::string OperationList() const;
   bool ChooseDataset(std::string* error);
   bool PrepareResults(std::string* error);
   int RunOperations(PluginHandle& plugin);

@@ -15,9 +15,13 @@ struct Operation {
   const char* description;
   // Null for an operation of the runner itself (`report`), which loads no plug-in.
   int (*run)(CForeignHandlerBase& handler, CNMessageBase& request);
+  // The operation that must run before it in the same run, and why; null: none.
+  const char* needs = nullptr;
+  const char* why = nullptr;
 };
 
-// The discovery operations in the order the host runs them, then `report`.
+// The discovery operations in the order the host runs them, then `report`;
+// operations named on the command line run in this order.
 const std::vector<Operation>& Operations();
 const Operation* FindOperation(const std::string& name);
 
@@ -36,6 +40,7 @@ struct RunnerOptions {
   bool help = false;
   bool version = false;
   std::vector<const Operation*> operations;  // empty before defaults are applied
+  bool reordered = false;                    // the operations were named in another order
 };
 
 // True when the options ask only to rebuild report.html and summary.json.

@@ -14,6 +14,9 @@ struct JobContext {
   bool offline = false;                      // exchange no message with the host server
   long long jobId = 0;
   int commandTimeoutSeconds = 30 * 60;
+  // A command writing more is stopped and fails: far above any real report,
+  // low enough to keep a babbling command from filling the disk.
+  unsigned long long maxCommandOutputBytes = 8ULL << 30;
   std::string settingsFile;                  // INI file, empty: no settings
 
   static JobContext& Current();
