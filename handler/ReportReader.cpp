@@ -29,7 +29,10 @@ ReportReader::ReportReader(const ReportText& text, std::string name) : m_name(st
   m_fd = ::open(text.path().c_str(), O_RDONLY | O_CLOEXEC);
   struct stat info {};
   if (m_fd < 0 && errno == ENOENT) return;  // a report never written reads as empty, as before any run
-  if (m_fd < 0 || fstat(m_fd, &info) != 0) return FailRead(std::string("cannot read: ") + std::strerror(errno));
+  if (m_fd < 0 || fstat(m_fd, &info) != 0) {
+    FailRead(std::string("cannot read: ") + std::strerror(errno));
+    return;
+  }
   m_expected = static_cast<uint64_t>(info.st_size);
   m_capacity = static_cast<size_t>(std::min<uint64_t>(kChunkBytes, m_expected + 1));  // +1: room to see the end
   m_buffer.reset(new char[m_capacity]);

@@ -2,7 +2,6 @@
 #include "hx/Settings.h"
 
 #include <charconv>
-#include <limits>
 
 #include "hx/Files.h"
 #include "hx/JobContext.h"
@@ -70,8 +69,9 @@ int HxPlatformInfo::getNumber(const std::string& section, const std::string& key
   const char* end = found->data() + found->size();
   auto result = std::from_chars(found->data(), end, parsed);
   if (result.ec != std::errc() || result.ptr != end) {
-    EvEvent().Error("HxPlatformInfo::getNumber", "Setting [%s] %s=%s is not a whole number of at most %lu: ignored",
-                    section.c_str(), key.c_str(), found->c_str(), std::numeric_limits<unsigned long>::max());
+    EvEvent().Error("HxPlatformInfo::getNumber",
+                    "Setting [%s] %s=%s is not understood (a whole number is expected): ignored", section.c_str(),
+                    key.c_str(), found->c_str());
     return 0;
   }
   *value = parsed;

@@ -278,7 +278,10 @@ int Runner::Run() {
   if (IsReportOnly(m_options)) return RebuildReport(m_options.outDir);
   std::string error;
   hx::SetProgressSink(PrintProgress);
-  if (m_options.reordered) std::printf("Operations run in the host's order: %s\n", OperationList().c_str());
+  if (m_options.reordered) {
+    std::printf("Operations run in the host's order: %s\n", OperationList().c_str());
+    std::fflush(stdout);
+  }
   PluginHandle plugin;
   if (!CheckSettings(m_options.settingsFile, &error) || !plugin.Open(m_options.pluginPath, &error) || !ChooseDataset(&error) || !PrepareResults(&error)) {
     std::fprintf(stderr, "nwk-discover: %s\n", error.c_str());

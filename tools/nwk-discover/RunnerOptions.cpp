@@ -96,12 +96,15 @@ bool PutInHostOrder(RunnerOptions* o, std::string* error) {
   std::stable_sort(o->operations.begin(), o->operations.end(),
                    [](const Operation* a, const Operation* b) { return a < b; });  // the table is in host order
   o->reordered = named != o->operations;
-  for (const Operation* op : o->operations)
-    if (op->needs && !Named(o->operations, op->needs)) {
-      *error = std::string("operation '") + op->name + "' needs '" + op->needs + "' in the same run (" + op->why +
-               "): name both";
+  for (const Operation* op : o->operations) {
+    std::string missing;
+    for (const char* need : op->needs)
+      if (!Named(o->operations, need)) missing += (missing.empty() ? "'" : " and '") + std::string(need) + "'";
+    if (!missing.empty()) {
+      *error = std::string("operation '") + op->name + "' needs " + missing + " in the same run (" + op->why + ")";
       return false;
     }
+  }
   return true;
 }
 
@@ -117,11 +120,11 @@ const std::vector<Operation>& Operations() {
   static const std::vector<Operation> kOperations = {
       {"config", "configuration discovery: host options, instance properties, server date format", RunConfig},
       {"clients", "client discovery: clients, resources and the subclient tree", RunClients},
-      {"jobs", "job discovery: save set history and the media-job mapping", RunJobs, "clients",
+      {"jobs", "job discovery: save set history and the media-job mapping", RunJobs, {"clients"},
        "save sets are matched against the clients it reads"},
-      {"media", "media discovery: libraries, drives, media and storage policies", RunMedia, "config",
-       "media retention dates are read in the server's date format it learns"},
-      {"schedule", "schedule discovery: groups and schedules as schedule policies", RunSchedule, "clients",
+      {"media", "media discovery: libraries, drives, media and storage policies", RunMedia, {"config", "clients"},
+       "retention dates are read in the server's date format and names carry the server's name"},
+      {"schedule", "schedule discovery: groups and schedules as schedule policies", RunSchedule, {"clients"},
        "schedules are built from the clients and groups it reads"},
       {"report", "only rebuild report.html and summary.json from an existing results directory", nullptr},
   };
@@ -177,7 +180,7 @@ std::string UsageText() {
       "messages, written as XML files under the results directory.\n"
       "\n"
       "Operations (default: every discovery operation; named ones run in this order, and\n"
-      "jobs and schedule need clients, media needs config, in the same run):\n";
+      "jobs and schedule need clients, media needs config and clients, in the same run):\n";
   for (const Operation& op : Operations()) text += "  " + std::string(op.name) + std::string(10 - std::string(op.name).size(), ' ') + op.description + "\n";
   text +=
       "\n"

@@ -15,8 +15,8 @@ struct Operation {
   const char* description;
   // Null for an operation of the runner itself (`report`), which loads no plug-in.
   int (*run)(CForeignHandlerBase& handler, CNMessageBase& request);
-  // The operation that must run before it in the same run, and why; null: none.
-  const char* needs = nullptr;
+  // The operations that must run before it in the same run, and why.
+  std::vector<const char*> needs = {};
   const char* why = nullptr;
 };
 
