@@ -23,6 +23,7 @@ struct NumericOption {
   long long min, max;
   const char* unit;  // for the message, may be empty
 };
+// A year: no report takes longer to write, and a larger figure is a typing slip.
 constexpr long long kMaxTimeoutSeconds = 365LL * 24 * 3600;
 constexpr NumericOption kNumericOptions[] = {
     {"--job-id", std::numeric_limits<long long>::min(), std::numeric_limits<long long>::max(), ""},
