@@ -261,6 +261,9 @@ void ReadDateFormat(const std::string& line, ReportSummary* s) {
 // first "] ") so that no name read from the server can pass for one.
 constexpr const char* kRunStart = "Runner::Run Debug: Discovery run started";
 constexpr const char* kOperationResult = "Runner::RunOne Debug: Operation ";
+constexpr const char* kQuestionedFrom = "Runner::Run Debug: Questioned from host ";
+constexpr const char* kNamedServer = "Runner::Run Debug: Server named with --server ";
+constexpr const char* kReplayed = "Runner::Run Debug: Replaying the reports of ";
 
 bool IsRunnerLine(const std::string& line, const char* head) {
   std::size_t at = line.find("] ");
@@ -286,7 +289,25 @@ void StartRun(const std::string& line, ReportSummary* s, LogState* state) {
   s->mainMediaAgent.clear();
   s->dateFormat.clear();
   s->dateFormatSource.clear();
+  s->origin.clear();
+  s->originHost.clear();
+  s->originServer.clear();
+  s->originDataset.clear();
   state->logServer.clear();
+}
+
+// The runner's lines on where the reports come from; false for any other line.
+bool ReadOrigin(const std::string& line, ReportSummary* s) {
+  if (IsRunnerLine(line, kQuestionedFrom) && Bracketed(line, kQuestionedFrom, &s->originHost)) {
+    if (s->origin.empty()) s->origin = "local";
+  } else if (IsRunnerLine(line, kNamedServer) && Bracketed(line, kNamedServer, &s->originServer)) {
+    s->origin = "remote";
+  } else if (IsRunnerLine(line, kReplayed) && Bracketed(line, kReplayed, &s->originDataset)) {
+    s->origin = "replay";
+  } else {
+    return false;
+  }
+  return true;
 }
 
 // Schedule discovery's reasons for leaving a resource without a policy. The
@@ -321,6 +342,7 @@ void ReadLogLine(const std::string& line, ReportSummary* s, LogState* state) {
     ++s->droppedSaveSets;
   else if (ReadScheduleSkip(line, s, state)) return;
   else if (IsRunnerLine(line, kRunStart)) StartRun(line, s, state);
+  else if (ReadOrigin(line, s)) return;
   else if (IsRunnerLine(line, kOperationResult) && Bracketed(line, kOperationResult, &value))
     s->operations[value] = EndsWith(line, "] ok") ? "ok" : "failed";
   else if (Bracketed(line, "Main MA is", &value)) s->mainMediaAgent = value;

@@ -24,6 +24,7 @@ class Runner {
   std::string OperationList() const;
   bool ChooseDataset(std::string* error);
   bool PrepareResults(std::string* error);
+  void LogOrigin() const;
   int RunOperations(PluginHandle& plugin);
   int RunOne(const Operation& op, CForeignHandlerBase& handler);
 
