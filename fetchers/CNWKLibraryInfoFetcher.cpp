@@ -46,7 +46,7 @@ std::string CNWKLibraryInfoFetcher::ReadListValue(ReportReader& reader, const st
 }
 
 void CNWKLibraryInfoFetcher::ParseLibraryReport(const ReportText& text, std::vector<NWKLibrary>* libraries) {
-  ReportReader reader(text, kFileName);
+  ReportReader reader(text, kFileName, ReportReader::Layout::kResources);
   NWKLibrary* current = nullptr;  // attributes before the first name are ignored
   std::string line;
   while (reader.Next(&line)) {

@@ -8,9 +8,19 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <iterator>
+#include <utility>
 
+#include "handler/TextUtils.h"
 #include "hx/Log.h"
 #include "hx/Strings.h"
+
+namespace {
+
+bool IsTypeLine(const std::string& line) { return HasPrefix(line, "type:"); }
+bool IsNameLine(const std::string& line) { return HasPrefix(line, "name:"); }
+
+}  // namespace
 
 ReportText ReportText::File(std::string path) {
   ReportText text;
@@ -19,7 +29,8 @@ ReportText ReportText::File(std::string path) {
   return text;
 }
 
-ReportReader::ReportReader(const ReportText& text, std::string name) : m_name(std::move(name)) {
+ReportReader::ReportReader(const ReportText& text, std::string name, Layout layout)
+    : m_name(std::move(name)), m_layout(layout) {
   if (!text.isFile()) {
     m_data = text.text().data();
     m_end = text.text().size();
@@ -125,22 +136,84 @@ void NormalizeReportLine(std::string& line) {
   }
 }
 
-bool ReportReader::Next(std::string* line) {
+// The next line of the text that is not blank once normalized.
+bool ReportReader::ReadLine(Line* line) {
   std::string_view raw;
   size_t length = 0;
   while (NextRawLine(&raw, &length)) {
-    ++m_lineNumber;
+    ++m_linesRead;
     if (length > kMaxLineBytes) {  // no report line is this long: garbage, not data
-      EvEvent().Error("ReportReader", "%s: line of %zu bytes passed over (longer than %zu)", Where().c_str(), length,
-                      kMaxLineBytes);
+      EvEvent().Error("ReportReader", "%s:%zu: line of %zu bytes passed over (longer than %zu)", m_name.c_str(),
+                      m_linesRead, length, kMaxLineBytes);
       continue;
     }
-    line->assign(raw);
-    NormalizeReportLine(*line);
-    if (!line->empty()) return true;
+    line->text.assign(raw);
+    line->number = m_linesRead;
+    NormalizeReportLine(line->text);
+    if (!line->text.empty()) return true;
   }
-  line->clear();
+  line->text.clear();
   return false;
+}
+
+// Lines read ahead come before the text's next.
+bool ReportReader::Take(Line* line) {
+  if (m_ahead.empty()) return ReadLine(line);
+  *line = std::move(m_ahead.front());
+  m_ahead.pop_front();
+  return true;
+}
+
+bool ReportReader::Next(std::string* out) {
+  Line line;
+  if (!Take(&line)) {
+    m_startsResource = false;
+    out->clear();
+    if (m_held.empty()) return false;
+    m_ahead.assign(std::make_move_iterator(m_held.begin()), std::make_move_iterator(m_held.end()));
+    m_held.clear();
+    return Next(out);
+  }
+  if (m_layout == Layout::kResources && IsTypeLine(line.text)) {
+    if (!m_held.empty()) {  // the resource ends here: its held lines first, then this line again
+      m_ahead.push_front(std::move(line));
+      m_ahead.insert(m_ahead.begin(), std::make_move_iterator(m_held.begin()), std::make_move_iterator(m_held.end()));
+      m_held.clear();
+      return Next(out);
+    }
+    HoldAttributesBeforeName();
+  }
+  return Deliver(line, out);
+}
+
+bool ReportReader::Deliver(Line& line, std::string* out) {
+  m_lineNumber = line.number;
+  *out = std::move(line.text);
+  bool type = m_layout == Layout::kResources && IsTypeLine(*out);
+  m_startsResource = type || (m_layout == Layout::kResources && !m_sawType && IsNameLine(*out));
+  m_sawType = m_sawType || type;
+  return true;
+}
+
+// Called after a "type:" line: reads ahead to the resource's "name:" line.
+// When other lines come first, they are held for the end of the resource and
+// the name line is read next. A resource without a name (the next "type:"
+// line, or the end, comes first) is read as printed.
+void ReportReader::HoldAttributesBeforeName() {
+  std::vector<Line> ahead;
+  Line line;
+  while (Take(&line)) {
+    bool stop = IsTypeLine(line.text) || IsNameLine(line.text);
+    ahead.push_back(std::move(line));
+    if (stop) break;
+  }
+  if (ahead.size() > 1 && IsNameLine(ahead.back().text)) {
+    m_ahead.push_front(std::move(ahead.back()));
+    ahead.pop_back();
+    m_held = std::move(ahead);
+    return;
+  }
+  m_ahead.insert(m_ahead.begin(), std::make_move_iterator(ahead.begin()), std::make_move_iterator(ahead.end()));
 }
 
 std::string ReportReader::Where() const { return m_name + ":" + std::to_string(m_lineNumber); }

@@ -5,9 +5,11 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // A report's text as the reader takes it: text in memory (tests, fuzz
 // targets), or a report file, read in bounded chunks so that a report of any
@@ -43,8 +45,21 @@ class ReportReader {
   // A file is read this much at a time.
   static constexpr size_t kChunkBytes = 1 << 20;
 
+  // How the text is laid out.
+  enum class Layout {
+    kLines,      // lines in the order printed (mminfo reports, the locale file)
+    kResources,  // nsradmin resources: the "name:" line comes first, see below
+  };
+
+  // With kResources, a resource that begins with a "type:" line is read with
+  // its "name:" line first: the attributes printed between the two (an
+  // alphabetical print puts "autostart:" or "clone pool:" there) come after
+  // the resource's other lines, before the next "type:" line. Parsers that
+  // start a record at "name:" so file them under the right record, and read
+  // the lines of a resource printed in the usual order as printed. Only the
+  // lines of the resource being read are kept aside for that.
   // `text` (and the text it refers to) must outlive the reader.
-  ReportReader(const ReportText& text, std::string name);
+  ReportReader(const ReportText& text, std::string name, Layout layout = Layout::kLines);
   ~ReportReader();
   ReportReader(const ReportReader&) = delete;
   ReportReader& operator=(const ReportReader&) = delete;
@@ -57,19 +72,40 @@ class ReportReader {
   const std::string& name() const { return m_name; }
   // "name:line", for messages.
   std::string Where() const;
+  // True when the line Next returned last starts a resource: a "type:" line,
+  // or, in a report that printed no "type:" line before it (a `show` of a few
+  // attributes), a "name:" line.
+  bool startsResource() const { return m_startsResource; }
 
  private:
+  // A line as the parsers get it, with its number in the text.
+  struct Line {
+    std::string text;
+    size_t number = 0;
+  };
+
   bool NextRawLine(std::string_view* raw, size_t* length);
   void Fill();
   void FailRead(const std::string& why);
+  bool ReadLine(Line* line);
+  bool Take(Line* line);
+  bool Deliver(Line& line, std::string* out);
+  void HoldAttributesBeforeName();
 
   const ReportText* m_file = nullptr;  // the text when it is a file
   std::string m_name;
+  Layout m_layout;
   const char* m_data = nullptr;  // the text, or the file's buffered bytes
   size_t m_pos = 0;              // next unread byte of m_data
   size_t m_end = 0;              // end of the bytes in m_data
   bool m_atEnd = true;           // nothing more to read than m_data holds
-  size_t m_lineNumber = 0;
+  size_t m_linesRead = 0;        // lines taken from the text so far
+  size_t m_lineNumber = 0;       // of the line Next returned last
+  // Reordering resources.
+  std::deque<Line> m_ahead;  // lines read ahead, returned before the text's next
+  std::vector<Line> m_held;  // the current resource's lines before its name
+  bool m_sawType = false;
+  bool m_startsResource = false;
   // File reading only.
   int m_fd = -1;
   std::unique_ptr<char[]> m_buffer;
