@@ -27,27 +27,13 @@ namespace {
 
 const char* kFunc = "CNWKClientInfoFetcher::_ParseData";
 
-// "\" alone stands for an empty value whose list follows on the next lines.
-std::string ValueOf(const std::string& line) {
-  std::string value = CForeignHandlerNWK::GetAttributeValue(line, ':');
-  if (value == "\\") value.clear();
-  return value;
-}
-
-bool EndsWith(const std::string& s, char c) { return !s.empty() && s.back() == c; }
-
-// A list value: complete when its line ends with ';'; otherwise an empty value
-// or one ending in ',' goes on over the following lines.
 std::string ReadListValue(ReportReader& reader, const std::string& line, const Continuation& how) {
-  std::string value = ValueOf(line);
-  if (!EndsWith(line, ';') && (value.empty() || EndsWith(value, ',')))
-    ReadContinuedValue(reader, &value, how);
-  return value;
+  return ::ReadListValue(reader, line, CForeignHandlerNWK::GetAttributeValue(line, ':'), how);
 }
 
 class ClientReportParser {
  public:
-  ClientReportParser(std::string_view text, NWKClientMap* clients)
+  ClientReportParser(const ReportText& text, NWKClientMap* clients)
       : m_reader(text, CNWKClientInfoFetcher::kFileName, ReportReader::Layout::kResources), m_clients(clients) {}
 
   void Run() {
@@ -230,7 +216,7 @@ bool NamePolicies(NWKClientMap* clients, const std::string& mapDir) {
 
 }  // namespace
 
-bool CNWKClientInfoFetcher::ParseClientReport(std::string_view text, NWKClientMap* clients, const std::string& mapDir) {
+bool CNWKClientInfoFetcher::ParseClientReport(const ReportText& text, NWKClientMap* clients, const std::string& mapDir) {
   ClientReportParser(text, clients).Run();
   if (CForeignHandlerNWK::get_NWKServerName().empty()) {
     EvEvent().Error(kFunc, "Failed to detect server name. Cannot proceed with discovery!!");
@@ -244,5 +230,7 @@ bool CNWKClientInfoFetcher::ParseClientReport(std::string_view text, NWKClientMa
 
 bool CNWKClientInfoFetcher::_ParseData(void* context, const std::string& path) {
   EvEvent().DebugLvl(kFunc, 0, get_JobId(), "Started parsing Networker Client Information");
-  return ParseClientReport(ReadReport(path), static_cast<NWKClientMap*>(context), m_jobResultsDir);
+  const ReportText report = ReadReport(path);
+  bool parsed = ParseClientReport(report, static_cast<NWKClientMap*>(context), m_jobResultsDir);
+  return parsed && report.readError().empty();
 }

@@ -22,7 +22,6 @@ namespace {
 
 const char* kFunc = "CNWKLibraryInfoFetcher::_ParseData";
 
-bool EndsWith(const std::string& s, char c) { return !s.empty() && s.back() == c; }
 
 std::string Value(const std::string& line) { return CForeignHandlerNWK::GetAttributeValue(line, ':'); }
 
@@ -42,16 +41,11 @@ void ReadAttribute(ReportReader& reader, const std::string& line, NWKLibrary& li
 
 }  // namespace
 
-// A line already ended by ';' is complete even when its value ends with ','.
 std::string CNWKLibraryInfoFetcher::ReadListValue(ReportReader& reader, const std::string& line) {
-  std::string value = Value(line);
-  bool onNextLine = value == "\\";
-  if (onNextLine) value.clear();
-  if (!EndsWith(line, ';') && (onNextLine || EndsWith(value, ','))) ReadContinuedValue(reader, &value, Continuation{});
-  return value;
+  return ::ReadListValue(reader, line, Value(line), Continuation{});
 }
 
-void CNWKLibraryInfoFetcher::ParseLibraryReport(std::string_view text, std::vector<NWKLibrary>* libraries) {
+void CNWKLibraryInfoFetcher::ParseLibraryReport(const ReportText& text, std::vector<NWKLibrary>* libraries) {
   ReportReader reader(text, kFileName, ReportReader::Layout::kResources);
   NWKLibrary* current = nullptr;  // attributes before the first name are ignored
   std::string line;
@@ -68,6 +62,7 @@ void CNWKLibraryInfoFetcher::ParseLibraryReport(std::string_view text, std::vect
 
 bool CNWKLibraryInfoFetcher::_ParseData(void* context, const std::string& path) {
   EvEvent().DebugLvl(kFunc, 0, get_JobId(), "Started parsing NetWorker library information");
-  ParseLibraryReport(ReadReport(path), static_cast<std::vector<NWKLibrary>*>(context));
-  return true;
+  const ReportText report = ReadReport(path);
+  ParseLibraryReport(report, static_cast<std::vector<NWKLibrary>*>(context));
+  return report.readError().empty();
 }

@@ -17,7 +17,7 @@ class CNWKLibraryInfoFetcher : public CNetworkerCmdExecBase {
   static constexpr const char* kFileName = "tarn_libraries.txt";
 
   // Appends one library per "name:" line of `text`.
-  static void ParseLibraryReport(std::string_view text, std::vector<NWKLibrary>* libraries);
+  static void ParseLibraryReport(const ReportText& text, std::vector<NWKLibrary>* libraries);
 
   // The value of a list attribute `line` (a jukebox's barcodes, a pool's
   // devices), read on over the following lines when it is a lone "\" or ends

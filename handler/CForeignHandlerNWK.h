@@ -113,9 +113,15 @@ class CForeignHandlerNWK : public CForeignHandlerBase {
   void FindDiscoveredSubClient(NWKPolicyInfo& policy, NWKClientInfo& client, NWKPolicyInfo*& found);
   std::string GenerateCompositePolicyName(const NWKJobInfo& job, const NWKPolicyInfo& policy);
 
-  // Job keys per volume, kept in <results>/<volume>.txt (volume name made safe).
+  // Job keys per volume, kept in <results>/<volume>.txt (volume name made safe;
+  // keys escaped so that '\' and the key end byte come back as written). A
+  // volume without a name has no file: both answer false.
   bool DumpMediaJobMapping(std::string volume, const std::vector<std::string>& jobKeys);
   bool RetrieveMediaJobMapping(std::string volume, std::vector<std::string>& jobKeys);
+  // Removes the mapping files an earlier job discovery left, so that this one
+  // starts them afresh (it then appends group after group). Every `*.txt` in
+  // the results directory but the reports (`tarn_*.txt`) is a mapping file.
+  void ClearMediaJobMappings();
 
   // Media discovery names and type mappings.
   static std::string GenerateLibraryName();

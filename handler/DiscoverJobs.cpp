@@ -138,6 +138,7 @@ bool CForeignHandlerNWK::DiscoverGroupJobs(CNWKJobInfoFetcher& fetcher, const st
 int CForeignHandlerNWK::DiscoverJobs(CNMessageBase*) {
   CNWKJobInfoFetcher fetcher;
   long long window = JobAggregationWindow();
+  ClearMediaJobMappings();
   if (!DiscoverManualJobs(fetcher, window)) return 0;
   for (const auto& entry : m_groups)
     if (!DiscoverGroupJobs(fetcher, entry.first, window)) return 0;

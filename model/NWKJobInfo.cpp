@@ -2,6 +2,7 @@
 // of the same backup run fold into it.
 #include "model/NWKJobInfo.h"
 
+#include <limits>
 #include <unordered_set>
 
 #include "handler/CForeignHandlerNWK.h"
@@ -17,8 +18,13 @@ void FillStoragePolicyEntity(CNMessageBase* entity) {
   entity->setstring(1, 1, CForeignHandlerNWK::GetGenericStringType(CForeignHandlerNWK::GenerateDefaultSPName()));
 }
 
+// Sizes and counts saturate: reports can hold absurd figures, and a sum that
+// wrapped round would show a huge backup as a negative one.
 void AddToInt64(CNMessageBase* msg, short i, short t, long long amount) {
-  msg->setint64(i, t, msg->getint64(t) + amount);
+  long long sum = 0;
+  if (__builtin_add_overflow(msg->getint64(t), amount, &sum))
+    sum = amount < 0 ? std::numeric_limits<long long>::min() : std::numeric_limits<long long>::max();
+  msg->setint64(i, t, sum);
 }
 
 }  // namespace

@@ -274,13 +274,18 @@ bool IsRunnerLine(const std::string& line, const char* head) {
 
 // What reading the log carries from line to line.
 struct LogState {
-  std::string server;          // from the server fetcher's line
-  std::string scheduleClient;  // of the last "Building schedule pattern" line
-  OperationErrors errors;      // logged since the last operation ended
+  std::string server;              // from the server fetcher's line
+  std::string scheduleClient;      // of the last "Building schedule pattern" line
+  OperationErrors errors;          // logged since the last operation ended
+  unsigned long firstMessage = 0;  // the last run's first message number; 0: every message counts
 };
 
-// A results directory used again keeps the log of earlier runs: only the last run counts.
-void StartRun(ReportSummary* s, LogState* state) {
+// A results directory used again keeps the log and the messages of earlier
+// runs: only the last run counts.
+void StartRun(const std::string& line, ReportSummary* s, LogState* state) {
+  std::string number;
+  *state = LogState();
+  if (Bracketed(line, "first message", &number)) hx::DumpNumberOf(number + "_.xml", &state->firstMessage);
   s->operations.clear();
   s->operationOrder.clear();
   s->operationErrors.clear();
@@ -293,7 +298,6 @@ void StartRun(ReportSummary* s, LogState* state) {
   s->originHost.clear();
   s->originServer.clear();
   s->originDataset.clear();
-  *state = LogState();
 }
 
 // An Error line: its level follows the function field (right after the first
@@ -349,19 +353,19 @@ bool ReadOrigin(const std::string& line, ReportSummary* s) {
 // Schedule discovery's reasons for leaving a resource without a policy. The
 // "Skipping" line names only the policy: its client is the one of the
 // "Building schedule pattern" line just before it.
-bool ReadScheduleSkip(const std::string& line, ReportSummary* s, std::string* scheduleClient) {
+bool ReadScheduleSkip(const std::string& line, ReportSummary* s, LogState* state) {
   constexpr const char* kBuilding = "Building schedule pattern[";
   constexpr const char* kNoSchedule = "Skipping schedule creation for policy ";
   constexpr const char* kPassedOver = "Passing over policy ";
   std::size_t at = line.find(kBuilding);
   if (at != std::string::npos) {
     std::size_t client = line.find("] client [", at);
-    if (client != std::string::npos) *scheduleClient = line.substr(client + 10, line.size() - client - 11);
+    if (client != std::string::npos) state->scheduleClient = line.substr(client + 10, line.size() - client - 11);
     return true;
   }
   at = line.find(kNoSchedule);
   if (at != std::string::npos) {
-    s->skippedSchedules.push_back(line.substr(at + std::strlen(kNoSchedule)) + " client [" + *scheduleClient +
+    s->skippedSchedules.push_back(line.substr(at + std::strlen(kNoSchedule)) + " client [" + state->scheduleClient +
                                   "]: neither the resource nor its group names a schedule");
     return true;
   }
@@ -377,8 +381,8 @@ void ReadLogLine(const std::string& line, ReportSummary* s, LogState* state) {
   if (line.find("Could not find pClient for content") != std::string::npos ||
       line.find("Could not find pPolicy for content") != std::string::npos)
     ++s->droppedSaveSets;
-  else if (ReadScheduleSkip(line, s, &state->scheduleClient)) return;
-  else if (IsRunnerLine(line, kRunStart)) StartRun(s, state);
+  else if (ReadScheduleSkip(line, s, state)) return;
+  else if (IsRunnerLine(line, kRunStart)) StartRun(line, s, state);
   else if (ReadOrigin(line, s)) return;
   else if (IsRunnerLine(line, kOperationResult) && OperationName(line, &value)) EndOperation(line, value, s, state);
   else if (Bracketed(line, "Main MA is", &value)) s->mainMediaAgent = value;
@@ -388,16 +392,20 @@ void ReadLogLine(const std::string& line, ReportSummary* s, LogState* state) {
     ReadDateFormat(line, s);
 }
 
-void ReadLog(const std::string& path, ReportSummary* s) {
+void ReadLog(const std::string& path, ReportSummary* s, LogState* state) {
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     s->problems.push_back("cannot read the log '" + path + "'");
     return;
   }
   std::string line;
-  LogState state;
-  while (std::getline(in, line)) ReadLogLine(line, s, &state);
-  if (s->serverName.empty()) s->serverName = state.server;
+  while (std::getline(in, line)) ReadLogLine(line, s, state);
+}
+
+// Messages of earlier runs in the same results directory are no part of the last run.
+bool OfLastRun(const std::string& name, const LogState& state) {
+  unsigned long number = 0;
+  return state.firstMessage == 0 || (hx::DumpNumberOf(name, &number) && number >= state.firstMessage);
 }
 
 }  // namespace
@@ -429,10 +437,13 @@ bool LoadReportSummary(const std::string& resultsDir, ReportSummary* summary, st
     *error = "results directory '" + resultsDir + "' holds neither xml/ nor nwk-discover.log";
     return false;
   }
+  LogState log;
+  ReadLog(hx::JoinPath(resultsDir, "nwk-discover.log"), summary, &log);
   JobTotals totals;
-  for (const std::string& name : names) ReadXmlFile(hx::JoinPath(xmlDir, name), name, summary, &totals);
+  for (const std::string& name : names)
+    if (OfLastRun(name, log)) ReadXmlFile(hx::JoinPath(xmlDir, name), name, summary, &totals);
   RankClients(totals, summary);
-  ReadLog(hx::JoinPath(resultsDir, "nwk-discover.log"), summary);
+  if (summary->serverName.empty()) summary->serverName = log.server;
   ServerRelease release;
   if (ReadServerRelease(resultsDir, &release)) {
     summary->serverVersion = release.version;
