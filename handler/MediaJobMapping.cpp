@@ -1,6 +1,8 @@
 // Which jobs lie on which volume: one file per volume in the results
 // directory, each job key ended by the byte 0x12. Job discovery appends to
 // them; media discovery reads them back.
+#include <cerrno>
+
 #include "handler/CForeignHandlerNWK.h"
 #include "hx/CmdExecBase.h"
 #include "hx/Files.h"
@@ -47,8 +49,10 @@ bool CForeignHandlerNWK::RetrieveMediaJobMapping(std::string volume, std::vector
   jobKeys.clear();
   std::string path = MappingPath(GetJobResultsDirForJob(), volume);
   CLmFile file;
-  CLmError rc = file.Open(path, CLmFile::kAppend);  // a volume without jobs gets its empty file
-  if (!rc.IsError()) rc = file.Open(path, CLmFile::kRead);
+  // A volume without jobs has no file, and reading it must not make one: a
+  // jukebox of thousands of empty slots would cost as many files.
+  CLmError rc = file.Open(path, CLmFile::kRead);
+  if (rc.GetErrorCode() == -ENOENT) return true;
   if (rc.IsError()) {
     LogOpenFailure(kFunc, path, rc);
     return false;

@@ -48,7 +48,58 @@ std::string TimeStamp() {
   return text;
 }
 
+// A line formatted but not yet written: what a LogHold keeps.
+struct HeldLine {
+  std::string line;
+  std::string func;
+  std::string message;
+  bool isError;
+};
+
+// The lines of the calling thread's holding LogHold; null when it has none.
+thread_local std::vector<HeldLine>* t_held = nullptr;
+
+// Writes one formatted line to the file, the capture and (errors) stderr.
+void Emit(SinkState& s, const HeldLine& held) {
+  std::lock_guard<std::mutex> lock(s.mutex);
+  if (s.file) {
+    std::fputs(held.line.c_str(), s.file);
+    std::fputc('\n', s.file);
+    std::fflush(s.file);
+  }
+  if (s.capture) s.captured += held.line + "\n";
+  if (held.isError && s.echoErrors) std::fprintf(stderr, "error: %s: %s\n", held.func.c_str(), held.message.c_str());
+}
+
 }  // namespace
+
+struct LogHold::Lines {
+  std::vector<HeldLine> held;
+};
+
+LogHold::LogHold(bool active) {
+  if (!active || t_held) return;
+  m_lines = std::make_unique<Lines>();
+  t_held = &m_lines->held;
+}
+
+LogHold::~LogHold() { Release(); }
+
+void LogHold::Stop() {
+  if (m_lines && t_held == &m_lines->held) t_held = nullptr;
+}
+
+void LogHold::Release() {
+  Stop();
+  if (!m_lines) return;
+  for (const HeldLine& line : m_lines->held) Emit(State(), line);
+  m_lines.reset();
+}
+
+void LogHold::Discard() {
+  Stop();
+  m_lines.reset();
+}
 
 void LogSink::OpenFile(const std::string& path) {
   SinkState& s = State();
@@ -84,14 +135,11 @@ void LogSink::Write(const char* func, const char* level, long long jobId, const 
   std::string job = jobId >= 0 ? " job " + std::to_string(jobId) : std::string();
   std::string line = TimeStamp() + " [" + std::to_string(getpid()) + job + "] " + (func ? func : "?") + " " +
                      level + ": " + message;
-  std::lock_guard<std::mutex> lock(s.mutex);
-  if (s.file) {
-    std::fputs(line.c_str(), s.file);
-    std::fputc('\n', s.file);
-    std::fflush(s.file);
-  }
-  if (s.capture) s.captured += line + "\n";
-  if (isError && s.echoErrors) std::fprintf(stderr, "error: %s: %s\n", func ? func : "?", message.c_str());
+  HeldLine held{std::move(line), func ? func : "?", std::move(message), isError};
+  if (t_held)
+    t_held->push_back(std::move(held));
+  else
+    Emit(s, held);
 }
 
 }  // namespace hx
