@@ -8,8 +8,10 @@
 #include <climits>
 #include <cstring>
 #include <fstream>
+#include <string_view>
 #include <unordered_map>
 
+#include "ReportServerRelease.h"
 #include "ReportStream.h"
 #include "hx/Files.h"
 #include "hx/Message.h"
@@ -261,21 +263,87 @@ void ReadDateFormat(const std::string& line, ReportSummary* s) {
 // first "] ") so that no name read from the server can pass for one.
 constexpr const char* kRunStart = "Runner::Run Debug: Discovery run started";
 constexpr const char* kOperationResult = "Runner::RunOne Debug: Operation ";
+constexpr const char* kQuestionedFrom = "Runner::Run Debug: Questioned from host ";
+constexpr const char* kNamedServer = "Runner::Run Debug: Server named with --server ";
+constexpr const char* kReplayed = "Runner::Run Debug: Replaying the reports of ";
 
 bool IsRunnerLine(const std::string& line, const char* head) {
   std::size_t at = line.find("] ");
   return at != std::string::npos && line.compare(at + 2, std::string(head).size(), head) == 0;
 }
 
+// What reading the log carries from line to line.
+struct LogState {
+  std::string server;          // from the server fetcher's line
+  std::string scheduleClient;  // of the last "Building schedule pattern" line
+  OperationErrors errors;      // logged since the last operation ended
+};
+
 // A results directory used again keeps the log of earlier runs: only the last run counts.
-void StartRun(ReportSummary* s, std::string* logServer) {
+void StartRun(ReportSummary* s, LogState* state) {
   s->operations.clear();
+  s->operationOrder.clear();
+  s->operationErrors.clear();
   s->droppedSaveSets = 0;
   s->skippedSchedules.clear();
   s->mainMediaAgent.clear();
   s->dateFormat.clear();
   s->dateFormatSource.clear();
-  logServer->clear();
+  s->origin.clear();
+  s->originHost.clear();
+  s->originServer.clear();
+  s->originDataset.clear();
+  *state = LogState();
+}
+
+// An Error line: its level follows the function field (right after the first
+// "] "), so no text read from the server can pass for one.
+bool ErrorMessage(const std::string& line, std::string* message) {
+  constexpr std::string_view kLevel = " Error: ";
+  std::size_t at = line.find("] ");
+  std::size_t level = at == std::string::npos ? at : line.find(' ', at + 2);
+  if (level == std::string::npos || line.compare(level, kLevel.size(), kLevel) != 0) return false;
+  *message = line.substr(level + kLevel.size());
+  return true;
+}
+
+void NoteError(const std::string& message, OperationErrors* errors) {
+  ++errors->count;
+  if (errors->lines.size() < OperationErrors::kErrorLinesKept) errors->lines.push_back(message);
+}
+
+// The operation of the runner's "Operation [jobs] ..." line.
+bool OperationName(const std::string& line, std::string* name) {
+  std::size_t open = line.find(kOperationResult);
+  open = open == std::string::npos ? open : line.find('[', open);
+  std::size_t close = open == std::string::npos ? open : line.find("] ", open);
+  if (close == std::string::npos) return false;
+  *name = line.substr(open + 1, close - open - 1);
+  return true;
+}
+
+// "Operation [jobs] ok", "... ok, 3 errors" or "... failed[, N errors]": the
+// errors logged since the previous operation ended are this one's.
+void EndOperation(const std::string& line, const std::string& name, ReportSummary* s, LogState* state) {
+  std::string outcome = line.substr(line.find("] ", line.find(kOperationResult)) + 2);
+  if (!s->operations.count(name)) s->operationOrder.push_back(name);
+  s->operations[name] = outcome == "ok" ? "ok" : outcome.compare(0, 3, "ok,") == 0 ? "completed with errors" : "failed";
+  if (state->errors.count > 0) s->operationErrors[name] = std::move(state->errors);
+  state->errors = OperationErrors();
+}
+
+// The runner's lines on where the reports come from; false for any other line.
+bool ReadOrigin(const std::string& line, ReportSummary* s) {
+  if (IsRunnerLine(line, kQuestionedFrom) && Bracketed(line, kQuestionedFrom, &s->originHost)) {
+    if (s->origin.empty()) s->origin = "local";
+  } else if (IsRunnerLine(line, kNamedServer) && Bracketed(line, kNamedServer, &s->originServer)) {
+    s->origin = "remote";
+  } else if (IsRunnerLine(line, kReplayed) && Bracketed(line, kReplayed, &s->originDataset)) {
+    s->origin = "replay";
+  } else {
+    return false;
+  }
+  return true;
 }
 
 // Schedule discovery's reasons for leaving a resource without a policy. The
@@ -303,17 +371,18 @@ bool ReadScheduleSkip(const std::string& line, ReportSummary* s, std::string* sc
   return true;
 }
 
-void ReadLogLine(const std::string& line, ReportSummary* s, std::string* logServer, std::string* scheduleClient) {
+void ReadLogLine(const std::string& line, ReportSummary* s, LogState* state) {
   std::string value;
+  if (ErrorMessage(line, &value)) NoteError(value, &state->errors);
   if (line.find("Could not find pClient for content") != std::string::npos ||
       line.find("Could not find pPolicy for content") != std::string::npos)
     ++s->droppedSaveSets;
-  else if (ReadScheduleSkip(line, s, scheduleClient)) return;
-  else if (IsRunnerLine(line, kRunStart)) StartRun(s, logServer);
-  else if (IsRunnerLine(line, kOperationResult) && Bracketed(line, kOperationResult, &value))
-    s->operations[value] = EndsWith(line, "] ok") ? "ok" : "failed";
+  else if (ReadScheduleSkip(line, s, &state->scheduleClient)) return;
+  else if (IsRunnerLine(line, kRunStart)) StartRun(s, state);
+  else if (ReadOrigin(line, s)) return;
+  else if (IsRunnerLine(line, kOperationResult) && OperationName(line, &value)) EndOperation(line, value, s, state);
   else if (Bracketed(line, "Main MA is", &value)) s->mainMediaAgent = value;
-  else if (Bracketed(line, "Networker server name is", &value)) *logServer = value;
+  else if (Bracketed(line, "Networker server name is", &value)) state->server = value;
   else if (line.find("Locale information") != std::string::npos || line.find("overridden to") != std::string::npos ||
            line.find("Value defaulted to") != std::string::npos)
     ReadDateFormat(line, s);
@@ -325,9 +394,10 @@ void ReadLog(const std::string& path, ReportSummary* s) {
     s->problems.push_back("cannot read the log '" + path + "'");
     return;
   }
-  std::string line, logServer, scheduleClient;
-  while (std::getline(in, line)) ReadLogLine(line, s, &logServer, &scheduleClient);
-  if (s->serverName.empty()) s->serverName = logServer;
+  std::string line;
+  LogState state;
+  while (std::getline(in, line)) ReadLogLine(line, s, &state);
+  if (s->serverName.empty()) s->serverName = state.server;
 }
 
 }  // namespace
@@ -363,6 +433,11 @@ bool LoadReportSummary(const std::string& resultsDir, ReportSummary* summary, st
   for (const std::string& name : names) ReadXmlFile(hx::JoinPath(xmlDir, name), name, summary, &totals);
   RankClients(totals, summary);
   ReadLog(hx::JoinPath(resultsDir, "nwk-discover.log"), summary);
+  ServerRelease release;
+  if (ReadServerRelease(resultsDir, &release)) {
+    summary->serverVersion = release.version;
+    summary->modelNotice = ModelNotice(release);
+  }
   return true;
 }
 

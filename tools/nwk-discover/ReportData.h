@@ -34,10 +34,30 @@ struct DayTotal {
   long long bytes = 0;
 };
 
+// The error lines an operation logged (the first kErrorLinesKept of them).
+struct OperationErrors {
+  static constexpr std::size_t kErrorLinesKept = 50;
+  long long count = 0;
+  std::vector<std::string> lines;
+};
+
 struct ReportSummary {
-  // Operation name -> "ok" or "failed", from the runner's log; absent when not run.
+  // Operation name -> "ok", "completed with errors" (it succeeded but logged
+  // errors) or "failed", from the runner's log; absent when not run.
   std::map<std::string, std::string> operations;
+  std::vector<std::string> operationOrder;  // the operations in the order they ran
+  std::map<std::string, OperationErrors> operationErrors;  // operations that logged errors
   std::vector<std::string> problems;  // files that could not be read, with the reason
+
+  std::string serverVersion;  // the release the server report gives, "" when unknown
+  std::string modelNotice;    // set when that release is newer than the model the discovery reads
+  // Where the reports came from, from the runner's log: "local" (the tools of
+  // this host, for the server they answer for), "remote" (a server named with
+  // --server), "replay" (a dataset directory), "" (the log does not say).
+  std::string origin;
+  std::string originHost;     // the host the commands ran on (local, remote)
+  std::string originServer;   // the name given with --server (remote)
+  std::string originDataset;  // the dataset directory (replay)
 
   std::string serverName;
   std::string mainMediaAgent;
@@ -72,7 +92,8 @@ struct ReportSummary {
   long long droppedSaveSets = 0;
 };
 
-// Reads <resultsDir>/xml/*.xml and <resultsDir>/nwk-discover.log. Files that
+// Reads <resultsDir>/xml/*.xml, <resultsDir>/nwk-discover.log and the
+// server report's version. Files that
 // cannot be read are noted in `problems`; false (with `error`) only when the
 // directory itself cannot be read.
 bool LoadReportSummary(const std::string& resultsDir, ReportSummary* summary, std::string* error);

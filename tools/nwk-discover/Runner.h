@@ -22,11 +22,14 @@ class Runner {
  private:
   bool ChooseDataset(std::string* error);
   bool PrepareResults(std::string* error);
+  void LogOrigin() const;
   int RunOperations(PluginHandle& plugin);
+  bool ShowServerRelease();
   int RunOne(const Operation& op, CForeignHandlerBase& handler);
 
   RunnerOptions m_options;
   std::string m_datasetDir;  // empty in live mode
+  long long m_errorsAtStart = 0;  // the log's error count when the run began
 };
 
 }  // namespace nwk

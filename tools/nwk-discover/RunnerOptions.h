@@ -25,10 +25,12 @@ const Operation* FindOperation(const std::string& name);
 struct RunnerOptions {
   std::string replayDir;   // --replay DIR
   bool live = false;       // --live
+  std::string server;      // --server NAME: the server the commands name; empty: the machine's own
   std::string outDir = "./nwk-results";
   std::string settingsFile;
   std::string hostLinkDir;
   bool offline = false;
+  bool strict = false;     // --strict: any error logged makes the exit status 1
   long long jobId = 0;
   int debugLevel = 4;
   int timeoutSeconds = 30 * 60;
