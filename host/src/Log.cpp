@@ -61,8 +61,11 @@ struct HeldLine {
 // The lines of the calling thread's holding LogHold; null when it has none.
 thread_local std::vector<HeldLine>* t_held = nullptr;
 
-// Writes one formatted line to the file, the capture and (errors) stderr.
+// Counts an error line and writes a formatted line (one with text) to the
+// file, the capture and (errors) stderr.
 void Emit(SinkState& s, const HeldLine& held) {
+  if (held.isError) ++s.errors;
+  if (held.line.empty()) return;
   std::lock_guard<std::mutex> lock(s.mutex);
   if (s.file) {
     std::fputs(held.line.c_str(), s.file);
@@ -134,13 +137,16 @@ long long LogSink::ErrorCount() { return State().errors; }
 void LogSink::Write(const char* func, const char* level, long long jobId, const char* fmt, va_list args) {
   SinkState& s = State();
   bool isError = std::string(level) == "Error";
-  if (isError) ++s.errors;
-  if (!s.file && !s.capture && !(isError && s.echoErrors)) return;
-  std::string message = FormatMessage(fmt, args);
-  std::string job = jobId >= 0 ? " job " + std::to_string(jobId) : std::string();
-  std::string line = TimeStamp() + " [" + std::to_string(getpid()) + job + "] " + (func ? func : "?") + " " +
-                     level + ": " + message;
-  HeldLine held{std::move(line), func ? func : "?", std::move(message), isError};
+  HeldLine held{std::string(), func ? func : "?", std::string(), isError};
+  // Without a sink only errors matter, and only as a count: nothing to format.
+  if (s.file || s.capture || (isError && s.echoErrors)) {
+    held.message = FormatMessage(fmt, args);
+    std::string job = jobId >= 0 ? " job " + std::to_string(jobId) : std::string();
+    held.line = TimeStamp() + " [" + std::to_string(getpid()) + job + "] " + held.func + " " + level + ": " +
+                held.message;
+  } else if (!isError) {
+    return;
+  }
   if (t_held)
     t_held->push_back(std::move(held));
   else

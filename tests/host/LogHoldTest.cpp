@@ -75,4 +75,21 @@ TEST_F(LogHoldTest, ASecondHoldOnOneThreadLeavesTheFirstInCharge) {
   EXPECT_EQ(Messages(), "a b");
 }
 
+TEST_F(LogHoldTest, HeldErrorsCountOnceWrittenAndNeverWhenDiscarded) {
+  hx::LogSink::SetCapture(false);  // counted without any sink too
+  long long before = hx::LogSink::ErrorCount();
+  {
+    hx::LogHold hold;
+    EvEvent().Error("LogHoldTest", "dropped");
+    EXPECT_EQ(hx::LogSink::ErrorCount(), before);
+    hold.Discard();
+  }
+  EXPECT_EQ(hx::LogSink::ErrorCount(), before);
+  {
+    hx::LogHold hold;
+    EvEvent().Error("LogHoldTest", "kept");
+  }
+  EXPECT_EQ(hx::LogSink::ErrorCount(), before + 1);
+}
+
 }  // namespace

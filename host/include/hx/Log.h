@@ -29,6 +29,7 @@ class LogSink {
   // Error lines logged since the process started, whether or not a file or
   // stderr took them: the host reads it around each operation to tell an
   // operation that succeeded cleanly from one that logged errors on the way.
+  // A held line counts once released; a discarded one never does.
   static long long ErrorCount();
   static void Write(const char* func, const char* level, long long jobId, const char* fmt, va_list args);
 };
