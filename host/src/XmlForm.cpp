@@ -7,21 +7,15 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <charconv>
-#include <climits>
 #include <cstdio>
-#include <filesystem>
 #include <functional>
-#include <memory>
 #include <string>
 #include <system_error>
-#include <utility>
 
 #include "DumpNumbers.h"
 #include "MessageXmlWriter.h"
 #include "XmlCommon.h"
 #include "hx/Files.h"
-#include "hx/MessageClasses.h"
 
 namespace hx {
 using namespace xmlcommon;
@@ -56,27 +50,20 @@ std::string SystemError(const std::string& what, const std::string& path, int co
   return what + " '" + path + "': " + std::error_code(code, std::generic_category()).message();
 }
 
-std::string FolderOf(const std::string& path) {
-  std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // Writes a new hidden file in `folder` with `fill`, synced to disk; `target`
 // names the file being written in error messages. A failed fill leaves no file.
 bool WriteTempFile(const std::string& folder, const std::string& target,
                    const std::function<bool(int fd, std::string* error)>& fill, std::string* tempPath,
                    std::string* error) {
-  std::string path = JoinPath(folder, ".hxmsg.tmpXXXXXX");
-  int fd = mkostemp(path.data(), O_CLOEXEC);
+  std::string path;
+  int fd = CreateTempFile(folder, &path);
   if (fd < 0) return SetError(error, SystemError("cannot write", target, errno));
-  bool ok = fchmod(fd, 0644) == 0;
-  if (ok && !fill(fd, error)) {
+  if (!fill(fd, error)) {
     close(fd);
     unlink(path.c_str());
     return false;
   }
-  ok = ok && fsync(fd) == 0;
+  bool ok = fsync(fd) == 0;
   int code = errno;
   if (close(fd) != 0 && ok) ok = false, code = errno;
   if (!ok) {
