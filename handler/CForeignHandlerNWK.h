@@ -43,6 +43,10 @@ constexpr HxAppType kOtherExternalAgent = 130;
 }  // namespace hxapp
 
 class CNWKJobInfoFetcher;
+namespace hx {
+class LogHold;
+}
+class ScheduleTaskList;
 class JobMergeIndex;
 
 class CForeignHandlerNWK : public CForeignHandlerBase {
@@ -150,11 +154,11 @@ class CForeignHandlerNWK : public CForeignHandlerBase {
 
  private:
   // Schedule discovery steps.
-  void BuildClientSchedules(std::vector<TMMsg::CreateTaskReq>& policies, const std::string& clientKey,
+  void BuildClientSchedules(ScheduleTaskList& policies, const std::string& clientKey,
                             NWKClientInfo& client);
-  void BuildResourceSchedule(std::vector<TMMsg::CreateTaskReq>& policies, const std::string& clientKey,
+  void BuildResourceSchedule(ScheduleTaskList& policies, const std::string& clientKey,
                              NWKClientInfo& client, NWKPolicyInfo& resource);
-  bool HandOverPolicies(std::vector<TMMsg::CreateTaskReq>& policies);
+  bool HandOverPolicies(ScheduleTaskList& policies);
   // Media discovery steps.
   void _BuildDefaultLibrary(FDC::ForeignLibraries& libraries);
   // One library per jukebox, with a medium per barcode.
@@ -174,8 +178,17 @@ class CForeignHandlerNWK : public CForeignHandlerBase {
   // Job discovery steps.
   long long JobAggregationWindow() const;
   bool FetchJobs(CNWKJobInfoFetcher& fetcher, const std::string& group);
-  bool DiscoverManualJobs(CNWKJobInfoFetcher& fetcher, long long window);
-  bool DiscoverGroupJobs(CNWKJobInfoFetcher& fetcher, const std::string& group, long long window);
+  // One run's job list, built and not yet written; per volume, the position
+  // in the list of the job of each save set on it.
+  struct JobRun {
+    FDC::JobList list;
+    std::map<std::string, std::vector<size_t>> volumes;
+  };
+  void BuildManualJobs(CNWKJobInfoFetcher& fetcher, long long window, JobRun& run);
+  void BuildGroupJobs(CNWKJobInfoFetcher& fetcher, const std::string& group, long long window, JobRun& run);
+  void DumpMediaJobMappings(JobRun& run);
+  bool HandOverJobRun(JobRun& run, bool& writing, hx::LogHold& hold);
+  bool FinishJobListDump();
   // The job `record` folds into (updated) or a new one; its position in `jobs`.
   size_t MergeOrBuildJob(const NWKJobInfo& record, NWKClientInfo& client, NWKPolicyInfo& policy,
                          std::vector<CNMessageBase>* jobs, JobMergeIndex& index, bool newestOnly);

@@ -4,6 +4,8 @@
 #include <dirent.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 #include "handler/CForeignHandlerNWK.h"
 #include "hx/CmdExecBase.h"
 #include "hx/Files.h"
@@ -67,8 +69,10 @@ bool CForeignHandlerNWK::RetrieveMediaJobMapping(std::string volume, std::vector
   if (volume.empty()) return false;
   std::string path = MappingPath(GetJobResultsDirForJob(), volume);
   CLmFile file;
-  CLmError rc = file.Open(path, CLmFile::kAppend);  // a volume without jobs gets its empty file
-  if (!rc.IsError()) rc = file.Open(path, CLmFile::kRead);
+  // A volume without jobs has no file, and reading it must not make one: a
+  // jukebox of thousands of empty slots would cost as many files.
+  CLmError rc = file.Open(path, CLmFile::kRead);
+  if (rc.GetErrorCode() == -ENOENT) return true;
   if (rc.IsError()) {
     LogOpenFailure(kFunc, path, rc);
     return false;

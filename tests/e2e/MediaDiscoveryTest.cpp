@@ -32,6 +32,8 @@ TEST_F(MediaDiscovery, MediaCarryNoJobsWithoutJobDiscovery) {
   std::string media = testutil::ReadFile(dir_ / "alone/xml/00004_FDC_ForeignMedias.xml");
   EXPECT_NE(media.find("<int64 i=\"1\" t=\"1\">218</int64>"), std::string::npos);
   EXPECT_EQ(media.find("<int64 i=\"1\" t=\"1\">203</int64>"), std::string::npos);
+  for (const std::string& name : testutil::ListDir(dir_ / "alone", ".txt"))  // looking up jobs makes no file
+    EXPECT_EQ(name.rfind("tarn_", 0), 0u) << name;
 }
 
 // The emulator has no registry to ask for the date format: the setting gives
