@@ -1,8 +1,17 @@
 #!/usr/bin/env python3
-"""Writes a synthetic NetWorker estate of N clients as replayable nsradmin reports,
-for measuring how client discovery scales. Same seed, same bytes.
+"""Writes a synthetic NetWorker estate of N clients as replayable nsradmin and
+mminfo reports, for measuring how discovery scales. Same seed, same bytes.
 
     bench/gen-estate.py --clients 20000 --out build/bench-data/c20000 [--seed 1]
+    bench/gen-estate.py --clients 5000 --save-sets 1000000 --days 100 --out DIR
+    bench/gen-estate.py --clients 10000 --groups 10000 --save-sets 10000 --out DIR
+    bench/gen-estate.py --clients 10 --barcodes 200000 --out DIR
+
+--save-sets spreads that many save sets over the last --days days of the
+estate's resources (one report per group, and one manual save set in a
+thousand); --groups gives every client one resource in a group of its own
+out of that many; --barcodes adds a jukebox with that many barcodes (and
+their volumes) to the storage reports of the bundled sample.
 """
 
 import argparse
@@ -103,6 +112,10 @@ GROUPS = [
     ("Archive_Monthly", "10:00", "24:00", MONTHLY_SCHEDULE, "extra"),
     ("Offsite_Weekly", "16:00", "24:00", "", "extra"),
 ]
+
+
+# With --groups: the names of the groups, each client's one resource in one of them.
+FLAT_GROUPS = []
 
 
 def groups_of(kind):
@@ -274,7 +287,12 @@ def sql_server(rng, client):
 
 
 def resources_of(rng, client, index):
-    """Three resources: all file systems, a path list, then a database or an archive."""
+    """Three resources: all file systems, a path list, then a database or an archive;
+    with --groups, one resource backing up everything in the client's own group."""
+    if FLAT_GROUPS:
+        resource = fs_all(rng, client)
+        resource.update({"group": [FLAT_GROUPS[index % len(FLAT_GROUPS)]], "schedule": "Default"})
+        return [resource]
     third = fs_paths(rng, client, monthly=True)
     if client.role == "db":
         third = sql_server(rng, client) if client.os_type == OS_TYPES[0][0] else oracle(rng, client, index)
@@ -333,11 +351,14 @@ def client_tail(client, resource):
     ])
 
 
-def client_report(rng, clients):
+def client_report(rng, clients, backups):
+    """The client report; every (client, group, save set) backed up goes to `backups`."""
     blocks = []
     for index, client in enumerate(clients):
         for resource in resources_of(rng, client, index):
             blocks.append(client_block(client, resource))
+            for group in resource["group"]:
+                backups.extend((group, client.name, name) for name in resource["save set"])
     return report(blocks)
 
 # --- the other reports ------------------------------------------------------
@@ -412,6 +433,8 @@ def group_block(name, start, interval, schedule):
 
 
 def group_report():
+    if FLAT_GROUPS:
+        return report([group_block(name, "21:00", "24:00", "") for name in FLAT_GROUPS])
     return report([group_block(*g[:4]) for g in GROUPS])
 
 
@@ -437,6 +460,75 @@ def schedule_report():
 LOCALE_CONFIG = ("\nHKEY_CURRENT_USER\\Control Panel\\International\n"
                  "    sShortDate    REG_SZ    dd/MM/yyyy\n\n")
 
+# --- save set history ----------------------------------------------------------
+
+FIRST_DAY = datetime.datetime(2026, 8, 21, 21, 0, 0)
+VOLUMES_PER_GROUP = 50
+
+
+def save_set_row(rng, group, client, name, day, volume_base):
+    """One mminfo row: group, client, name, level, save time, size, completed,
+    files, volume, device, volume id, barcode."""
+    moment = FIRST_DAY + datetime.timedelta(days=day, seconds=rng.randint(0, 7200))
+    level = "full" if day % 7 == 0 else "incr"
+    volume = "%s%05dL5" % (volume_base, (day * 7 + rng.randrange(VOLUMES_PER_GROUP)) % 99999)
+    when = int(moment.replace(tzinfo=datetime.timezone.utc).timestamp())
+    return "%s,%s,%s,%s,%d,%d,%s,%d,%s,rd=snode01:SL150@1.0.0,%d,%s\n" % (
+        group, client, name, level, when, rng.randint(1 << 20, 1 << 34), moment.strftime("%d/%m/%Y %H:%M:%S"),
+        rng.randint(1, 50000), volume, 3000000000 + day, volume)
+
+
+def save_set_reports(rng, backups, count, days):
+    """`count` save sets over `days` days, cycling through the backups: one report
+    per group (named as the fetcher names it) and the manual save sets."""
+    rows, manual = {}, []
+    for k in range(count):
+        group, client, name = backups[k % len(backups)]
+        day = k * days // count
+        base = "V%03d" % (int(group[3:]) % 1000) if FLAT_GROUPS else group[:3].upper()
+        rows.setdefault(group, []).append(save_set_row(rng, group, client, name, day, base))
+        if k % 1000 == 999:
+            manual.append(save_set_row(rng, "", client, name, day, "M"))
+    files = {"tarn_jobs.txt": "".join(manual)}
+    for group, lines in rows.items():
+        files["tarn_jobs_%s.txt" % group.lower()] = "".join(lines)
+    return files
+
+
+# --- a large jukebox ------------------------------------------------------------
+
+SAMPLE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "samples", "nwsrv-lab")
+
+
+def jukebox_report(count):
+    barcodes = ["J%06dL5" % n for n in range(1, count + 1)]
+    block = "".join([
+        attr("type", "NSR jukebox"), attr("name", "i500@3.0.0"), attr("comment", "large library"),
+        attr("model", "Standard SCSI Jukebox"), attr("physical slots", "1-%d" % count),
+        attr("devices", r'"\\\\.\\Tape0", "\\\\.\\Tape1"'),
+        attr("enabled", "Yes"), attr("bar code reader", "Yes"),
+        attr("STL barcodes", wrapped_list(barcodes)),
+    ])
+    return report([block])
+
+
+def media_report(count):
+    rows = ["state,volume,written,percent-used,expires,read,mounts,capacity,volid,next,type\n"]
+    for n in range(1, count + 1):
+        rows.append(",J%06dL5,6 GB,1%%,%02d/02/2027,0 KB,16,1500 GB,%d,21,LTO Ultrium-5\n"
+                    % (n, n % 28 + 1, 3000000000 + n))
+    return "".join(rows)
+
+
+def storage_reports(count):
+    with open(os.path.join(SAMPLE, "tarn_drives.txt"), encoding="ascii") as f:
+        drives = f.read()
+    with open(os.path.join(SAMPLE, "tarn_storagepolicies.txt"), encoding="ascii") as f:
+        pools = f.read()
+    return {"tarn_libraries.txt": jukebox_report(count), "tarn_mediainfo.txt": media_report(count),
+            "tarn_drives.txt": drives, "tarn_storagepolicies.txt": pools}
+
+
 # --- main -------------------------------------------------------------------
 
 
@@ -445,7 +537,7 @@ def write(directory, name, text):
         f.write(text)
 
 
-def generate(count, out, seed):
+def generate(count, out, seed, save_sets=0, days=100, barcodes=0):
     rng = random.Random(seed)
     clients, nodes = make_estate(rng, count)
     os.makedirs(out, exist_ok=True)
@@ -455,8 +547,15 @@ def generate(count, out, seed):
     write(out, "tarn_group.txt", group_report())
     write(out, "tarn_schedule.txt", schedule_report())
     write(out, "tarn_nwk_localeconfig.txt", LOCALE_CONFIG)
-    write(out, "tarn_client.txt", client_report(rng, clients))
-    return len(clients) * 3
+    backups = []
+    write(out, "tarn_client.txt", client_report(rng, clients, backups))
+    if save_sets:
+        for name, text in save_set_reports(rng, backups, save_sets, days).items():
+            write(out, name, text)
+    if barcodes:
+        for name, text in storage_reports(barcodes).items():
+            write(out, name, text)
+    return len(clients) * (1 if FLAT_GROUPS else 3)
 
 
 def main(argv):
@@ -464,11 +563,17 @@ def main(argv):
     parser.add_argument("--clients", type=int, required=True, help="number of clients (>= 1)")
     parser.add_argument("--out", required=True, help="dataset directory to write")
     parser.add_argument("--seed", type=int, default=1, help="random seed (default 1)")
+    parser.add_argument("--save-sets", type=int, default=0, help="save sets in the history (default none)")
+    parser.add_argument("--days", type=int, default=100, help="days of history (default 100)")
+    parser.add_argument("--groups", type=int, default=0, help="one group per client, out of this many")
+    parser.add_argument("--barcodes", type=int, default=0, help="barcodes of a large jukebox (default none)")
     args = parser.parse_args(argv)
-    if args.clients < 1:
-        parser.error("--clients must be at least 1")
+    if args.clients < 1 or args.days < 1 or min(args.save_sets, args.groups, args.barcodes) < 0:
+        parser.error("--clients and --days must be at least 1; the counts not negative")
+    global FLAT_GROUPS
+    FLAT_GROUPS = ["GRP%05d" % n for n in range(1, args.groups + 1)]
     try:
-        resources = generate(args.clients, args.out, args.seed)
+        resources = generate(args.clients, args.out, args.seed, args.save_sets, args.days, args.barcodes)
     except OSError as error:
         print("gen-estate: cannot write %s: %s" % (args.out, error), file=sys.stderr)
         return 1

@@ -30,7 +30,7 @@ const char* kFunc = "CNWKClientInfoFetcher::_ParseData";
 
 class ClientReportParser {
  public:
-  ClientReportParser(std::string_view text, NWKClientMap* clients)
+  ClientReportParser(const ReportText& text, NWKClientMap* clients)
       : m_reader(text, CNWKClientInfoFetcher::kFileName, ReportReader::Layout::kResources), m_clients(clients) {}
 
   void Run() {
@@ -213,7 +213,7 @@ bool NamePolicies(NWKClientMap* clients, const std::string& mapDir) {
 
 }  // namespace
 
-bool CNWKClientInfoFetcher::ParseClientReport(std::string_view text, NWKClientMap* clients, const std::string& mapDir) {
+bool CNWKClientInfoFetcher::ParseClientReport(const ReportText& text, NWKClientMap* clients, const std::string& mapDir) {
   ClientReportParser(text, clients).Run();
   if (ServerFacts::Current().serverName.empty()) {
     EvEvent().Error(kFunc, "Failed to detect server name. Cannot proceed with discovery!!");
@@ -227,5 +227,7 @@ bool CNWKClientInfoFetcher::ParseClientReport(std::string_view text, NWKClientMa
 
 bool CNWKClientInfoFetcher::_ParseData(void* context, const std::string& path) {
   EvEvent().DebugLvl(kFunc, 0, get_JobId(), "Started parsing Networker Client Information");
-  return ParseClientReport(ReadReport(path), static_cast<NWKClientMap*>(context), m_jobResultsDir);
+  const ReportText report = ReadReport(path);
+  bool parsed = ParseClientReport(report, static_cast<NWKClientMap*>(context), m_jobResultsDir);
+  return parsed && report.readError().empty();
 }

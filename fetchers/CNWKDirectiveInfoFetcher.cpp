@@ -26,7 +26,7 @@ void ReadDirectiveBody(ReportReader& reader, const std::string& first, NWKDirect
 
 }  // namespace
 
-void CNWKDirectiveInfoFetcher::ParseDirectiveReport(std::string_view text, NWKDirectiveMap* directives) {
+void CNWKDirectiveInfoFetcher::ParseDirectiveReport(const ReportText& text, NWKDirectiveMap* directives) {
   ReportReader reader(text, kFileName, ReportReader::Layout::kResources);
   NWKDirectiveInfo* current = nullptr;  // a body before the first name sets nothing
   std::string line;
@@ -41,6 +41,7 @@ void CNWKDirectiveInfoFetcher::ParseDirectiveReport(std::string_view text, NWKDi
 }
 
 bool CNWKDirectiveInfoFetcher::_ParseData(void* context, const std::string& path) {
-  ParseDirectiveReport(ReadReport(path), static_cast<NWKDirectiveMap*>(context));
-  return true;
+  const ReportText report = ReadReport(path);
+  ParseDirectiveReport(report, static_cast<NWKDirectiveMap*>(context));
+  return report.readError().empty();
 }

@@ -14,7 +14,7 @@ class CNWKDirectiveInfoFetcher : public CNetworkerCmdExecBase {
   using CNetworkerCmdExecBase::_ParseData;
   static constexpr const char* kFileName = "tarn_directive.txt";
 
-  static void ParseDirectiveReport(std::string_view text, NWKDirectiveMap* directives);
+  static void ParseDirectiveReport(const ReportText& text, NWKDirectiveMap* directives);
 
  protected:
   std::string _GetCommandLine() override { return NsradminCommandLine("print type:NSR Directive"); }

@@ -47,7 +47,7 @@ void ReadAttribute(const std::string& line, NWKDrive& drive) {
 
 }  // namespace
 
-void CNWKDriveInfoFetcher::ParseDriveReport(std::string_view text, std::vector<NWKDrive>* drives) {
+void CNWKDriveInfoFetcher::ParseDriveReport(const ReportText& text, std::vector<NWKDrive>* drives) {
   ReportReader reader(text, kFileName, ReportReader::Layout::kResources);
   NWKDrive* current = nullptr;  // attributes before the first name are ignored
   std::string line;
@@ -63,6 +63,7 @@ void CNWKDriveInfoFetcher::ParseDriveReport(std::string_view text, std::vector<N
 
 bool CNWKDriveInfoFetcher::_ParseData(void* context, const std::string& path) {
   EvEvent().DebugLvl(kFunc, 0, get_JobId(), "Started parsing NetWorker drive information");
-  ParseDriveReport(ReadReport(path), static_cast<std::vector<NWKDrive>*>(context));
-  return true;
+  const ReportText report = ReadReport(path);
+  ParseDriveReport(report, static_cast<std::vector<NWKDrive>*>(context));
+  return report.readError().empty();
 }

@@ -15,7 +15,7 @@ class CNWKDriveInfoFetcher : public CNetworkerCmdExecBase {
   static constexpr const char* kFileName = "tarn_drives.txt";
 
   // Appends one device per "name:" line of `text`.
-  static void ParseDriveReport(std::string_view text, std::vector<NWKDrive>* drives);
+  static void ParseDriveReport(const ReportText& text, std::vector<NWKDrive>* drives);
 
  protected:
   std::string _GetCommandLine() override { return NsradminCommandLine("print type:NSR device"); }

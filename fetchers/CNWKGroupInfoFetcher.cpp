@@ -11,7 +11,7 @@
 #include "text/Attributes.h"
 #include "text/TextUtils.h"
 
-void CNWKGroupInfoFetcher::ParseGroupReport(std::string_view text, NWKGroupMap* groups) {
+void CNWKGroupInfoFetcher::ParseGroupReport(const ReportText& text, NWKGroupMap* groups) {
   ReportReader reader(text, kFileName, ReportReader::Layout::kResources);
   NWKGroupInfo* current = nullptr;  // attributes before the first name are ignored
   std::string line;
@@ -33,6 +33,7 @@ void CNWKGroupInfoFetcher::ParseGroupReport(std::string_view text, NWKGroupMap* 
 }
 
 bool CNWKGroupInfoFetcher::_ParseData(void* context, const std::string& path) {
-  ParseGroupReport(ReadReport(path), static_cast<NWKGroupMap*>(context));
-  return true;
+  const ReportText report = ReadReport(path);
+  ParseGroupReport(report, static_cast<NWKGroupMap*>(context));
+  return report.readError().empty();
 }

@@ -13,7 +13,7 @@ class CNWKGroupInfoFetcher : public CNetworkerCmdExecBase {
   using CNetworkerCmdExecBase::_ParseData;
   static constexpr const char* kFileName = "tarn_group.txt";
 
-  static void ParseGroupReport(std::string_view text, NWKGroupMap* groups);
+  static void ParseGroupReport(const ReportText& text, NWKGroupMap* groups);
 
  protected:
   std::string _GetCommandLine() override { return NsradminCommandLine("print type:NSR group"); }

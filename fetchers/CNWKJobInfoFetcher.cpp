@@ -67,7 +67,7 @@ const char* CNWKJobInfoFetcher::_GetFileNameForData() const {
   return m_dataFileName.c_str();
 }
 
-void CNWKJobInfoFetcher::ParseJobReport(std::string_view text, const std::string& groupName, bool skipHeader,
+void CNWKJobInfoFetcher::ParseJobReport(const ReportText& text, const std::string& groupName, bool skipHeader,
                                         std::vector<NWKJobInfo>* jobs) {
   ReportReader reader(text, groupName.empty() ? "tarn_jobs.txt" : "tarn_jobs_" + groupName + ".txt");
   std::string line;
@@ -82,6 +82,7 @@ void CNWKJobInfoFetcher::ParseJobReport(std::string_view text, const std::string
 }
 
 bool CNWKJobInfoFetcher::_ParseData(void* context, const std::string& path) {
-  ParseJobReport(ReadReport(path), m_groupName, !get_UseExistingFiles(), static_cast<std::vector<NWKJobInfo>*>(context));
-  return true;
+  const ReportText report = ReadReport(path);
+  ParseJobReport(report, m_groupName, !get_UseExistingFiles(), static_cast<std::vector<NWKJobInfo>*>(context));
+  return report.readError().empty();
 }

@@ -21,7 +21,7 @@ class CNWKJobInfoFetcher : public CNetworkerCmdExecBase {
 
   // Appends the rows of `text` to `jobs`. `skipHeader` drops the first
   // non-blank line (mminfo's header, present when the command ran here).
-  static void ParseJobReport(std::string_view text, const std::string& groupName, bool skipHeader,
+  static void ParseJobReport(const ReportText& text, const std::string& groupName, bool skipHeader,
                              std::vector<NWKJobInfo>* jobs);
 
  protected:

@@ -41,7 +41,7 @@ void ReadAttribute(ReportReader& reader, const std::string& line, NWKLibrary& li
 }  // namespace
 
 // A line already ended by ';' is complete even when its value ends with ','.
-void CNWKLibraryInfoFetcher::ParseLibraryReport(std::string_view text, std::vector<NWKLibrary>* libraries) {
+void CNWKLibraryInfoFetcher::ParseLibraryReport(const ReportText& text, std::vector<NWKLibrary>* libraries) {
   ReportReader reader(text, kFileName, ReportReader::Layout::kResources);
   NWKLibrary* current = nullptr;  // attributes before the first name are ignored
   std::string line;
@@ -58,6 +58,7 @@ void CNWKLibraryInfoFetcher::ParseLibraryReport(std::string_view text, std::vect
 
 bool CNWKLibraryInfoFetcher::_ParseData(void* context, const std::string& path) {
   EvEvent().DebugLvl(kFunc, 0, get_JobId(), "Started parsing NetWorker library information");
-  ParseLibraryReport(ReadReport(path), static_cast<std::vector<NWKLibrary>*>(context));
-  return true;
+  const ReportText report = ReadReport(path);
+  ParseLibraryReport(report, static_cast<std::vector<NWKLibrary>*>(context));
+  return report.readError().empty();
 }

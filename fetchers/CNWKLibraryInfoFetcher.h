@@ -15,7 +15,7 @@ class CNWKLibraryInfoFetcher : public CNetworkerCmdExecBase {
   static constexpr const char* kFileName = "tarn_libraries.txt";
 
   // Appends one library per "name:" line of `text`.
-  static void ParseLibraryReport(std::string_view text, std::vector<NWKLibrary>* libraries);
+  static void ParseLibraryReport(const ReportText& text, std::vector<NWKLibrary>* libraries);
 
  protected:
   std::string _GetCommandLine() override { return NsradminCommandLine("print type:NSR jukebox"); }

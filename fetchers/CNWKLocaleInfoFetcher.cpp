@@ -9,7 +9,7 @@
 #include "hx/Log.h"
 #include "hx/Strings.h"
 
-CNWKLocaleInfoFetcher::LocaleResult CNWKLocaleInfoFetcher::ParseLocaleReport(std::string_view text,
+CNWKLocaleInfoFetcher::LocaleResult CNWKLocaleInfoFetcher::ParseLocaleReport(const ReportText& text,
                                                                              std::string* format,
                                                                              std::string* badLine) {
   *format = kDefaultFormat;
@@ -31,9 +31,10 @@ CNWKLocaleInfoFetcher::LocaleResult CNWKLocaleInfoFetcher::ParseLocaleReport(std
 
 bool CNWKLocaleInfoFetcher::_ParseData(void* context, const std::string& path) {
   std::string badLine;
-  LocaleResult result = ParseLocaleReport(ReadReport(path), static_cast<std::string*>(context), &badLine);
+  const ReportText report = ReadReport(path);
+  LocaleResult result = ParseLocaleReport(report, static_cast<std::string*>(context), &badLine);
   if (result == LocaleResult::kNoRegSz)
     EvEvent().DebugLvl("CNWKLocaleInfoFetcher::_ParseData", 3, "Unable to parse date format line [%s]",
                        badLine.c_str());
-  return result == LocaleResult::kFound;
+  return result == LocaleResult::kFound && report.readError().empty();
 }

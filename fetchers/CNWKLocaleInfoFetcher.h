@@ -16,7 +16,7 @@ class CNWKLocaleInfoFetcher : public CNetworkerCmdExecBase {
   // `format` gets the default at once, then the value after "REG_SZ" on the
   // second non-blank line. `badLine` receives that line when it has no
   // "REG_SZ" or nothing after it.
-  static LocaleResult ParseLocaleReport(std::string_view text, std::string* format, std::string* badLine);
+  static LocaleResult ParseLocaleReport(const ReportText& text, std::string* format, std::string* badLine);
 
  protected:
   std::string _GetCommandLine() override { return kSkipToken; }

@@ -20,7 +20,7 @@ constexpr size_t kColumns = 11;
 
 }  // namespace
 
-bool CNWKMediaInfoFetcher::ParseMediaReport(std::string_view text, std::map<std::string, std::string>* expiry) {
+bool CNWKMediaInfoFetcher::ParseMediaReport(const ReportText& text, std::map<std::string, std::string>* expiry) {
   ReportReader reader(text, kFileName);
   std::string line;
   if (!reader.Next(&line)) return false;  // the header, whether it has columns or not
@@ -34,5 +34,7 @@ bool CNWKMediaInfoFetcher::ParseMediaReport(std::string_view text, std::map<std:
 }
 
 bool CNWKMediaInfoFetcher::_ParseData(void* context, const std::string& path) {
-  return ParseMediaReport(ReadReport(path), static_cast<std::map<std::string, std::string>*>(context));
+  const ReportText report = ReadReport(path);
+  bool parsed = ParseMediaReport(report, static_cast<std::map<std::string, std::string>*>(context));
+  return parsed && report.readError().empty();
 }

@@ -15,7 +15,7 @@ class CNWKMediaInfoFetcher : public CNetworkerCmdExecBase {
 
   // Adds the volumes of `text` (the first line is the header) to `expiry`; a
   // volume already there keeps its date. False when `text` has no line.
-  static bool ParseMediaReport(std::string_view text, std::map<std::string, std::string>* expiry);
+  static bool ParseMediaReport(const ReportText& text, std::map<std::string, std::string>* expiry);
 
  protected:
   std::string _GetCommandLine() override { return MminfoCommandLine("-xc, -m -av"); }

@@ -25,7 +25,7 @@ std::string ReadMonthlyAction(ReportReader& reader, const std::string& line) {
 
 }  // namespace
 
-void CNWKScheduleInfoFetcher::ParseScheduleReport(std::string_view text, NWKScheduleMap* schedules) {
+void CNWKScheduleInfoFetcher::ParseScheduleReport(const ReportText& text, NWKScheduleMap* schedules) {
   ReportReader reader(text, kFileName, ReportReader::Layout::kResources);
   NWKScheduleInfo* current = nullptr;  // attributes before the first name are ignored
   std::string line;
@@ -49,6 +49,7 @@ void CNWKScheduleInfoFetcher::ParseScheduleReport(std::string_view text, NWKSche
 }
 
 bool CNWKScheduleInfoFetcher::_ParseData(void* context, const std::string& path) {
-  ParseScheduleReport(ReadReport(path), static_cast<NWKScheduleMap*>(context));
-  return true;
+  const ReportText report = ReadReport(path);
+  ParseScheduleReport(report, static_cast<NWKScheduleMap*>(context));
+  return report.readError().empty();
 }

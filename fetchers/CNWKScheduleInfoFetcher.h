@@ -14,7 +14,7 @@ class CNWKScheduleInfoFetcher : public CNetworkerCmdExecBase {
   using CNetworkerCmdExecBase::_ParseData;
   static constexpr const char* kFileName = "tarn_schedule.txt";
 
-  static void ParseScheduleReport(std::string_view text, NWKScheduleMap* schedules);
+  static void ParseScheduleReport(const ReportText& text, NWKScheduleMap* schedules);
 
  protected:
   std::string _GetCommandLine() override { return NsradminCommandLine("print type:NSR schedule"); }

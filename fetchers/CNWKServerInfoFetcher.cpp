@@ -13,7 +13,7 @@
 
 std::string CNWKServerInfoFetcher::_GetCommandLine() { return NsradminCommandLine("print type:NSR"); }
 
-std::string CNWKServerInfoFetcher::ParseServerReport(std::string_view text, NWKClientMap* clients) {
+std::string CNWKServerInfoFetcher::ParseServerReport(const ReportText& text, NWKClientMap* clients) {
   ReportReader reader(text, kFileName, ReportReader::Layout::kResources);
   std::string line;
   while (reader.Next(&line)) {
@@ -32,12 +32,13 @@ std::string CNWKServerInfoFetcher::ParseServerReport(std::string_view text, NWKC
 
 bool CNWKServerInfoFetcher::_ParseData(void* context, const std::string& path) {
   const char* kFunc = "CNWKServerInfoFetcher::_ParseData";
-  ParseServerReport(ReadReport(path), static_cast<NWKClientMap*>(context));
+  const ReportText report = ReadReport(path);
+  ParseServerReport(report, static_cast<NWKClientMap*>(context));
   std::string server = ServerFacts::Current().serverName;
   EvEvent log;
   if (server.empty())
     log.DebugLvl(kFunc, -1, "WARNING: Failed to determine server name from tarn_server.txt");
   else
     log.DebugLvl(kFunc, -1, "Networker server name is [%s]", server.c_str());
-  return true;
+  return report.readError().empty();
 }

@@ -16,7 +16,7 @@ class CNWKServerInfoFetcher : public CNetworkerCmdExecBase {
   // The name on the first "name" line of the report (empty when there is
   // none). A name found is entered into `clients` (an existing entry stays as
   // it is) and becomes the server name of ServerFacts.
-  static std::string ParseServerReport(std::string_view text, NWKClientMap* clients);
+  static std::string ParseServerReport(const ReportText& text, NWKClientMap* clients);
 
  protected:
   std::string _GetCommandLine() override;

@@ -7,7 +7,7 @@
 #include "text/Attributes.h"
 #include "text/TextUtils.h"
 
-void CNWKStorageNodeFetcher::ParseStorageNodeReport(std::string_view text, NWKClientMap* clients) {
+void CNWKStorageNodeFetcher::ParseStorageNodeReport(const ReportText& text, NWKClientMap* clients) {
   ReportReader reader(text, kFileName, ReportReader::Layout::kResources);
   std::string line;
   while (reader.Next(&line)) {
@@ -20,6 +20,7 @@ void CNWKStorageNodeFetcher::ParseStorageNodeReport(std::string_view text, NWKCl
 }
 
 bool CNWKStorageNodeFetcher::_ParseData(void* context, const std::string& path) {
-  ParseStorageNodeReport(ReadReport(path), static_cast<NWKClientMap*>(context));
-  return true;
+  const ReportText report = ReadReport(path);
+  ParseStorageNodeReport(report, static_cast<NWKClientMap*>(context));
+  return report.readError().empty();
 }

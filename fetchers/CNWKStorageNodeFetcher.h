@@ -13,7 +13,7 @@ class CNWKStorageNodeFetcher : public CNetworkerCmdExecBase {
   using CNetworkerCmdExecBase::_ParseData;
   static constexpr const char* kFileName = "tarn_storagenode.txt";
 
-  static void ParseStorageNodeReport(std::string_view text, NWKClientMap* clients);
+  static void ParseStorageNodeReport(const ReportText& text, NWKClientMap* clients);
 
  protected:
   std::string _GetCommandLine() override { return NsradminCommandLine("print type:NSR Storage Node"); }

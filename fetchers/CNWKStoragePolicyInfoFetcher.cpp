@@ -18,7 +18,7 @@ namespace {
 const char* kFunc = "CNWKStoragePolicyInfoFetcher::_ParseData()";
 }  // namespace
 
-void CNWKStoragePolicyInfoFetcher::ParsePoolReport(std::string_view text, std::vector<NWKStoragePolicy>* pools) {
+void CNWKStoragePolicyInfoFetcher::ParsePoolReport(const ReportText& text, std::vector<NWKStoragePolicy>* pools) {
   ReportReader reader(text, kFileName, ReportReader::Layout::kResources);
   NWKStoragePolicy* current = nullptr;  // a device list before the first name belongs to no pool
   std::string line;
@@ -35,6 +35,7 @@ void CNWKStoragePolicyInfoFetcher::ParsePoolReport(std::string_view text, std::v
 
 bool CNWKStoragePolicyInfoFetcher::_ParseData(void* context, const std::string& path) {
   EvEvent().DebugLvl(kFunc, 0, get_JobId(), "Started parsing NetWorker storage policy information");
-  ParsePoolReport(ReadReport(path), static_cast<std::vector<NWKStoragePolicy>*>(context));
-  return true;
+  const ReportText report = ReadReport(path);
+  ParsePoolReport(report, static_cast<std::vector<NWKStoragePolicy>*>(context));
+  return report.readError().empty();
 }

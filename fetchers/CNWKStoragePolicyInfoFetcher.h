@@ -15,7 +15,7 @@ class CNWKStoragePolicyInfoFetcher : public CNetworkerCmdExecBase {
   static constexpr const char* kFileName = "tarn_storagepolicies.txt";
 
   // Appends one pool per "name:" line of `text`, in report order.
-  static void ParsePoolReport(std::string_view text, std::vector<NWKStoragePolicy>* pools);
+  static void ParsePoolReport(const ReportText& text, std::vector<NWKStoragePolicy>* pools);
 
  protected:
   std::string _GetCommandLine() override { return NsradminCommandLine("print type:NSR pool"); }

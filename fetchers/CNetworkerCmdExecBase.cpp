@@ -40,5 +40,3 @@ std::string CNetworkerCmdExecBase::NsradminCommandLine(const std::string& script
 std::string CNetworkerCmdExecBase::MminfoCommandLine(const std::string& arguments) {
   return "mminfo" + ServerOption() + " " + arguments;
 }
-
-hx::MappedFile CNetworkerCmdExecBase::ReadReport(const std::string& path) { return hx::MappedFile(path); }

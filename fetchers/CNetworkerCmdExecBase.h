@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "text/ReportReader.h"
 #include "hx/CmdExecBase.h"
-#include "hx/Files.h"
 
 class CNetworkerCmdExecBase : public CForeignCmdExecBase {
  public:
@@ -23,8 +23,9 @@ class CNetworkerCmdExecBase : public CForeignCmdExecBase {
   std::string NsradminCommandLine(const std::string& script);
   // "mminfo <arguments>", with -s "<server>" first when the job names a server.
   static std::string MminfoCommandLine(const std::string& arguments);
-  // The output file's text, mapped in place; a file that cannot be read is empty.
-  static hx::MappedFile ReadReport(const std::string& path);
+  // The output file, read in chunks by the parser's line reader; a file that
+  // cannot be read whole is logged and tells so through readError().
+  static ReportText ReadReport(const std::string& path) { return ReportText::File(path); }
 
  private:
   std::string m_inputFilePath;

@@ -23,6 +23,10 @@
 #include "text/ReportReader.h"
 
 class CNWKJobInfoFetcher;
+namespace hx {
+class LogHold;
+}
+class ScheduleTaskList;
 class JobMergeIndex;
 
 class CForeignHandlerNWK : public CForeignHandlerBase {
@@ -98,9 +102,15 @@ class CForeignHandlerNWK : public CForeignHandlerBase {
   void FindDiscoveredSubClient(NWKPolicyInfo& policy, NWKClientInfo& client, NWKPolicyInfo*& found);
   std::string GenerateCompositePolicyName(const NWKJobInfo& job, const NWKPolicyInfo& policy);
 
-  // Job keys per volume, kept in <results>/<volume>.txt (volume name made safe).
+  // Job keys per volume, kept in <results>/<volume>.txt (volume name made safe;
+  // keys escaped so that '\' and the key end byte come back as written). A
+  // volume without a name has no file: both answer false.
   bool DumpMediaJobMapping(std::string volume, const std::vector<std::string>& jobKeys);
   bool RetrieveMediaJobMapping(std::string volume, std::vector<std::string>& jobKeys);
+  // Removes the mapping files an earlier job discovery left, so that this one
+  // starts them afresh (it then appends group after group). Every `*.txt` in
+  // the results directory but the reports (`tarn_*.txt`) is a mapping file.
+  void ClearMediaJobMappings();
 
   static std::string GenerateLibraryName() { return ServerFacts::Current().DefaultLibraryName(); }
   static void NormalizeDrvLibName(std::string& name) { hostmap::NormalizeDrvLibName(name); }
@@ -126,11 +136,11 @@ class CForeignHandlerNWK : public CForeignHandlerBase {
 
  private:
   // Schedule discovery steps.
-  void BuildClientSchedules(std::vector<TMMsg::CreateTaskReq>& policies, const std::string& clientKey,
+  void BuildClientSchedules(ScheduleTaskList& policies, const std::string& clientKey,
                             NWKClientInfo& client);
-  void BuildResourceSchedule(std::vector<TMMsg::CreateTaskReq>& policies, const std::string& clientKey,
+  void BuildResourceSchedule(ScheduleTaskList& policies, const std::string& clientKey,
                              NWKClientInfo& client, NWKPolicyInfo& resource);
-  bool HandOverPolicies(std::vector<TMMsg::CreateTaskReq>& policies);
+  bool HandOverPolicies(ScheduleTaskList& policies);
   // Media discovery steps.
   void _BuildDefaultLibrary(FDC::ForeignLibraries& libraries);
   // One library per jukebox, with a medium per barcode.
@@ -151,8 +161,17 @@ class CForeignHandlerNWK : public CForeignHandlerBase {
   // Job discovery steps.
   long long JobAggregationWindow() const;
   bool FetchJobs(CNWKJobInfoFetcher& fetcher, const std::string& group);
-  bool DiscoverManualJobs(CNWKJobInfoFetcher& fetcher, long long window);
-  bool DiscoverGroupJobs(CNWKJobInfoFetcher& fetcher, const std::string& group, long long window);
+  // One run's job list, built and not yet written; per volume, the position
+  // in the list of the job of each save set on it.
+  struct JobRun {
+    FDC::JobList list;
+    std::map<std::string, std::vector<size_t>> volumes;
+  };
+  void BuildManualJobs(CNWKJobInfoFetcher& fetcher, long long window, JobRun& run);
+  void BuildGroupJobs(CNWKJobInfoFetcher& fetcher, const std::string& group, long long window, JobRun& run);
+  void DumpMediaJobMappings(JobRun& run);
+  bool HandOverJobRun(JobRun& run, bool& writing, hx::LogHold& hold);
+  bool FinishJobListDump();
   // A save set no job carries: its client or its resource is not known.
   void RecordDroppedSaveSet(const NWKJobInfo& record, bool clientKnown);
   // The job `record` folds into (updated) or a new one; its position in `jobs`.

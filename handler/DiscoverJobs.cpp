@@ -26,6 +26,12 @@ std::vector<CNMessageBase>* NewJobList(FDC::JobList* list) {
   return list->getlistobject(jobfields::kListJobs.i, jobfields::kListJobs.t, 0, 0, true);
 }
 
+// The jobs of a list made by NewJobList; null for a list never started (a
+// group whose save sets could not be read).
+std::vector<CNMessageBase>* JobsOf(FDC::JobList& list) {
+  return list.getlistobject(jobfields::kListJobs.i, jobfields::kListJobs.t, 0, 0, false);
+}
+
 // The subclient and client names of a job, as job matching compares them.
 const CNMessageBase* SubclientEntity(CNMessageBase& job) {
   return msgbuild::Nested(&job, jobfields::kSubclient, jobfields::kEntityModule, jobfields::kSubclientType);
@@ -75,10 +81,9 @@ size_t CForeignHandlerNWK::MergeOrBuildJob(const NWKJobInfo& record, NWKClientIn
   return jobs->size() - 1;
 }
 
-bool CForeignHandlerNWK::DiscoverManualJobs(CNWKJobInfoFetcher& fetcher, long long window) {
+void CForeignHandlerNWK::BuildManualJobs(CNWKJobInfoFetcher& fetcher, long long window, JobRun& run) {
   EvEvent log;
-  FDC::JobList list;
-  std::vector<CNMessageBase>* jobs = NewJobList(&list);
+  std::vector<CNMessageBase>* jobs = NewJobList(&run.list);
   bool fetched = FetchJobs(fetcher, "");
   if (fetched)
     log.DebugLvl(kFunc, 0, "Successfully collected jobs for group[Manual]");
@@ -96,22 +101,18 @@ bool CForeignHandlerNWK::DiscoverManualJobs(CNWKJobInfoFetcher& fetcher, long lo
       RecordDroppedSaveSet(record, client != nullptr);
   }
   ReportGroupProgress("Manual", m_jobs.size(), jobs->size(), true);
-  if (jobs->empty() || DumpXmlMsgToFile(&list, 0, false)) return true;
-  log.Error(kFunc, "Unable to dump jobs xml");
-  return false;
 }
 
-bool CForeignHandlerNWK::DiscoverGroupJobs(CNWKJobInfoFetcher& fetcher, const std::string& group, long long window) {
+void CForeignHandlerNWK::BuildGroupJobs(CNWKJobInfoFetcher& fetcher, const std::string& group, long long window,
+                                        JobRun& run) {
   EvEvent log;
   if (!FetchJobs(fetcher, group)) {
     log.Error(kFunc, "Failed to collect jobs for group[%s] ", group.c_str());
-    return true;
+    return;
   }
   log.DebugLvl(kFunc, 0, "Successfully collected jobs for group[%s] ", group.c_str());
   log.DebugLvl(kFunc, 1, "Collected [%d] jobs", static_cast<int>(m_jobs.size()));
-  FDC::JobList list;
-  std::vector<CNMessageBase>* jobs = NewJobList(&list);
-  std::map<std::string, std::vector<size_t>> volumes;  // volume -> job of each save set on it
+  std::vector<CNMessageBase>* jobs = NewJobList(&run.list);
   JobMergeIndex index(window);
   size_t done = 0;
   for (const NWKJobInfo& record : m_jobs) {
@@ -126,21 +127,27 @@ bool CForeignHandlerNWK::DiscoverGroupJobs(CNWKJobInfoFetcher& fetcher, const st
       RecordDroppedSaveSet(record, client != nullptr);
       continue;
     }
-    volumes[record.get_media()].push_back(MergeOrBuildJob(record, *client, *policy, jobs, index, false));
+    run.volumes[record.get_media()].push_back(MergeOrBuildJob(record, *client, *policy, jobs, index, false));
     log.DebugLvl(kFunc, 5, "Job [%s] is backed up to volume [%s]", record.get_jobId().c_str(),
                  record.get_media().c_str());
   }
   ReportGroupProgress(group, m_jobs.size(), jobs->size(), true);
-  if (jobs->empty()) return true;
-  for (const auto& [volume, positions] : volumes) {
+}
+
+void CForeignHandlerNWK::DumpMediaJobMappings(JobRun& run) {
+  const std::vector<CNMessageBase>& jobs = *JobsOf(run.list);
+  for (const auto& [volume, positions] : run.volumes) {
     std::vector<std::string> keys;
     keys.reserve(positions.size());
-    for (size_t position : positions) keys.push_back(JobKey((*jobs)[position]));
+    for (size_t position : positions) keys.push_back(JobKey(jobs[position]));
     if (!DumpMediaJobMapping(volume, keys))
-      log.Error(kFunc, "Errors occurred while dumping media-job mapping for media [%s]", volume.c_str());
+      EvEvent().Error(kFunc, "Errors occurred while dumping media-job mapping for media [%s]", volume.c_str());
   }
-  if (DumpXmlMsgToFile(&list, 0, false)) return true;
-  log.Error(kFunc, "Unable to dump jobs xml");
+}
+
+bool CForeignHandlerNWK::FinishJobListDump() {
+  if (FinishXmlMsgDump()) return true;
+  EvEvent().Error(kFunc, "Unable to dump jobs xml");
   return false;
 }
 
@@ -151,14 +158,48 @@ void CForeignHandlerNWK::RecordDroppedSaveSet(const NWKJobInfo& record, bool cli
                  clientKnown ? records::kNoResource : records::kNoClient});
 }
 
+// A run that holds jobs has its mapping files written and its list handed to
+// the writing thread, once the list before it is known to be written: a
+// failed write ends the operation before the next run leaves any trace.
+bool CForeignHandlerNWK::HandOverJobRun(JobRun& run, bool& writing, hx::LogHold& hold) {
+  hold.Stop();  // the write's own lines come before the run's
+  if (writing && !FinishJobListDump()) {
+    hold.Discard();
+    return false;
+  }
+  hold.Release();
+  writing = false;
+  std::vector<CNMessageBase>* jobs = JobsOf(run.list);
+  if (!jobs || jobs->empty()) return true;
+  DumpMediaJobMappings(run);
+  StartXmlMsgDump(std::move(run.list));
+  writing = true;
+  return true;
+}
+
+// Each run's save sets are read and merged while the list of the run before
+// is written on a second thread. Until that write has succeeded the run's log
+// lines are held back, so files, their numbers and the log come out as if
+// the runs went one after another.
 int CForeignHandlerNWK::DiscoverJobs(CNMessageBase*) {
   ScopedLineReporter reporting(&m_records);
   CNWKJobInfoFetcher fetcher;
   long long window = JobAggregationWindow();
-  if (!DiscoverManualJobs(fetcher, window)) return 0;
-  for (const auto& entry : m_groups)
-    if (!DiscoverGroupJobs(fetcher, entry.first, window)) return 0;
-  return 1;
+  ClearMediaJobMappings();
+  bool writing = false;  // a list is being written
+  {
+    hx::LogHold hold(false);
+    JobRun run;
+    BuildManualJobs(fetcher, window, run);
+    if (!HandOverJobRun(run, writing, hold)) return 0;
+  }
+  for (const auto& entry : m_groups) {
+    hx::LogHold hold(writing);
+    JobRun run;
+    BuildGroupJobs(fetcher, entry.first, window, run);
+    if (!HandOverJobRun(run, writing, hold)) return 0;
+  }
+  return !writing || FinishJobListDump() ? 1 : 0;
 }
 
 void CForeignHandlerNWK::FindSubclientContent(const NWKJobInfo& job, NWKPolicyInfo*& policy, NWKClientInfo*& client) {

@@ -7,6 +7,7 @@
 #include "handler/CForeignHandlerNWK.h"
 #include "hx/Log.h"
 #include "hx/MessageClasses.h"
+#include "model/ScheduleTaskList.h"
 
 namespace {
 
@@ -31,12 +32,12 @@ int CForeignHandlerNWK::DiscoverSchedule(CNMessageBase*) {
     EvEvent().Error(kFunc, "Fetching schedule information failed");
     return 0;
   }
-  std::vector<TMMsg::CreateTaskReq> policies;
+  ScheduleTaskList policies;
   for (auto& [key, client] : m_clients) BuildClientSchedules(policies, key, client);
   return HandOverPolicies(policies) ? 1 : 0;
 }
 
-void CForeignHandlerNWK::BuildClientSchedules(std::vector<TMMsg::CreateTaskReq>& policies, const std::string& clientKey,
+void CForeignHandlerNWK::BuildClientSchedules(ScheduleTaskList& policies, const std::string& clientKey,
                                               NWKClientInfo& client) {
   EvEvent log;
   log.Debug(kFunc, "Building schedule pattern for policies belonging to client [%s]", clientKey.c_str());
@@ -52,7 +53,7 @@ void CForeignHandlerNWK::BuildClientSchedules(std::vector<TMMsg::CreateTaskReq>&
 // The group's schedule, when it names one, governs all its members in place of
 // their own. A group or schedule the server did not report leaves the resource
 // out; the maps are only searched, never added to.
-void CForeignHandlerNWK::BuildResourceSchedule(std::vector<TMMsg::CreateTaskReq>& policies,
+void CForeignHandlerNWK::BuildResourceSchedule(ScheduleTaskList& policies,
                                                const std::string& clientKey, NWKClientInfo& client,
                                                NWKPolicyInfo& resource) {
   EvEvent log;
@@ -88,9 +89,9 @@ void CForeignHandlerNWK::BuildResourceSchedule(std::vector<TMMsg::CreateTaskReq>
 // Neither the host's answer nor a failed write stops the others: every policy
 // is offered. False when a policy could not be written (the operation then
 // fails rather than report a policy the host will never see).
-bool CForeignHandlerNWK::HandOverPolicies(std::vector<TMMsg::CreateTaskReq>& policies) {
+bool CForeignHandlerNWK::HandOverPolicies(ScheduleTaskList& policies) {
   bool written = true;
-  for (TMMsg::CreateTaskReq& policy : policies) {
+  for (TMMsg::CreateTaskReq& policy : policies.tasks()) {
     bool flag = false;
     processItemIdb(GetStringValue(TaskNameOf(policy)), &policy, flag);
     written = DumpXmlMsgToFile(&policy, 0, false) && written;

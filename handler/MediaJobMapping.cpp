@@ -1,6 +1,11 @@
 // Which jobs lie on which volume: one file per volume in the results
-// directory, each job key ended by the byte 0x12. Job discovery appends to
-// them; media discovery reads them back.
+// directory, each job key ended by the byte 0x12. Job discovery starts them
+// afresh and appends group after group; media discovery reads them back.
+#include <dirent.h>
+#include <unistd.h>
+
+#include <cerrno>
+
 #include "handler/CForeignHandlerNWK.h"
 #include "hx/CmdExecBase.h"
 #include "hx/Files.h"
@@ -10,6 +15,22 @@
 namespace {
 
 constexpr char kKeyEnd = 0x12;
+constexpr char kEscape = '\\';
+
+// The reader splits on kKeyEnd with kEscape as the escape character.
+void AppendEscapedKey(std::string& text, const std::string& key) {
+  for (char c : key) {
+    if (c == kEscape || c == kKeyEnd) text += kEscape;
+    text += c;
+  }
+  text += kKeyEnd;
+}
+
+bool IsMappingFileName(const std::string& name) {
+  constexpr std::string_view kSuffix = ".txt";
+  return name.size() > kSuffix.size() && name.compare(name.size() - kSuffix.size(), kSuffix.size(), kSuffix) == 0 &&
+         name.rfind("tarn_", 0) != 0;
+}
 
 std::string MappingPath(const std::string& resultsDir, const std::string& volume) {
   return resultsDir + "/" + hx::SafeFileName(volume) + ".txt";
@@ -33,7 +54,7 @@ bool CForeignHandlerNWK::DumpMediaJobMapping(std::string volume, const std::vect
     return false;
   }
   std::string text;
-  for (const std::string& key : jobKeys) text.append(key).append(1, kKeyEnd);
+  for (const std::string& key : jobKeys) AppendEscapedKey(text, key);
   size_t done = 0;
   rc = file.Write(text.data(), text.size(), &done);
   if (rc.IsError())
@@ -45,10 +66,13 @@ bool CForeignHandlerNWK::DumpMediaJobMapping(std::string volume, const std::vect
 bool CForeignHandlerNWK::RetrieveMediaJobMapping(std::string volume, std::vector<std::string>& jobKeys) {
   const char* kFunc = "CForeignHandlerNWK::RetrieveMediaJobMapping";
   jobKeys.clear();
+  if (volume.empty()) return false;
   std::string path = MappingPath(GetJobResultsDirForJob(), volume);
   CLmFile file;
-  CLmError rc = file.Open(path, CLmFile::kAppend);  // a volume without jobs gets its empty file
-  if (!rc.IsError()) rc = file.Open(path, CLmFile::kRead);
+  // A volume without jobs has no file, and reading it must not make one: a
+  // jukebox of thousands of empty slots would cost as many files.
+  CLmError rc = file.Open(path, CLmFile::kRead);
+  if (rc.GetErrorCode() == -ENOENT) return true;
   if (rc.IsError()) {
     LogOpenFailure(kFunc, path, rc);
     return false;
@@ -62,7 +86,22 @@ bool CForeignHandlerNWK::RetrieveMediaJobMapping(std::string volume, std::vector
                       rc.GetErrorCode(), rc.AsString().c_str());
     if (rc.IsError() || done == 0) break;
   }
-  CForeignCmdExecBase::SplitLine(text, jobKeys, kKeyEnd, '\\', 0, 0);
+  CForeignCmdExecBase::SplitLine(text, jobKeys, kKeyEnd, kEscape, 0, 0);
   if (!jobKeys.empty()) jobKeys.pop_back();
   return true;
+}
+
+void CForeignHandlerNWK::ClearMediaJobMappings() {
+  std::string dir = GetJobResultsDirForJob();
+  DIR* folder = opendir(dir.c_str());
+  if (!folder) return;  // nothing to clear: the first write reports the problem
+  while (dirent* entry = readdir(folder)) {
+    std::string name = entry->d_name;
+    if ((entry->d_type != DT_REG && entry->d_type != DT_UNKNOWN) || !IsMappingFileName(name)) continue;
+    std::string path = hx::JoinPath(dir, name);
+    if (unlink(path.c_str()) != 0)
+      EvEvent().Error("CForeignHandlerNWK::ClearMediaJobMappings", "Could not remove the old mapping file [%s]",
+                      path.c_str());
+  }
+  closedir(folder);
 }

@@ -2,6 +2,7 @@
 // of the same backup run fold into it.
 #include "model/NWKJobInfo.h"
 
+#include <limits>
 #include <unordered_set>
 
 #include "model/HostMapping.h"
@@ -22,7 +23,14 @@ void FillStoragePolicyEntity(CNMessageBase* entity) {
   Set(entity, kPolicyName, ServerFacts::Current().DefaultPolicyName());
 }
 
-void AddToInt64(CNMessageBase* msg, Field f, long long amount) { Set(msg, f, GetInt(*msg, f) + amount); }
+// Sizes and counts saturate: reports can hold absurd figures, and a sum that
+// wrapped round would show a huge backup as a negative one.
+void AddToInt64(CNMessageBase* msg, Field f, long long amount) {
+  long long sum = 0;
+  if (__builtin_add_overflow(GetInt(*msg, f), amount, &sum))
+    sum = amount < 0 ? std::numeric_limits<long long>::min() : std::numeric_limits<long long>::max();
+  Set(msg, f, sum);
+}
 
 CNMessageBase* Summary(CNMessageBase* job) {
   return Nested(Nested(job, kStatistics, kJobModule, kStatisticsType), kSummary, kJobModule, kSummaryType);

@@ -12,6 +12,7 @@
 class NWKClientInfo;
 class NWKGroupInfo;
 class NWKScheduleInfo;
+class ScheduleTaskList;
 namespace TMMsg {
 class CreateTaskReq;
 class SubTaskInfo;
@@ -47,8 +48,7 @@ class NWKPolicyInfo {
 
   // Schedule policies for this resource: one task per (schedule, group) pair,
   // shared by every resource of that pair through `tasks`.
-  int BuildSchedule(std::vector<TMMsg::CreateTaskReq>& tasks, NWKClientInfo& client, NWKScheduleInfo& schedule,
-                    NWKGroupInfo& group);
+  int BuildSchedule(ScheduleTaskList& tasks, NWKClientInfo& client, NWKScheduleInfo& schedule, NWKGroupInfo& group);
   void CreateTaskInfo(TMMsg::CreateTaskReq* task, NWKClientInfo& client, NWKScheduleInfo& schedule,
                       NWKGroupInfo& group, const std::string& level, int week, int day, unsigned int startTime);
   void _SetDaysToRun(TMMsg::CreateTaskReq& task, const std::string& subtaskName, int week, int day);

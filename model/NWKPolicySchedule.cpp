@@ -16,6 +16,7 @@
 #include "hx/MessageClasses.h"
 #include "hx/Strings.h"
 #include "model/NWKPolicyInfo.h"
+#include "model/ScheduleTaskList.h"
 
 using namespace msgbuild;  // NOLINT: the builders' vocabulary
 
@@ -34,18 +35,6 @@ CNMessageBase* Existing(CNMessageBase* msg, short i, short t, int module, int ty
 }
 
 CNMessageBase* ExistingBody(CNMessageBase* task) { return Existing(task, kBody.i, kBody.t, kModule, kBodyType); }
-
-std::string TaskNameOf(CNMessageBase& task) {
-  CNMessageBase* definition = Existing(ExistingBody(&task), kDefinition.i, kDefinition.t, kModule, kDefinitionType);
-  return definition ? GetString(*definition, kTaskName) : std::string();
-}
-
-// Tasks are few (one per schedule and group), so a linear search is enough.
-TMMsg::CreateTaskReq* FindTask(std::vector<TMMsg::CreateTaskReq>& tasks, const std::string& taskName) {
-  for (TMMsg::CreateTaskReq& task : tasks)
-    if (TaskNameOf(task) == taskName) return &task;
-  return nullptr;
-}
 
 // A task's subtasks are bounded by its levels, start times and days, never by
 // the number of resources associated with it.
@@ -98,7 +87,7 @@ void FillPatternCommon(CNMessageBase& subtask, const NWKGroupInfo& group, unsign
 // the task itself, found or made at the first run.
 struct ScheduleWalk {
   NWKPolicyInfo& policy;
-  std::vector<TMMsg::CreateTaskReq>& tasks;
+  ScheduleTaskList& tasks;
   NWKClientInfo& client;
   NWKScheduleInfo& schedule;
   NWKGroupInfo& group;
@@ -119,10 +108,7 @@ struct ScheduleWalk {
   void Run(const std::string& level, int week, int day, unsigned int start) {
     std::string subtaskName = hostmap::GenerateScheduleName(schedule, group, week, day, level, start);
     bool first = task == nullptr;
-    if (first) {
-      task = FindTask(tasks, taskName);
-      if (!task) task = &tasks.emplace_back();
-    }
+    if (first) task = &tasks.FindOrAdd(taskName);
     policy.CreateTaskInfo(task, client, schedule, group, level, week, day, start);
     if (first) policy.AddScheduleAssociation(*task, client);
     policy._SetDaysToRun(*task, subtaskName, week, day);
@@ -131,8 +117,8 @@ struct ScheduleWalk {
 
 }  // namespace
 
-int NWKPolicyInfo::BuildSchedule(std::vector<TMMsg::CreateTaskReq>& tasks, NWKClientInfo& client,
-                                 NWKScheduleInfo& schedule, NWKGroupInfo& group) {
+int NWKPolicyInfo::BuildSchedule(ScheduleTaskList& tasks, NWKClientInfo& client, NWKScheduleInfo& schedule,
+                                 NWKGroupInfo& group) {
   EvEvent().Debug("BuildSchedule", "Building schedule [%s] for policy [%s], client [%s]",
                   schedule.get_scheduleName().c_str(), m_policyName.c_str(), client.get_clientName().c_str());
   std::string taskName = hostmap::GenerateTaskName(schedule.get_scheduleName(), m_groupName);

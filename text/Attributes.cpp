@@ -29,7 +29,8 @@ bool EndsWith(const std::string& s, char c) { return !s.empty() && s.back() == c
 
 std::string ReadListValue(ReportReader& reader, const std::string& line, const Continuation& how) {
   std::string value = AttributeValue(line, ':');
-  if (value == "\\") value.clear();
-  if (!EndsWith(line, ';') && (value.empty() || EndsWith(value, ','))) ReadContinuedValue(reader, &value, how);
+  bool onNextLine = value == "\\";
+  if (onNextLine) value.clear();
+  if (!EndsWith(line, ';') && (onNextLine || EndsWith(value, ','))) ReadContinuedValue(reader, &value, how);
   return value;
 }

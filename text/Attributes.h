@@ -12,8 +12,8 @@ std::string AttributeValue(const std::string& line, char separator);
 // Drops leading blanks but never the last character; trailing blanks stay.
 std::string TrimLeadingBlanks(std::string& s);
 
-// A list attribute's value. The list goes on over the following lines when
-// its line does not end with ';' and the value is empty, a lone "\" (the
-// list starts on the next line) or ends with ','. Continuation lines are
-// joined as `how` says.
+// A list attribute's value: complete when its line ends with ';'. Otherwise
+// a value of "\" alone (the list starts on the next line) or one ending in
+// ',' goes on over the following lines; an empty value is an empty list and
+// reads nothing more. Continuation lines are joined as `how` says.
 std::string ReadListValue(ReportReader& reader, const std::string& line, const Continuation& how);

@@ -1,7 +1,15 @@
 // ReportReader: line splitting shared by all report parsers.
 #include "text/ReportReader.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <fstream>
+#include <iterator>
 #include <utility>
 
 #include "text/TextUtils.h"
@@ -33,12 +41,105 @@ ScopedLineReporter::ScopedLineReporter(LineReporter* reporter) : m_previous(t_sc
 ScopedLineReporter::~ScopedLineReporter() { t_scoped = m_previous; }
 LineReporter* ScopedLineReporter::Current() { return t_scoped ? t_scoped : LogLineReporter(); }
 
-ReportReader::ReportReader(std::string_view text, std::string name, Layout layout, LineReporter* reporter)
-    : m_text(text),
-      m_name(std::move(name)),
-      m_reporter(reporter ? reporter : ScopedLineReporter::Current()),
-      m_layout(layout) {
-  m_main.end = text.size();
+ReportText ReportText::File(std::string path) {
+  ReportText text;
+  text.m_path = std::move(path);
+  text.m_isFile = true;
+  return text;
+}
+
+ReportReader::ReportReader(const ReportText& text, std::string name, Layout layout, LineReporter* reporter)
+    : m_name(std::move(name)), m_reporter(reporter ? reporter : ScopedLineReporter::Current()), m_layout(layout) {
+  if (!text.isFile()) {
+    m_data = text.text().data();
+    m_end = text.text().size();
+    return;
+  }
+  m_file = &text;
+  m_fd = ::open(text.path().c_str(), O_RDONLY | O_CLOEXEC);
+  struct stat info {};
+  if (m_fd < 0 && errno == ENOENT) return;  // a report never written reads as empty, as before any run
+  if (m_fd < 0 || fstat(m_fd, &info) != 0) {
+    FailRead(std::string("cannot read: ") + std::strerror(errno));
+    return;
+  }
+  m_expected = static_cast<uint64_t>(info.st_size);
+  m_capacity = static_cast<size_t>(std::min<uint64_t>(kChunkBytes, m_expected + 1));  // +1: room to see the end
+  m_buffer.reset(new char[m_capacity]);
+  m_data = m_buffer.get();
+  m_atEnd = false;
+}
+
+ReportReader::~ReportReader() {
+  if (m_fd >= 0) ::close(m_fd);
+}
+
+// A report that cannot be read whole reads as what was read; the fetcher
+// learns of it through the text's readError().
+void ReportReader::FailRead(const std::string& why) {
+  m_atEnd = true;
+  m_file->setReadError(m_name + ": " + why);
+  EvEvent().Error("ReportReader", "%s", m_file->readError().c_str());
+}
+
+// Keeps the unread part of a line at the front of the buffer and reads more
+// after it, growing the buffer only when a line fills it.
+void ReportReader::Fill() {
+  size_t rest = m_end - m_pos;
+  std::memmove(m_buffer.get(), m_buffer.get() + m_pos, rest);
+  m_pos = 0;
+  m_end = rest;
+  if (m_end == m_capacity) {
+    std::unique_ptr<char[]> larger(new char[m_capacity + kChunkBytes]);
+    std::memcpy(larger.get(), m_buffer.get(), m_end);
+    m_buffer = std::move(larger);
+    m_capacity += kChunkBytes;
+    m_data = m_buffer.get();
+  }
+  ssize_t n;
+  do {
+    n = ::read(m_fd, m_buffer.get() + m_end, m_capacity - m_end);
+  } while (n < 0 && errno == EINTR);
+  if (n > 0) {
+    m_end += static_cast<size_t>(n);
+    m_read += static_cast<uint64_t>(n);
+  } else if (n < 0) {
+    FailRead(std::string("read error after ") + std::to_string(m_read) + " bytes: " + std::strerror(errno));
+  } else if (m_read < m_expected) {
+    FailRead("read error: the report ended at byte " + std::to_string(m_read) + " of " + std::to_string(m_expected) +
+             " (it shrank while it was read)");
+  } else {
+    m_atEnd = true;
+  }
+}
+
+// The next line as it stands, without its line feed, and its length. A line
+// too long to keep is read past: its length tells, its text is not kept.
+bool ReportReader::NextRawLine(std::string_view* raw, size_t* length) {
+  size_t skipped = 0;
+  for (;;) {
+    const char* start = m_data + m_pos;
+    size_t rest = m_end - m_pos;
+    if (const void* feed = rest ? std::memchr(start, '\n', rest) : nullptr) {
+      size_t n = static_cast<size_t>(static_cast<const char*>(feed) - start);
+      *raw = std::string_view(start, n);
+      *length = skipped + n;
+      m_pos += n + 1;
+      return true;
+    }
+    if (m_atEnd) {
+      if (rest == 0 && skipped == 0) return false;
+      *raw = std::string_view(start, rest);
+      *length = skipped + rest;
+      m_pos = m_end;
+      return true;
+    }
+    if (rest > kMaxLineBytes) {  // no need to keep what will be passed over
+      skipped += rest;
+      m_pos = m_end;
+    }
+    Fill();
+  }
 }
 
 // Carriage returns go with the blanks: a report captured on Windows ends its
@@ -54,84 +155,85 @@ void NormalizeReportLine(std::string& line) {
   }
 }
 
-// `quiet` while looking ahead: a line passed over is reported when it is
-// read for good, once.
-bool ReportReader::ReadLine(Cursor& at, std::string* line, bool quiet) {
-  while (at.pos < at.end) {
-    size_t end = m_text.find('\n', at.pos);
-    if (end == std::string_view::npos || end > at.end) end = at.end;
-    size_t length = end - at.pos;
-    at.lineStart = at.pos;
-    at.pos = end + 1;
-    ++at.lineNumber;
+// The next line of the text that is not blank once normalized.
+bool ReportReader::ReadLine(Line* line) {
+  std::string_view raw;
+  size_t length = 0;
+  while (NextRawLine(&raw, &length)) {
+    ++m_linesRead;
     if (length > kMaxLineBytes) {  // no report line is this long: garbage, not data
-      if (!quiet)
-        m_reporter->PassedOver(m_name, at.lineNumber,
-                               "line of " + std::to_string(length) + " bytes passed over (longer than " +
-                                   std::to_string(kMaxLineBytes) + ")");
+      m_reporter->PassedOver(m_name, m_linesRead,
+                             "line of " + std::to_string(length) + " bytes passed over (longer than " +
+                                 std::to_string(kMaxLineBytes) + ")");
       continue;
     }
-    line->assign(m_text.substr(at.lineStart, length));
-    NormalizeReportLine(*line);
-    if (!line->empty()) return true;
+    line->text.assign(raw);
+    line->number = m_linesRead;
+    NormalizeReportLine(line->text);
+    if (!line->text.empty()) return true;
   }
-  line->clear();
+  line->text.clear();
   return false;
 }
 
-bool ReportReader::Next(std::string* line) {
-  if (m_replay) {
-    if (ReadLine(*m_replay, line, false)) return Deliver(m_replay->lineNumber, line);
-    m_replay.reset();
-  }
-  if (!ReadLine(m_main, line, false)) {
-    m_startsResource = false;
-    if (!m_held) return false;
-    m_replay = std::exchange(m_held, std::nullopt);
-    return Next(line);
-  }
-  if (m_layout == Layout::kResources && IsTypeLine(*line)) {
-    if (m_held) {  // the resource ends here: its held lines first, then this line again
-      m_main.pos = m_main.lineStart;
-      --m_main.lineNumber;
-      m_replay = std::exchange(m_held, std::nullopt);
-      return Next(line);
-    }
-    size_t typeLine = m_main.lineNumber;
-    HoldAttributesBeforeName();
-    return Deliver(typeLine, line);
-  }
-  return Deliver(m_main.lineNumber, line);
+// Lines read ahead come before the text's next.
+bool ReportReader::Take(Line* line) {
+  if (m_ahead.empty()) return ReadLine(line);
+  *line = std::move(m_ahead.front());
+  m_ahead.pop_front();
+  return true;
 }
 
-bool ReportReader::Deliver(size_t lineNumber, std::string* line) {
-  m_lineNumber = lineNumber;
-  bool type = m_layout == Layout::kResources && IsTypeLine(*line);
-  m_startsResource = type || (m_layout == Layout::kResources && !m_sawType && IsNameLine(*line));
+bool ReportReader::Next(std::string* out) {
+  Line line;
+  if (!Take(&line)) {
+    m_startsResource = false;
+    out->clear();
+    if (m_held.empty()) return false;
+    m_ahead.assign(std::make_move_iterator(m_held.begin()), std::make_move_iterator(m_held.end()));
+    m_held.clear();
+    return Next(out);
+  }
+  if (m_layout == Layout::kResources && IsTypeLine(line.text)) {
+    if (!m_held.empty()) {  // the resource ends here: its held lines first, then this line again
+      m_ahead.push_front(std::move(line));
+      m_ahead.insert(m_ahead.begin(), std::make_move_iterator(m_held.begin()), std::make_move_iterator(m_held.end()));
+      m_held.clear();
+      return Next(out);
+    }
+    HoldAttributesBeforeName();
+  }
+  return Deliver(line, out);
+}
+
+bool ReportReader::Deliver(Line& line, std::string* out) {
+  m_lineNumber = line.number;
+  *out = std::move(line.text);
+  bool type = m_layout == Layout::kResources && IsTypeLine(*out);
+  m_startsResource = type || (m_layout == Layout::kResources && !m_sawType && IsNameLine(*out));
   m_sawType = m_sawType || type;
   return true;
 }
 
-// Called after a "type:" line: looks ahead for the resource's "name:" line.
-// When other lines come first, the main cursor moves to the name line and
-// those lines are held for the end of the resource. A resource without a name
-// (the next "type:" line, or the end, comes first) is read as printed.
+// Called after a "type:" line: reads ahead to the resource's "name:" line.
+// When other lines come first, they are held for the end of the resource and
+// the name line is read next. A resource without a name (the next "type:"
+// line, or the end, comes first) is read as printed.
 void ReportReader::HoldAttributesBeforeName() {
-  Cursor scan = m_main;
-  std::string line;
-  bool before = false;
-  while (ReadLine(scan, &line, true)) {
-    if (IsTypeLine(line)) return;
-    if (!IsNameLine(line)) {
-      before = true;
-      continue;
-    }
-    if (!before) return;
-    m_held = Cursor{m_main.pos, scan.lineStart, m_main.lineNumber, m_main.pos};
-    m_main.pos = scan.lineStart;
-    m_main.lineNumber = scan.lineNumber - 1;
+  std::vector<Line> ahead;
+  Line line;
+  while (Take(&line)) {
+    bool stop = IsTypeLine(line.text) || IsNameLine(line.text);
+    ahead.push_back(std::move(line));
+    if (stop) break;
+  }
+  if (ahead.size() > 1 && IsNameLine(ahead.back().text)) {
+    m_ahead.push_front(std::move(ahead.back()));
+    ahead.pop_back();
+    m_held = std::move(ahead);
     return;
   }
+  m_ahead.insert(m_ahead.begin(), std::make_move_iterator(ahead.begin()), std::make_move_iterator(ahead.end()));
 }
 
 std::string ReportReader::Where() const { return m_name + ":" + std::to_string(m_lineNumber); }

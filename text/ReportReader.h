@@ -5,8 +5,10 @@
 // lines it passes over: it tells its reporter, and the operation decides.
 #pragma once
 
+#include <cstdint>
+#include <deque>
 #include <fstream>
-#include <optional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,10 +39,39 @@ class ScopedLineReporter {
   LineReporter* m_previous;
 };
 
+// A report's text as the reader takes it: text in memory (tests, fuzz
+// targets), or a report file, read in bounded chunks so that a report of any
+// size costs a fixed buffer, and a file cut short while it is read is a read
+// error, never a signal.
+class ReportText {
+ public:
+  ReportText(std::string_view text) : m_text(text) {}
+  ReportText(const std::string& text) : m_text(text) {}
+  ReportText(const char* text) : m_text(text) {}
+  static ReportText File(std::string path);
+
+  bool isFile() const { return m_isFile; }
+  std::string_view text() const { return m_text; }
+  const std::string& path() const { return m_path; }
+  // Empty unless reading the file failed (it could not be opened, a read
+  // failed, or it ended before the size it had when opened).
+  const std::string& readError() const { return m_readError; }
+  void setReadError(std::string why) const { m_readError = std::move(why); }
+
+ private:
+  ReportText() = default;
+  std::string_view m_text;
+  std::string m_path;
+  bool m_isFile = false;
+  mutable std::string m_readError;  // the reader's finding; the fetcher reads it afterwards
+};
+
 class ReportReader {
  public:
   // Longer lines are passed over and reported: no report writes them.
   static constexpr size_t kMaxLineBytes = 4 << 20;
+  // A file is read this much at a time.
+  static constexpr size_t kChunkBytes = 1 << 20;
 
   // How the text is laid out.
   enum class Layout {
@@ -53,11 +84,15 @@ class ReportReader {
   // alphabetical print puts "autostart:" or "clone pool:" there) come after
   // the resource's other lines, before the next "type:" line. Parsers that
   // start a record at "name:" so file them under the right record, and read
-  // the lines of a resource printed in the usual order as printed. Nothing is
-  // copied: those lines are read again from the text.
+  // the lines of a resource printed in the usual order as printed. Only the
+  // lines of the resource being read are kept aside for that.
+  // `text` (and the text it refers to) must outlive the reader.
   // `reporter` (null: ScopedLineReporter::Current()) must outlive the reader.
-  ReportReader(std::string_view text, std::string name, Layout layout = Layout::kLines,
+  ReportReader(const ReportText& text, std::string name, Layout layout = Layout::kLines,
                LineReporter* reporter = nullptr);
+  ~ReportReader();
+  ReportReader(const ReportReader&) = delete;
+  ReportReader& operator=(const ReportReader&) = delete;
 
   // The next line that is not blank after trimming (and not over the
   // length limit); false at end of text.
@@ -76,28 +111,41 @@ class ReportReader {
   bool startsResource() const { return m_startsResource; }
 
  private:
-  // A stretch of the text read line by line.
-  struct Cursor {
-    size_t pos = 0;
-    size_t end = 0;
-    size_t lineNumber = 0;  // of the line read last
-    size_t lineStart = 0;   // where that line begins
+  // A line as the parsers get it, with its number in the text.
+  struct Line {
+    std::string text;
+    size_t number = 0;
   };
 
-  bool ReadLine(Cursor& at, std::string* line, bool quiet);
-  bool Deliver(size_t lineNumber, std::string* line);
+  bool NextRawLine(std::string_view* raw, size_t* length);
+  void Fill();
+  void FailRead(const std::string& why);
+  bool ReadLine(Line* line);
+  bool Take(Line* line);
+  bool Deliver(Line& line, std::string* out);
   void HoldAttributesBeforeName();
 
-  std::string_view m_text;
+  const ReportText* m_file = nullptr;  // the text when it is a file
   std::string m_name;
   LineReporter* m_reporter;
   Layout m_layout;
-  Cursor m_main;
-  std::optional<Cursor> m_held;    // the current resource's lines before its name, not read yet
-  std::optional<Cursor> m_replay;  // those lines being read, once the resource's other lines are
-  size_t m_lineNumber = 0;
+  const char* m_data = nullptr;  // the text, or the file's buffered bytes
+  size_t m_pos = 0;              // next unread byte of m_data
+  size_t m_end = 0;              // end of the bytes in m_data
+  bool m_atEnd = true;           // nothing more to read than m_data holds
+  size_t m_linesRead = 0;        // lines taken from the text so far
+  size_t m_lineNumber = 0;       // of the line Next returned last
+  // Reordering resources.
+  std::deque<Line> m_ahead;  // lines read ahead, returned before the text's next
+  std::vector<Line> m_held;  // the current resource's lines before its name
   bool m_sawType = false;
   bool m_startsResource = false;
+  // File reading only.
+  int m_fd = -1;
+  std::unique_ptr<char[]> m_buffer;
+  size_t m_capacity = 0;
+  uint64_t m_expected = 0;  // the file's size when opened
+  uint64_t m_read = 0;
 };
 
 // How the lines that continue a value printed over several lines are joined.

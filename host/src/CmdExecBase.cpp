@@ -100,11 +100,15 @@ bool CForeignCmdExecBase::RunCommand(const std::string& commandLine, const std::
   options.stdinPath = parsed.stdinPath;
   options.outputPath = outputPath;
   options.timeoutSeconds = hx::JobContext::Current().commandTimeoutSeconds;
+  options.maxOutputBytes = hx::JobContext::Current().maxCommandOutputBytes;
   hx::ProcessResult result = hx::RunProcess(parsed.argv, options);
   if (!result.started) return Fail(2, "cannot run [" + commandLine + "]: " + result.error);
   if (result.timedOut)
     return Fail(2, "[" + commandLine + "] timed out after " + std::to_string(options.timeoutSeconds) +
                        " s and was killed");
+  if (result.outputCapped)
+    return Fail(1, "[" + commandLine + "] wrote more than the output cap of " + std::to_string(options.maxOutputBytes) +
+                       " bytes (setting nMaxCommandOutputMB) and was stopped");
   if (result.termSignal != 0)
     return Fail(1, "[" + commandLine + "] was killed by signal " + std::to_string(result.termSignal));
   if (!IsSuccess(result.exitCode, outputPath))

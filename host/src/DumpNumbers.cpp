@@ -6,12 +6,11 @@
 #include <system_error>
 
 #include "XmlCommon.h"
+#include "hx/XmlForm.h"
 
 namespace hx {
 using namespace xmlcommon;
-namespace {
 
-// The number of a dump file name "NNNNN_<anything>.xml" (at least 5 digits); false otherwise.
 bool DumpNumberOf(std::string_view name, unsigned long* number) {
   std::size_t digits = 0;
   while (digits < name.size() && name[digits] >= '0' && name[digits] <= '9') ++digits;
@@ -21,7 +20,7 @@ bool DumpNumberOf(std::string_view name, unsigned long* number) {
   return ParseNumber(name.substr(0, digits), number);
 }
 
-bool ListNextNumber(const std::string& folder, unsigned long* next, std::string* error) {
+bool NextDumpNumber(const std::string& folder, unsigned long* next, std::string* error) {
   std::error_code code;
   unsigned long highest = 0;
   for (std::filesystem::directory_iterator it(folder, code), end; !code && it != end; it.increment(code)) {
@@ -32,6 +31,8 @@ bool ListNextNumber(const std::string& folder, unsigned long* next, std::string*
   *next = highest + 1;
   return true;
 }
+
+namespace {
 
 bool SameState(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_mtim.tv_sec == b.st_mtim.tv_sec &&
@@ -63,7 +64,7 @@ bool DumpNumbers::Next(const std::string& folder, unsigned long* next, std::stri
 bool DumpNumbers::Rescan(const std::string& folder, unsigned long* next, std::string* error) {
   struct stat before {};
   bool known = stat(folder.c_str(), &before) == 0;
-  if (!ListNextNumber(folder, next, error)) return false;
+  if (!NextDumpNumber(folder, next, error)) return false;
   std::lock_guard<std::mutex> lock(mutex_);
   if (known) folders_[folder] = Entry{before, *next};
   return true;

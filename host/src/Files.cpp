@@ -2,7 +2,6 @@
 #include "hx/Files.h"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -94,34 +93,6 @@ void CLmFile::Close() {
 }
 
 namespace hx {
-
-MappedFile::MappedFile(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  struct stat info {};
-  if (fd < 0 || fstat(fd, &info) != 0) {
-    m_error = ErrnoText("cannot read", path);
-  } else if (info.st_size > 0) {
-    void* data = mmap(nullptr, static_cast<size_t>(info.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
-    if (data == MAP_FAILED) {
-      m_error = ErrnoText("cannot map", path);
-    } else {
-      m_data = static_cast<const char*>(data);
-      m_size = static_cast<size_t>(info.st_size);
-      madvise(data, m_size, MADV_SEQUENTIAL);
-    }
-  }
-  if (fd >= 0) ::close(fd);
-}
-
-MappedFile::~MappedFile() {
-  if (m_data) munmap(const_cast<char*>(m_data), m_size);
-}
-
-MappedFile::MappedFile(MappedFile&& other) noexcept
-    : m_data(other.m_data), m_size(other.m_size), m_error(std::move(other.m_error)) {
-  other.m_data = nullptr;
-  other.m_size = 0;
-}
 
 bool ReadWholeFile(const std::string& path, std::string* content, std::string* error) {
   content->clear();

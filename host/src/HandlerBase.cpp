@@ -1,6 +1,8 @@
 // CForeignHandlerBase: the host services a handler uses, made real on files.
 #include "hx/HandlerBase.h"
 
+#include "BackgroundDump.h"
+
 #include "hx/Files.h"
 #include "hx/JobContext.h"
 #include "hx/Log.h"
@@ -91,8 +93,23 @@ CNMessageBase* CForeignHandlerBase::_ReceiveMessage(unsigned long classKey, bool
 bool CForeignHandlerBase::DumpXmlMsgToFile(CNMessageBase* msg, int, bool) {
   if (!msg) return false;
   std::string path, error;
-  std::string folder = hx::JoinPath(GetJobResultsDir(), "xml");
-  if (!hx::DumpMessageToFolder(*msg, folder, &path, &error)) {
+  bool written = hx::DumpMessageToFolder(*msg, hx::JoinPath(GetJobResultsDir(), "xml"), &path, &error);
+  return LogDump(written, path, error);
+}
+
+void CForeignHandlerBase::StartXmlMsgDump(CNMessageBase&& msg) {
+  if (!m_backgroundDump) m_backgroundDump = std::make_unique<hx::BackgroundDump>();
+  m_backgroundDump->Start(std::move(msg), hx::JoinPath(GetJobResultsDir(), "xml"));
+}
+
+bool CForeignHandlerBase::FinishXmlMsgDump() {
+  std::string path, error = "nothing was started";
+  bool written = m_backgroundDump && m_backgroundDump->Wait(&path, &error);
+  return LogDump(written, path, error);
+}
+
+bool CForeignHandlerBase::LogDump(bool written, const std::string& path, const std::string& error) {
+  if (!written) {
     EvEvent().Error(kFunc, "cannot write XML message: %s", error.c_str());
     return false;
   }

@@ -51,7 +51,61 @@ std::string TimeStamp() {
   return text;
 }
 
+// A line formatted but not yet written: what a LogHold keeps.
+struct HeldLine {
+  std::string line;
+  std::string func;
+  std::string message;
+  bool isError;
+};
+
+// The lines of the calling thread's holding LogHold; null when it has none.
+thread_local std::vector<HeldLine>* t_held = nullptr;
+
+// Counts an error line and writes a formatted line (one with text) to the
+// file, the capture and (errors) stderr.
+void Emit(SinkState& s, const HeldLine& held) {
+  if (held.isError) ++s.errors;
+  if (held.line.empty()) return;
+  std::lock_guard<std::mutex> lock(s.mutex);
+  if (s.file) {
+    std::fputs(held.line.c_str(), s.file);
+    std::fputc('\n', s.file);
+    std::fflush(s.file);
+  }
+  if (s.capture) s.captured += held.line + "\n";
+  if (held.isError && s.echoErrors) std::fprintf(stderr, "error: %s: %s\n", held.func.c_str(), held.message.c_str());
+}
+
 }  // namespace
+
+struct LogHold::Lines {
+  std::vector<HeldLine> held;
+};
+
+LogHold::LogHold(bool active) {
+  if (!active || t_held) return;
+  m_lines = std::make_unique<Lines>();
+  t_held = &m_lines->held;
+}
+
+LogHold::~LogHold() { Release(); }
+
+void LogHold::Stop() {
+  if (m_lines && t_held == &m_lines->held) t_held = nullptr;
+}
+
+void LogHold::Release() {
+  Stop();
+  if (!m_lines) return;
+  for (const HeldLine& line : m_lines->held) Emit(State(), line);
+  m_lines.reset();
+}
+
+void LogHold::Discard() {
+  Stop();
+  m_lines.reset();
+}
 
 bool LogSink::OpenFile(const std::string& path) {
   SinkState& s = State();
@@ -89,20 +143,20 @@ long long LogSink::ErrorCount() { return State().errors; }
 void LogSink::Write(const char* func, const char* level, long long jobId, const char* fmt, va_list args) {
   SinkState& s = State();
   bool isError = std::string(level) == "Error";
-  if (isError) ++s.errors;
-  if (!s.file && !s.capture && !(isError && s.echoErrors)) return;
-  std::string message = FormatMessage(fmt, args);
-  std::string job = jobId >= 0 ? " job " + std::to_string(jobId) : std::string();
-  std::string line = TimeStamp() + " [" + std::to_string(getpid()) + job + "] " + (func ? func : "?") + " " +
-                     level + ": " + message;
-  std::lock_guard<std::mutex> lock(s.mutex);
-  if (s.file) {
-    std::fputs(line.c_str(), s.file);
-    std::fputc('\n', s.file);
-    std::fflush(s.file);
+  HeldLine held{std::string(), func ? func : "?", std::string(), isError};
+  // Without a sink only errors matter, and only as a count: nothing to format.
+  if (s.file || s.capture || (isError && s.echoErrors)) {
+    held.message = FormatMessage(fmt, args);
+    std::string job = jobId >= 0 ? " job " + std::to_string(jobId) : std::string();
+    held.line = TimeStamp() + " [" + std::to_string(getpid()) + job + "] " + held.func + " " + level + ": " +
+                held.message;
+  } else if (!isError) {
+    return;
   }
-  if (s.capture) s.captured += line + "\n";
-  if (isError && s.echoErrors) std::fprintf(stderr, "error: %s: %s\n", func ? func : "?", message.c_str());
+  if (t_held)
+    t_held->push_back(std::move(held));
+  else
+    Emit(s, held);
 }
 
 }  // namespace hx

@@ -230,12 +230,23 @@ bool HasEnded(pid_t pid, bool* lost) {
   return info.si_pid == pid;
 }
 
-// Polls, at growing intervals, until the child ends (true) or `deadline` passes.
-bool WaitUntil(pid_t pid, Clock::time_point deadline, bool* lost) {
+// What the waiting watches besides the clock: the output file's size.
+struct OutputWatch {
+  int fd = -1;
+  unsigned long long maxBytes = 0;  // 0: no cap
+  bool Exceeded() const {
+    struct stat st {};
+    return maxBytes > 0 && fd >= 0 && fstat(fd, &st) == 0 && static_cast<unsigned long long>(st.st_size) > maxBytes;
+  }
+};
+
+// Polls, at growing intervals, until the child ends (true) or `deadline`
+// passes or its output outgrows the watch (false).
+bool WaitUntil(pid_t pid, Clock::time_point deadline, bool* lost, const OutputWatch& watch = {}) {
   std::chrono::milliseconds pause = kFirstPoll;
   while (!HasEnded(pid, lost)) {
     const Clock::time_point now = Clock::now();
-    if (now >= deadline) return false;
+    if (now >= deadline || watch.Exceeded()) return false;
     std::this_thread::sleep_for(std::min<Clock::duration>(pause, deadline - now));
     pause = std::min(pause * 2, kLongestPoll);
   }
@@ -252,18 +263,20 @@ void StopGroup(pid_t pid, bool* lost) {
 
 struct ChildEnd {
   bool timedOut = false;
+  bool outputCapped = false;
   bool lost = false;  // the status was collected elsewhere
   int status = 0;
 };
 
 // Waits for the child and collects it. Allocates nothing, so nothing can
 // interrupt it between the spawn and the collection.
-ChildEnd WaitForChild(pid_t pid, int timeoutSeconds) {
+ChildEnd WaitForChild(pid_t pid, int timeoutSeconds, const OutputWatch& watch) {
   ChildEnd end;
   const Clock::time_point deadline =
       timeoutSeconds > 0 ? Clock::now() + std::chrono::seconds(timeoutSeconds) : Clock::time_point::max();
-  if (!WaitUntil(pid, deadline, &end.lost)) {
-    end.timedOut = true;
+  if (!WaitUntil(pid, deadline, &end.lost, watch)) {
+    end.outputCapped = watch.Exceeded();
+    end.timedOut = !end.outputCapped;
     StopGroup(pid, &end.lost);
   }
   RemoveRunningChild(pid);
@@ -278,8 +291,9 @@ std::string SignalText(int sig) {
   return "signal " + std::to_string(sig) + (name != nullptr ? " (" + std::string(name) + ")" : std::string());
 }
 
-void Describe(const std::string& program, const ChildEnd& end, int timeoutSeconds, ProcessResult* result) {
+void Describe(const std::string& program, const ChildEnd& end, const ProcessOptions& options, ProcessResult* result) {
   result->timedOut = end.timedOut;
+  result->outputCapped = end.outputCapped;
   if (end.lost) {
     result->error = "the exit status of " + Quoted(program) + " was collected elsewhere (is SIGCHLD ignored?)";
     return;
@@ -289,7 +303,10 @@ void Describe(const std::string& program, const ChildEnd& end, int timeoutSecond
   const std::string how = result->termSignal != 0 ? "killed by " + SignalText(result->termSignal)
                                                   : "exited with code " + std::to_string(result->exitCode);
   if (end.timedOut) {
-    result->error = Quoted(program) + " ran longer than " + std::to_string(timeoutSeconds) + " s and was stopped (" + how + ")";
+    result->error = Quoted(program) + " ran longer than " + std::to_string(options.timeoutSeconds) + " s and was stopped (" + how + ")";
+  } else if (end.outputCapped) {
+    result->error = Quoted(program) + " wrote more than the cap of " + std::to_string(options.maxOutputBytes) +
+                    " bytes and was stopped (" + how + ")";
   } else if (result->termSignal != 0) {
     result->error = Quoted(program) + " was " + how;
   }
@@ -311,17 +328,17 @@ void Run(const std::vector<std::string>& argv, const ProcessOptions& options, Pr
   pid_t pid = -1;
   const int err = SpawnSetup().Spawn(in.get(), out.get(), args.data(),
                                      options.extraEnv.empty() ? environ : envp.data(), &pid);
-  in.Reset(-1);  // the child holds its own copies
-  out.Reset(-1);
+  in.Reset(-1);  // the child holds its own copies; ours of the output tells its size
   if (err != 0) {
     result->error = SpawnError(program, err);
     return;
   }
   result->started = true;
   AddRunningChild(pid);  // an interrupt of the host reaches the child's group too
-  const ChildEnd end = WaitForChild(pid, options.timeoutSeconds);
+  const OutputWatch watch{out.get(), options.maxOutputBytes};
+  const ChildEnd end = WaitForChild(pid, options.timeoutSeconds, watch);
   HoldIfInterrupted();  // the child was stopped by an interrupt of the host, which ends the process
-  Describe(program, end, options.timeoutSeconds, result);
+  Describe(program, end, options, result);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "hx/Files.h"
 #include "hx/JobContext.h"
+#include "hx/Log.h"
 #include "hx/Strings.h"
 
 namespace {
@@ -67,7 +68,12 @@ int HxPlatformInfo::getNumber(const std::string& section, const std::string& key
   unsigned long parsed = 0;
   const char* end = found->data() + found->size();
   auto result = std::from_chars(found->data(), end, parsed);
-  if (result.ec != std::errc() || result.ptr != end) return 0;
+  if (result.ec != std::errc() || result.ptr != end) {
+    EvEvent().Error("HxPlatformInfo::getNumber",
+                    "Setting [%s] %s=%s is not understood (a whole number is expected): ignored", section.c_str(),
+                    key.c_str(), found->c_str());
+    return 0;
+  }
   *value = parsed;
   return 1;
 }

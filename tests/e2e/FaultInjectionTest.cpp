@@ -61,6 +61,22 @@ TEST_F(FaultInjection, FileSizeLimitLeavesNoHalfFile) {
   EXPECT_TRUE(left.empty()) << left.front();
 }
 
+// The group after the one whose list cannot be written is read while that
+// list is being written; it must leave no trace, as if never reached: no log
+// line, no mapping file entry, no list.
+TEST_F(FaultInjection, FailedJobListWriteEndsJobDiscoveryBeforeTheNextGroup) {
+  // The SQL_Logs list (189,050 bytes) is the first past the limit.
+  EXPECT_EQ(Discover({"--replay", kSample, "clients", "jobs"}, {"prlimit", "--fsize=150000"}), 1) << output_;
+  std::string log = Log();
+  size_t failed = log.find("Unable to dump jobs xml");
+  ASSERT_NE(failed, std::string::npos) << log;
+  EXPECT_LT(log.find("jobs for group[SQL_Logs]"), failed);
+  EXPECT_EQ(log.find("group[UNIX_Daily]"), std::string::npos) << log;
+  EXPECT_EQ(testutil::ListDir(Out() + "/xml").back(), "00006_FDC_JobList.xml");
+  for (const std::string& name : testutil::ListDir(Out(), ".txt"))
+    EXPECT_EQ(testutil::ReadFile(Out() + "/" + name).find("_UNIX_Daily_"), std::string::npos) << name;
+}
+
 TEST_F(FaultInjection, FileSizeLimitWhileCopyingReportsNamesTheCauseAndLeavesNoPart) {
   // tarn_client.txt (38 kB) does not fit under the limit; a full disk takes the same road.
   EXPECT_EQ(Discover({"--replay", kSample, "clients"}, {"prlimit", "--fsize=20000"}), 2) << output_;

@@ -4,6 +4,7 @@
 
 
 #include <algorithm>
+#include <regex>
 
 #include "DiscoverRun.h"
 #include "TestUtil.h"
@@ -25,6 +26,20 @@ TEST_F(JobDiscovery, SampleGivesTheReviewedJobListsAndMappings) {
     EXPECT_EQ(testutil::ReadFile(out + "/xml/" + name), testutil::ReadFile(kGolden + "/" + name)) << name;
   EXPECT_EQ(testutil::ReadFile(out + "/A00003L5.txt"), testutil::ReadFile(kGolden + "/A00003L5.txt"));
   EXPECT_NE(output_.find("group [UNIX_Daily]: 234 save sets read, 96 jobs built"), std::string::npos) << output_;
+}
+
+// Each group is read while the list before it is written on another thread;
+// the log still reads group by group, each list written before the next group.
+TEST_F(JobDiscovery, LogReadsAsIfGroupsRanOneAfterAnother) {
+  std::string out = dir_ / "out";
+  ASSERT_EQ(Discover(out, {"clients", "jobs"}), 0) << output_;
+  std::string log = testutil::ReadFile(out + "/nwk-discover.log"), steps;
+  std::regex step(R"(collected jobs for group(\[[^\]]*\])|xml/(\d+)_FDC_JobList)");
+  for (std::sregex_iterator it(log.begin(), log.end(), step), end; it != end; ++it)
+    steps += (steps.empty() ? "" : " ") + ((*it)[1].matched ? (*it)[1].str() : (*it)[2].str());
+  EXPECT_EQ(steps,
+            "[Manual] 00002 [Archive_Monthly] 00003 [Default] 00004 [NDMP_Filer] [ORA_Prod] 00005 [SQL_Full] 00006 "
+            "[SQL_Logs] 00007 [UNIX_Daily] 00008 [WIN_Daily] 00009");
 }
 
 TEST_F(JobDiscovery, EmulatedServerGivesTheSameJobs) {

@@ -28,10 +28,12 @@ TEST_F(MediaDiscovery, SampleGivesTheReviewedLibrariesMediaAndPolicies) {
 
 // The golden media carry their jobs; without job discovery they carry none.
 TEST_F(MediaDiscovery, MediaCarryNoJobsWithoutJobDiscovery) {
-  ASSERT_EQ(Discover(dir_ / "alone", {"config", "media"}), 0) << output_;
-  std::string media = testutil::ReadFile(dir_ / "alone/xml/00003_FDC_ForeignMedias.xml");
+  ASSERT_EQ(Discover(dir_ / "alone", {"config", "clients", "media"}), 0) << output_;
+  std::string media = testutil::ReadFile(dir_ / "alone/xml/00004_FDC_ForeignMedias.xml");
   EXPECT_NE(media.find("<int64 i=\"1\" t=\"1\">218</int64>"), std::string::npos);
   EXPECT_EQ(media.find("<int64 i=\"1\" t=\"1\">203</int64>"), std::string::npos);
+  for (const std::string& name : testutil::ListDir(dir_ / "alone", ".txt"))  // looking up jobs makes no file
+    EXPECT_EQ(name.rfind("tarn_", 0), 0u) << name;
 }
 
 // The emulator has no registry to ask for the date format: the setting gives

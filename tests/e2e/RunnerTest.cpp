@@ -125,7 +125,11 @@ TEST_F(Runner, NoOperationNamedRunsAllFiveOnTheBundledSample) {
 }
 
 TEST_F(Runner, BadInvocationsExitTwoWithOneLine) {
-  struct Case { std::vector<std::string> args; const char* message; } cases[] = {
+  const std::string file = dir_ / "file", empty = dir_ / "empty", garbage = dir_ / "garbage.ini";
+  testutil::WriteFile(file, "");
+  testutil::WriteFile(garbage, std::string("\x7f" "ELF\0\x01", 6));
+  ASSERT_TRUE(hx::MakeDirectories(empty, nullptr));
+  struct Case { std::vector<std::string> args; std::string message; } cases[] = {
       {{"--frobnicate"}, "unknown option --frobnicate"},
       {{"--out"}, "option --out needs a value"},
       {{"--job-id", "12x"}, "option --job-id needs a number, got '12x'"},
@@ -134,7 +138,24 @@ TEST_F(Runner, BadInvocationsExitTwoWithOneLine) {
       {{"--replay", "/nonexistent/dataset"}, "dataset directory '/nonexistent/dataset' does not exist"},
       {{"--replay", "/"}, "holds no tarn_*.txt report"},
       {{"--plugin", "/nonexistent/libx.so", "config"}, "cannot load the plug-in"},
-      {{"--live", "--server", ""}, "option --server needs a server name, got an empty one"},
+      {{"--timeout", "0"}, "option --timeout takes 1 to 31536000 seconds, got '0'"},
+      {{"--timeout", "-1"}, "option --timeout takes 1 to 31536000 seconds, got '-1'"},
+      {{"--timeout", "99999999999"}, "option --timeout takes 1 to 31536000 seconds, got '99999999999'"},
+      {{"--debug-level", "-2"}, "option --debug-level takes -1 to 7, got '-2'"},
+      {{"--debug-level", "8"}, "option --debug-level takes -1 to 7, got '8'"},
+      {{"--debug-level", "99"}, "option --debug-level takes -1 to 7, got '99'"},
+      {{"--replay", ""}, "option --replay needs a value, got an empty one"},
+      {{"--replay", file}, "dataset directory '" + file + "' is a file, not a directory"},
+      {{"report", "--out", file}, "results directory '" + file + "' is a file, not a directory"},
+      {{"report", "--out", empty}, "'" + empty + "' is not a results directory"},
+      {{"--settings", "/nonexistent/s.ini"}, "unreadable settings file: cannot open '/nonexistent/s.ini'"},
+      {{"--settings", empty}, "unreadable settings file: cannot read '" + empty + "': Is a directory"},
+      {{"--settings", garbage}, "unreadable settings file: " + garbage + ":1: expected [section] or key=value"},
+      {{"jobs"}, "operation 'jobs' needs 'clients' in the same run"},
+      {{"schedule", "config"}, "operation 'schedule' needs 'clients' in the same run"},
+      {{"media", "clients"}, "operation 'media' needs 'config' in the same run"},
+      {{"media"}, "operation 'media' needs 'config' and 'clients' in the same run"},
+      {{"--live", "--server", ""}, "option --server needs a value, got an empty one"},
       {{"--live", "--server", "-s"}, "option --server needs a server name, got '-s'"},
       {{"--live", "--server", "a\nb"}, "the server name holds a control character"},
       {{"--server"}, "option --server needs a value"},
@@ -149,6 +170,37 @@ TEST_F(Runner, BadInvocationsExitTwoWithOneLine) {
     EXPECT_NE(output_.find(c.message), std::string::npos) << output_;
     EXPECT_EQ(std::count(output_.begin(), output_.end(), '\n'), 1) << output_;
   }
+}
+
+// A rerun in the same results directory gives what the first run gave: the
+// media carry the jobs once, the report counts one run; `media` in a later run
+// reads the mapping the last job discovery wrote.
+TEST_F(Runner, RerunsGiveWhatTheFirstRunGave) {
+  auto mediaMessage = [this] {
+    std::vector<std::string> names = testutil::ListDir(Out() + "/xml");
+    auto last = std::find_if(names.rbegin(), names.rend(),
+                             [](const std::string& n) { return n.find("_FDC_ForeignMedias.xml") != std::string::npos; });
+    return last == names.rend() ? std::string() : testutil::ReadFile(Out() + "/xml/" + *last);
+  };
+  ASSERT_EQ(Discover({"--out", Out()}, {"TZ=UTC"}), 0) << output_;
+  const std::string media = mediaMessage(), summary = testutil::ReadFile(Out() + "/summary.json");
+  ASSERT_NE(media.find("_WIN_Daily_"), std::string::npos);  // the sample's media carry job keys
+  ASSERT_EQ(Discover({"--out", Out()}, {"TZ=UTC"}), 0) << output_;
+  EXPECT_TRUE(mediaMessage() == media) << "the second run's media differ";
+  EXPECT_EQ(testutil::ReadFile(Out() + "/summary.json"), summary);
+  ASSERT_EQ(Discover({"--out", Out(), "config", "clients", "media"}, {"TZ=UTC"}), 0) << output_;
+  EXPECT_TRUE(mediaMessage() == media) << "media alone differs";
+}
+
+TEST_F(Runner, NamedOperationsRunInTheHostsOrderAndOddSettingsAreNamed) {
+  const std::string settings = dir_ / "s.ini";
+  testutil::WriteFile(settings, "[Pluvex]\nnTARNJobAggregationInterval=banana\nnMaxCommandOutputMB=lots\n");
+  ASSERT_EQ(Discover({"--replay", kSample, "--out", Out(), "--settings", settings, "jobs", "clients"}), 0) << output_;
+  EXPECT_EQ(output_.rfind("Operations run in the host's order: clients jobs\n", 0), 0u) << output_;
+  EXPECT_LT(output_.find("clients   ok"), output_.find("jobs      ok")) << output_;
+  std::string log = testutil::ReadFile(Out() + "/nwk-discover.log");
+  for (const char* key : {"nTARNJobAggregationInterval=banana is not understood", "nMaxCommandOutputMB=lots is not understood"})
+    EXPECT_NE(log.find(key), std::string::npos) << key;
 }
 
 TEST_F(Runner, HelpListsEveryOperationAndOption) {

@@ -112,6 +112,10 @@ TEST_F(ClientReport, ResourcesContinuationsAndCarryOverInLfAndCrlf) {
        Resource("srv", "group: Daily;\nsave set: ;\nbackup command: nsrora_save_cmd;\n"),
        {"srv|srv||", "  Manual||UNKNOWN|All", "  subclient1|Daily|| cmd=nsrora_save_cmd"},
        nullptr},
+      {"an empty value without ';' is an empty list: the next attribute is its own",
+       Resource("srv", "group: Daily;\nsave set: /a;\nlicensed applications:\n"),
+       {"srv|srv||", "  Manual||UNKNOWN|All", "  subclient1|Daily||/a"},
+       nullptr},
       {"a resource without licensed PSPs ends where the next begins; what follows the line carries over",
        Resource("srv", "group: Daily;\nsave set: /a;\nbackup command: nsrora_save_cmd;\ndirective: D1;\n") +
            "name: b;\nserver: srv;\ngroup: Weekly;\nschedule: S2;\n"

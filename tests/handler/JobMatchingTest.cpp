@@ -2,6 +2,8 @@
 // per-volume job key files.
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "JobFixture.h"
 #include "model/MessageBuild.h"
 #include "hx/Files.h"
@@ -87,6 +89,10 @@ TEST_F(JobMatching, JobsAreBuiltAndMerged) {
   for (short f : {9, 35, 39, 37, 30}) fields += std::to_string(summary->getint64(f)) + " ";
   EXPECT_EQ(fields, "1700000000 150 150 5 1 ");
   EXPECT_EQ(msgbuild::List(msgbuild::Nested(&job, 10, 16, 32, 1), 1, 1)->back().getint64(3), 150);
+
+  constexpr long long kMax = std::numeric_limits<long long>::max();
+  SaveSet("winsql01", "", "F:\\", 1700000900, kMax, kMax).UpdateJob(job);  // sums saturate, never wrap
+  for (short f : {35, 39, 37}) EXPECT_EQ(summary->getint64(f), kMax) << f;
 }
 
 TEST_F(JobMatching, MappingFilesKeepKeysInOrderPerVolume) {
@@ -100,12 +106,31 @@ TEST_F(JobMatching, MappingFilesKeepKeysInOrderPerVolume) {
 
   EXPECT_TRUE(handler_.RetrieveMediaJobMapping("NEVER", keys));
   EXPECT_TRUE(keys.empty());
-  EXPECT_TRUE(hx::FileExists(Results("NEVER.txt")));
+  EXPECT_FALSE(hx::FileExists(Results("NEVER.txt")));  // reading makes no file
 
   EXPECT_TRUE(handler_.DumpMediaJobMapping("../outside/v", {"k"}));
   EXPECT_TRUE(hx::FileExists(Results("%2E.%2Foutside%2Fv.txt")));
   EXPECT_TRUE(handler_.RetrieveMediaJobMapping("../outside/v", keys));
   EXPECT_EQ(keys, std::vector<std::string>{"k"});
+
+  EXPECT_FALSE(handler_.RetrieveMediaJobMapping("", keys));  // a disk volume without a name has no file
+  EXPECT_FALSE(hx::FileExists(Results("%.txt")));
+}
+
+TEST_F(JobMatching, MappingKeysComeBackAsWritten) {
+  const std::vector<std::string> written = {"a\\bc__1700000000", std::string("x\x12y"), "tail\\", "plain"};
+  EXPECT_TRUE(handler_.DumpMediaJobMapping("V", written));
+  std::vector<std::string> keys;
+  EXPECT_TRUE(handler_.RetrieveMediaJobMapping("V", keys));
+  EXPECT_EQ(keys, written);
+}
+
+TEST_F(JobMatching, JobDiscoveryStartsTheMappingFilesAfresh) {
+  testutil::WriteFile(Results("OLD.txt"), "stale\x12");
+  testutil::WriteFile(Results("tarn_jobs.txt"), "");
+  handler_.ClearMediaJobMappings();
+  EXPECT_FALSE(hx::FileExists(Results("OLD.txt")));
+  EXPECT_TRUE(hx::FileExists(Results("tarn_jobs.txt")));  // a report, not a mapping file
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "model/MessageBuild.h"
 #include "hx/Files.h"
 #include "hx/MessageClasses.h"
+#include "model/ScheduleTaskList.h"
 
 namespace {
 
@@ -84,7 +85,8 @@ std::string PatternLine(CNMessageBase& subtask) {
 }
 
 // Every task as "task <name>" followed by its patterns.
-Lines Dump(std::vector<TMMsg::CreateTaskReq>& tasks) {
+Lines Dump(ScheduleTaskList& list) {
+  std::vector<TMMsg::CreateTaskReq>& tasks = list.tasks();
   Lines lines;
   for (CNMessageBase& task : tasks) {
     lines.push_back("task " + TaskName(task));
@@ -161,18 +163,18 @@ TEST(ScheduleBuild, PatternsOfOneResource) {
       // clang-format on
   };
   for (const Case& c : cases) {
-    std::vector<TMMsg::CreateTaskReq> tasks;
+    ScheduleTaskList tasks;
     NWKScheduleInfo schedule = Schedule(c.period, c.actions);
     NWKGroupInfo group = Group(c.start, c.interval);
     NWKClientInfo client = Client("c1");
     EXPECT_EQ(Resource("p1").BuildSchedule(tasks, client, schedule, group), 1);
     EXPECT_EQ(Dump(tasks), c.dump) << c.what;
-    for (CNMessageBase& task : tasks) EXPECT_EQ(Associations(task), Lines{"c1/p1"}) << c.what;
+    for (CNMessageBase& task : tasks.tasks()) EXPECT_EQ(Associations(task), Lines{"c1/p1"}) << c.what;
   }
 }
 
 TEST(ScheduleBuild, ResourcesOfOneScheduleAndGroupShareOneTask) {
-  std::vector<TMMsg::CreateTaskReq> tasks;
+  ScheduleTaskList tasks;
   NWKScheduleInfo schedule = Schedule("Week", {"full incr incr incr incr incr incr"});
   NWKGroupInfo group = Group("21:00", kDay);
   NWKClientInfo a = Client("a"), b = Client("b");
@@ -185,8 +187,8 @@ TEST(ScheduleBuild, ResourcesOfOneScheduleAndGroupShareOneTask) {
   NWKGroupInfo other = Group("21:00", kDay, "H");
   Resource("p4", "H").BuildSchedule(tasks, b, sameName, other);
   ASSERT_EQ(tasks.size(), 2u);
-  EXPECT_EQ(Associations(tasks[0]), (Lines{"a/p1", "b/p2", "a/p3"}));
-  EXPECT_EQ(Associations(tasks[1]), Lines{"b/p4"});
+  EXPECT_EQ(Associations(tasks.tasks()[0]), (Lines{"a/p1", "b/p2", "a/p3"}));
+  EXPECT_EQ(Associations(tasks.tasks()[1]), Lines{"b/p4"});
   EXPECT_EQ(Dump(tasks),
             (Lines{"task S_G", "S_G_Full_21:0 L1 @75600 weekly w1 d1,2",
                    "S_G_Incremental_21:0 L2 @75600 weekly w1 d1,2,3,4,5,6,7", "task S_H",

@@ -56,6 +56,7 @@ TEST_F(CmdExec, RunsTheLineWithoutAShellAndKeepsTheOutput) {
 // 0 success, 1 the tool failed, 2 it could not run; a failure is named in the error and the log.
 TEST_F(CmdExec, ExitStatusDecidesUnlessAMessageNumberWasAdded) {
   hx::JobContext::Current().commandTimeoutSeconds = 1;
+  hx::JobContext::Current().maxCommandOutputBytes = 1 << 20;
   auto sh = [](const char* script) { return std::string("/bin/sh -c \"") + script + "\""; };
   const struct {
     std::string command;
@@ -71,6 +72,7 @@ TEST_F(CmdExec, ExitStatusDecidesUnlessAMessageNumberWasAdded) {
       {sh("echo '60950: other'; exit 1"), 6095, 1, "exit status 1"},
       {"nwk-no-such-program-anywhere --x", 0, 2, "nwk-no-such-program-anywhere"},
       {"/bin/sleep 30", 0, 2, "timed out"},
+      {"/usr/bin/yes babble", 0, 1, "wrote more than the output cap of 1048576 bytes (setting nMaxCommandOutputMB)"},
       {"/bin/echo a | /bin/cat", 0, 2, "unquoted '|'"},
   };
   for (const auto& c : cases) {

@@ -1,5 +1,6 @@
 // Text and line utilities, on the inputs NetWorker reports give.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "TestUtil.h"
 #include "handler/CForeignHandlerNWK.h"
@@ -120,6 +121,58 @@ TEST(ReportReader, NamesReportAndLineAndReportsLinesBeyondTheLimit) {
   hx::LogSink::SetCapture(false);
 }
 
+// A report file is read in chunks: lines across chunk ends, lines longer than
+// a chunk and lines beyond the limit read as the same text in memory does.
+TEST(ReportReader, AFileReadsLikeTheSameTextInMemory) {
+  const std::string chunkLong(ReportReader::kChunkBytes + 7, 'c'), overLimit(ReportReader::kMaxLineBytes + 9, 'x');
+  const std::string texts[] = {
+      "",
+      "no line feed at the end",
+      "a;\r\n\n b\n",
+      std::string(ReportReader::kChunkBytes - 1, 'p') + "\nacross the chunk end\n",
+      "name: a;\n" + chunkLong + "\nname: b;",
+      "name: a;\n" + overLimit + "\nname: b;\n" + overLimit,
+  };
+  auto read = [](const ReportText& text) {
+    ReportReader reader(text, "r");
+    std::vector<std::string> lines;
+    for (std::string line; reader.Next(&line);) lines.push_back(std::to_string(reader.lineNumber()) + ":" + line);
+    return lines;
+  };
+  testutil::ScopedTempDir dir;
+  for (const std::string& text : texts) {
+    SCOPED_TRACE(text.substr(0, 40));
+    testutil::WriteFile(dir / "r.txt", text);
+    const ReportText file = ReportText::File(dir / "r.txt");
+    EXPECT_EQ(read(file), read(text));
+    EXPECT_EQ(file.readError(), "");
+  }
+}
+
+// Another run, or a replay source changing underneath, may cut a report short
+// while it is read: the rest is missing, the reader says so, nothing crashes.
+TEST(ReportReader, AFileCutShortWhileReadIsAReadError) {
+  hx::LogSink::SetCapture(true);
+  testutil::ScopedTempDir dir;
+  const std::string path = dir / "tarn_jobs.txt";
+  std::string text;
+  while (text.size() < 3 * ReportReader::kChunkBytes) text += "client1 Daily /data 1700000000 100 2 full VOL1\n";
+  testutil::WriteFile(path, text);
+  const ReportText file = ReportText::File(path);
+  ReportReader reader(file, "tarn_jobs.txt");
+  std::string line;
+  ASSERT_TRUE(reader.Next(&line));
+  ASSERT_EQ(truncate(path.c_str(), 100), 0);
+  size_t lines = 1;
+  while (reader.Next(&line)) ++lines;
+  EXPECT_LT(lines * 48, text.size());
+  EXPECT_NE(file.readError().find("tarn_jobs.txt: read error: the report ended at byte"), std::string::npos)
+      << file.readError();
+  EXPECT_NE(file.readError().find("(it shrank while it was read)"), std::string::npos);
+  EXPECT_NE(hx::LogSink::Captured().find(file.readError()), std::string::npos);
+  hx::LogSink::SetCapture(false);
+}
+
 TEST(ReportReader, DropsCarriageReturnsAndThePrompt) {
   // Saved twice on Windows: CR CR LF, or CR then a blank; nsradmin's prompt
   // stands before the first resource's first line and alone at the end.
@@ -133,7 +186,7 @@ TEST(ReportReader, DropsCarriageReturnsAndThePrompt) {
 }
 
 // "line number:text", with a '*' before the lines that start a resource.
-std::vector<std::string> ReadAll(const std::string& text, ReportReader::Layout layout) {
+std::vector<std::string> ReadAll(const ReportText& text, ReportReader::Layout layout) {
   ReportReader reader(text, "r", layout);
   std::vector<std::string> out;
   std::string line;
@@ -163,6 +216,17 @@ TEST(ReportReader, ResourcesAreReadNameFirstWhereATypeLineIsPrinted) {
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ReadAll(c.text, ReportReader::Layout::kResources), c.want) << c.what;
+  }
+  // Read from a file, the same resources straddling the reader's chunk boundary.
+  std::string padding;
+  while (padding.size() + 40 < ReportReader::kChunkBytes) padding += "type: NSR;\nname: pad;\n";
+  testutil::ScopedTempDir dir;
+  for (const Case& c : cases) {
+    std::string text = padding + c.text;
+    testutil::WriteFile(dir / "r.txt", text);
+    const ReportText file = ReportText::File(dir / "r.txt");
+    EXPECT_EQ(ReadAll(file, ReportReader::Layout::kResources), ReadAll(text, ReportReader::Layout::kResources))
+        << c.what;
   }
   // A plain report is never reordered.
   EXPECT_EQ(ReadAll("type: x\nb\nname: y\n", ReportReader::Layout::kLines), (L{"1:type: x", "2:b", "3:name: y"}));

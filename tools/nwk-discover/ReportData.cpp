@@ -268,11 +268,16 @@ bool Bracketed(const std::string& line, const std::string& marker, std::string* 
 
 // What reading the log carries from line to line.
 struct LogState {
-  OperationErrors errors;  // logged since the last operation ended
+  OperationErrors errors;          // logged since the last operation ended
+  unsigned long firstMessage = 0;  // the last run's first message number; 0: every message counts
 };
 
-// A results directory used again keeps the log of earlier runs: only the last run counts.
-void StartRun(ReportSummary* s, LogState* state) {
+// A results directory used again keeps the log and the messages of earlier
+// runs: only the last run counts.
+void StartRun(const std::string& line, ReportSummary* s, LogState* state) {
+  std::string number;
+  *state = LogState();
+  if (Bracketed(line, "first message", &number)) hx::DumpNumberOf(number + "_.xml", &state->firstMessage);
   s->operations.clear();
   s->operationOrder.clear();
   s->operationErrors.clear();
@@ -280,7 +285,6 @@ void StartRun(ReportSummary* s, LogState* state) {
   s->originHost.clear();
   s->originServer.clear();
   s->originDataset.clear();
-  *state = LogState();
 }
 
 // An Error line: its level follows the function field (right after the first
@@ -338,20 +342,19 @@ bool ReadOrigin(const std::string& line, ReportSummary* s) {
 void ReadLogLine(const std::string& line, ReportSummary* s, LogState* state) {
   std::string value;
   if (ErrorMessage(line, &value)) NoteError(value, &state->errors);
-  if (IsRunnerLine(line, kRunStart)) StartRun(s, state);
+  if (IsRunnerLine(line, kRunStart)) StartRun(line, s, state);
   else if (ReadOrigin(line, s)) return;
   else if (IsRunnerLine(line, kOperationResult) && OperationName(line, &value)) EndOperation(line, value, s, state);
 }
 
-void ReadLog(const std::string& path, ReportSummary* s) {
+void ReadLog(const std::string& path, ReportSummary* s, LogState* state) {
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     s->problems.push_back("cannot read the log '" + path + "'");
     return;
   }
   std::string line;
-  LogState state;
-  while (std::getline(in, line)) ReadLogLine(line, s, &state);
+  while (std::getline(in, line)) ReadLogLine(line, s, state);
 }
 
 void ReadFact(const std::vector<std::string>& r, ReportSummary* s, std::string* recordedServer) {
@@ -377,6 +380,12 @@ void ReadRecords(const std::string& path, ReportSummary* s) {
       s->skippedSchedules.push_back("[" + r[2] + "] client [" + r[1] + "]: " + r[3]);
   }
   if (s->serverName.empty()) s->serverName = recordedServer;
+}
+
+// Messages of earlier runs in the same results directory are no part of the last run.
+bool OfLastRun(const std::string& name, const LogState& state) {
+  unsigned long number = 0;
+  return state.firstMessage == 0 || (hx::DumpNumberOf(name, &number) && number >= state.firstMessage);
 }
 
 }  // namespace
@@ -408,10 +417,12 @@ bool LoadReportSummary(const std::string& resultsDir, ReportSummary* summary, st
     *error = "results directory '" + resultsDir + "' holds neither xml/ nor nwk-discover.log";
     return false;
   }
+  LogState log;
+  ReadLog(hx::JoinPath(resultsDir, "nwk-discover.log"), summary, &log);
   JobTotals totals;
-  for (const std::string& name : names) ReadXmlFile(hx::JoinPath(xmlDir, name), name, summary, &totals);
+  for (const std::string& name : names)
+    if (OfLastRun(name, log)) ReadXmlFile(hx::JoinPath(xmlDir, name), name, summary, &totals);
   RankClients(totals, summary);
-  ReadLog(hx::JoinPath(resultsDir, "nwk-discover.log"), summary);
   ReadRecords(hx::JoinPath(resultsDir, records::kFileName), summary);
   ServerRelease release;
   if (ReadServerRelease(resultsDir, &release)) {

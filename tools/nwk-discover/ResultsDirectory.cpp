@@ -96,9 +96,13 @@ bool IsWithin(const std::string& inner, const std::string& outer) {
 }  // namespace
 
 bool ResultsDirectory::Open(const std::string& dir, bool create, std::string* error) {
+  return Inspect(dir, create, error) && Lock(error);
+}
+
+bool ResultsDirectory::Inspect(const std::string& dir, bool create, std::string* error) {
   m_dir = WithoutTrailingSlashes(dir);
   if (create && !Create(m_dir, error)) return false;
-  return Check(error) && Lock(error);
+  return Check(error);
 }
 
 // The directory must be ours alone: a folder that others can write lets them

@@ -20,6 +20,8 @@ class ResultsDirectory {
   // the directory is locked until Unlock() or the end of the process, and its
   // lock file `.lock` holds this process's id.
   bool Open(const std::string& dir, bool create, std::string* error);
+  // Open() without the lock: only the checks (and the creation).
+  bool Inspect(const std::string& dir, bool create, std::string* error);
   // Removes the temporary files an interrupted run left in the directory, `0/`
   // and `xml/`; answers how many.
   int RemoveLeftovers() const;

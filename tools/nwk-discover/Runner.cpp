@@ -6,9 +6,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <memory>
 
 #include "Report.h"
@@ -24,6 +26,7 @@
 #include "hx/Log.h"
 #include "hx/MessageClasses.h"
 #include "hx/Progress.h"
+#include "hx/Settings.h"
 #include "hx/XmlForm.h"
 
 namespace nwk {
@@ -45,6 +48,7 @@ void PrintProgress(const std::string& text, bool final) {
 
 constexpr const char* kSampleName = "nwsrv-lab";
 constexpr const char* kPluginFile = "libnwkhandler.so";
+constexpr const char* kLogName = "nwk-discover.log";
 
 std::string ExecutableDir() {
   char path[4096];
@@ -57,6 +61,18 @@ std::string ExecutableDir() {
 bool IsDirectory(const std::string& path) {
   struct stat st {};
   return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// True when `path` is a directory; otherwise `error` says what it is instead,
+// calling it `what` ("dataset directory", "results directory").
+bool CheckDirectory(const std::string& path, const std::string& what, std::string* error) {
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0) {
+    *error = what + " '" + path + "' " + (errno == ENOENT ? std::string("does not exist") : std::strerror(errno));
+    return false;
+  }
+  if (!S_ISDIR(st.st_mode)) *error = what + " '" + path + "' is a file, not a directory";
+  return S_ISDIR(st.st_mode);
 }
 
 // The reports of a dataset: every tarn_*.txt file in it.
@@ -99,6 +115,26 @@ int BuildReport(const std::string& outDir, const ResultsDirectory& results) {
   EvEvent().Error("Runner::BuildReport", "Could not write the report: %s", error.c_str());
   std::fprintf(stderr, "nwk-discover: could not write the report: %s\n", error.c_str());
   return 1;
+}
+
+// A settings file named must be read whole: a run on half the settings the
+// engineer wrote would not be the run asked for.
+bool CheckSettings(const std::string& path, std::string* error) {
+  if (path.empty()) return true;
+  HxPlatformInfo settings(path);
+  if (!settings.LoadError().empty()) *error = "unreadable settings file: " + settings.LoadError();
+  return settings.LoadError().empty();
+}
+
+// The runner's own settings, read once the log is open so that a value not
+// understood is logged.
+void ApplySettings(hx::JobContext& job) {
+  constexpr unsigned long kMiB = 1 << 20;
+  HxPlatformInfo settings;
+  unsigned long megabytes = 0;
+  if (settings.getNumber("Pluvex", "nMaxCommandOutputMB", &megabytes) && megabytes > 0 &&
+      megabytes <= std::numeric_limits<unsigned long long>::max() / kMiB)
+    job.maxCommandOutputBytes = static_cast<unsigned long long>(megabytes) * kMiB;
 }
 
 }  // namespace
@@ -157,6 +193,12 @@ class PluginHandle {
 
 Runner::~Runner() { hx::StopWatchingInterrupts(); }
 
+std::string Runner::OperationList() const {
+  std::string names;
+  for (const Operation* op : m_options.operations) names += (names.empty() ? "" : " ") + std::string(op->name);
+  return names;
+}
+
 bool Runner::ChooseDataset(std::string* error) {
   if (m_options.live) return true;
   m_datasetDir = m_options.replayDir;
@@ -174,10 +216,7 @@ bool Runner::ChooseDataset(std::string* error) {
     }
     std::printf("No --replay or --live given: replaying the bundled sample %s\n", m_datasetDir.c_str());
   }
-  if (!IsDirectory(m_datasetDir)) {
-    *error = "dataset directory '" + m_datasetDir + "' does not exist";
-    return false;
-  }
+  if (!CheckDirectory(m_datasetDir, "dataset directory", error)) return false;
   return ListReports(m_datasetDir, &m_reports, error);
 }
 
@@ -212,8 +251,12 @@ void Runner::Interrupted(int sig) {
 
 // `report`: rebuilds the two files of an existing results directory, runs no discovery.
 int Runner::RebuildReport() {
+  const std::string& outDir = m_options.outDir;
   std::string error;
-  if (!TakeResults(false, &error)) {
+  if (CheckDirectory(outDir, "results directory", &error) && m_results.Inspect(outDir, false, &error) &&
+      !IsDirectory(hx::JoinPath(outDir, "xml")) && !hx::FileExists(hx::JoinPath(outDir, kLogName)))
+    error = "'" + outDir + "' is not a results directory (it has neither xml/ nor " + kLogName + ")";
+  if (!error.empty() || !TakeResults(false, &error)) {
     std::fprintf(stderr, "nwk-discover: %s\n", error.c_str());
     return 2;
   }
@@ -223,7 +266,7 @@ int Runner::RebuildReport() {
 // Opens the log before anything else is written, and clears what an
 // interrupted run left (the lock is held, so no other run is writing them).
 bool Runner::OpenLog(std::string* error) {
-  std::string path = hx::JoinPath(m_options.outDir, "nwk-discover.log");
+  std::string path = hx::JoinPath(m_options.outDir, kLogName);
   if (!hx::LogSink::OpenFile(path)) {
     *error = "cannot open the log '" + path + "': " + std::strerror(errno);
     return false;
@@ -296,7 +339,7 @@ int Runner::RunOperations(PluginHandle& plugin) {
     if (!releaseShown && m_options.live && std::string(op->name) == "clients") releaseShown = ShowServerRelease();
   }
   std::printf("%zu operation(s), %d failed; results in %s (log: %s)\n", m_options.operations.size(), failed,
-              m_options.outDir.c_str(), hx::JoinPath(m_options.outDir, "nwk-discover.log").c_str());
+              m_options.outDir.c_str(), hx::JoinPath(m_options.outDir, kLogName).c_str());
   int reportStatus = BuildReport(m_options.outDir, m_results);
   if (failed > 0) return 1;
   long long errors = hx::LogSink::ErrorCount() - m_errorsAtStart;
@@ -322,9 +365,13 @@ int Runner::Run() {
   if (IsReportOnly(m_options)) return RebuildReport();
   std::string error;
   hx::SetProgressSink(PrintProgress);
+  if (m_options.reordered) {
+    std::printf("Operations run in the host's order: %s\n", OperationList().c_str());
+    std::fflush(stdout);
+  }
   PluginHandle plugin;
-  if (!plugin.Open(m_options.pluginPath, &error) || !ChooseDataset(&error) || !TakeResults(true, &error) ||
-      !OpenLog(&error) || !CopyReports(&error)) {
+  if (!CheckSettings(m_options.settingsFile, &error) || !plugin.Open(m_options.pluginPath, &error) ||
+      !ChooseDataset(&error) || !TakeResults(true, &error) || !OpenLog(&error) || !CopyReports(&error)) {
     std::fprintf(stderr, "nwk-discover: %s\n", error.c_str());
     return 2;
   }
@@ -339,9 +386,12 @@ int Runner::Run() {
   job.useExistingFiles = !m_options.live;
   CForeignCmdExecBase::set_UseExistingFiles(job.useExistingFiles);
   m_errorsAtStart = hx::LogSink::ErrorCount();
-  std::string names;
-  for (const Operation* op : m_options.operations) names += (names.empty() ? "" : " ") + std::string(op->name);
-  EvEvent().Debug("Runner::Run", "Discovery run started, operations [%s]", names.c_str());
+  ApplySettings(job);
+  // The report shows this run only: it starts from the run's first message.
+  unsigned long firstMessage = 1;
+  hx::NextDumpNumber(hx::JoinPath(m_options.outDir, "xml"), &firstMessage, &error);
+  EvEvent().Debug("Runner::Run", "Discovery run started, operations [%s], first message [%05lu]",
+                  OperationList().c_str(), firstMessage);
   EvEvent().Debug("Runner::Run", "Plug-in [%s]", plugin.path().c_str());
   LogOrigin();
   // The records describe one run, like the report made from them.

@@ -25,6 +25,8 @@ class Runner {
   int Run();
 
  private:
+  // The operations to run, blank-separated, for the log and the first line.
+  std::string OperationList() const;
   bool ChooseDataset(std::string* error);
   bool TakeResults(bool create, std::string* error);
   bool OpenLog(std::string* error);

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <limits>
 
 #include "hx/HandlerBase.h"
 #include "hx/MessageClasses.h"
@@ -16,11 +17,37 @@ int RunJobs(CForeignHandlerBase& h, CNMessageBase& m) { return h.DiscoverJobs(&m
 int RunMedia(CForeignHandlerBase& h, CNMessageBase& m) { return h.DiscoverMedia(&m); }
 int RunSchedule(CForeignHandlerBase& h, CNMessageBase& m) { return h.DiscoverSchedule(&m); }
 
-template <typename T>
-bool ParseNumber(const std::string& text, T* value) {
+// The options that take a number, with the values they accept.
+struct NumericOption {
+  const char* name;
+  long long min, max;
+  const char* unit;  // for the message, may be empty
+};
+// A year: no report takes longer to write, and a larger figure is a typing slip.
+constexpr long long kMaxTimeoutSeconds = 365LL * 24 * 3600;
+constexpr NumericOption kNumericOptions[] = {
+    {"--job-id", std::numeric_limits<long long>::min(), std::numeric_limits<long long>::max(), ""},
+    {"--debug-level", -1, 7, ""},
+    {"--timeout", 1, kMaxTimeoutSeconds, " seconds"},
+};
+
+const NumericOption* FindNumericOption(const std::string& name) {
+  for (const NumericOption& option : kNumericOptions)
+    if (name == option.name) return &option;
+  return nullptr;
+}
+
+// A whole number within the option's range; the message tells a value that is
+// no number from one out of range.
+bool ParseNumber(const NumericOption& option, const std::string& text, long long* value, std::string* error) {
   const char* end = text.data() + text.size();
   auto result = std::from_chars(text.data(), end, *value);
-  return !text.empty() && result.ec == std::errc() && result.ptr == end;
+  bool number = !text.empty() && result.ptr == end && result.ec != std::errc::invalid_argument;
+  if (number && result.ec == std::errc() && *value >= option.min && *value <= option.max) return true;
+  *error = number ? std::string("option ") + option.name + " takes " + std::to_string(option.min) + " to " +
+                        std::to_string(option.max) + option.unit + ", got '" + text + "'"
+                  : std::string("option ") + option.name + " needs a number, got '" + text + "'";
+  return false;
 }
 
 // Takes the value of an option that needs one; false when argv ends.
@@ -30,15 +57,16 @@ bool TakeValue(int argc, char** argv, int* i, std::string* value, std::string* e
     return false;
   }
   *value = argv[++*i];
-  return true;
+  if (!value->empty()) return true;
+  *error = std::string("option ") + argv[*i - 1] + " needs a value, got an empty one";
+  return false;
 }
 
 // A server name goes to nsradmin and mminfo as the one argument after -s: one
 // they would read as an option, or one that would break a log line, is refused.
 bool CheckServerName(const std::string& name, std::string* error) {
   const bool control = std::any_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
-  if (name.empty()) *error = "option --server needs a server name, got an empty one";
-  else if (name[0] == '-') *error = "option --server needs a server name, got '" + name + "'";
+  if (name[0] == '-') *error = "option --server needs a server name, got '" + name + "'";  // never empty here
   else if (control) *error = "option --server: the server name holds a control character";
   else return true;
   return false;
@@ -57,17 +85,40 @@ bool ParseOption(int argc, char** argv, int* i, RunnerOptions* o, std::string* e
   if (arg == "--host-link") return TakeValue(argc, argv, i, &o->hostLinkDir, error);
   if (arg == "--plugin") return TakeValue(argc, argv, i, &o->pluginPath, error);
   if (arg == "--server") return TakeValue(argc, argv, i, &o->server, error) && CheckServerName(o->server, error);
-  bool numeric = arg == "--job-id" || arg == "--debug-level" || arg == "--timeout";
+  const NumericOption* numeric = FindNumericOption(arg);
   if (!numeric) {
     *error = "unknown option " + arg + " (see --help)";
     return false;
   }
-  if (!TakeValue(argc, argv, i, &value, error)) return false;
-  bool ok = arg == "--job-id"        ? ParseNumber(value, &o->jobId)
-            : arg == "--debug-level" ? ParseNumber(value, &o->debugLevel) && o->debugLevel >= -1
-                                     : ParseNumber(value, &o->timeoutSeconds) && o->timeoutSeconds > 0;
-  if (!ok) *error = "option " + arg + " needs a number, got '" + value + "'";
-  return ok;
+  long long number = 0;
+  if (!TakeValue(argc, argv, i, &value, error) || !ParseNumber(*numeric, value, &number, error)) return false;
+  if (arg == "--job-id") o->jobId = number;
+  else if (arg == "--debug-level") o->debugLevel = static_cast<int>(number);
+  else o->timeoutSeconds = static_cast<int>(number);
+  return true;
+}
+
+bool Named(const std::vector<const Operation*>& operations, const char* name) {
+  return std::any_of(operations.begin(), operations.end(), [&](const Operation* op) { return op->name == std::string(name); });
+}
+
+// Operations run in the host's order whatever the order named; one whose
+// prerequisite is not named is refused rather than run to a poorer result.
+bool PutInHostOrder(RunnerOptions* o, std::string* error) {
+  std::vector<const Operation*> named = o->operations;
+  std::stable_sort(o->operations.begin(), o->operations.end(),
+                   [](const Operation* a, const Operation* b) { return a < b; });  // the table is in host order
+  o->reordered = named != o->operations;
+  for (const Operation* op : o->operations) {
+    std::string missing;
+    for (const char* need : op->needs)
+      if (!Named(o->operations, need)) missing += (missing.empty() ? "'" : " and '") + std::string(need) + "'";
+    if (!missing.empty()) {
+      *error = std::string("operation '") + op->name + "' needs " + missing + " in the same run (" + op->why + ")";
+      return false;
+    }
+  }
+  return true;
 }
 
 std::string OperationNames() {
@@ -82,9 +133,12 @@ const std::vector<Operation>& Operations() {
   static const std::vector<Operation> kOperations = {
       {"config", "configuration discovery: host options, instance properties, server date format", RunConfig},
       {"clients", "client discovery: clients, resources and the subclient tree", RunClients},
-      {"jobs", "job discovery: save set history and the media-job mapping", RunJobs},
-      {"media", "media discovery: libraries, drives, media and storage policies", RunMedia},
-      {"schedule", "schedule discovery: groups and schedules as schedule policies", RunSchedule},
+      {"jobs", "job discovery: save set history and the media-job mapping", RunJobs, {"clients"},
+       "save sets are matched against the clients it reads"},
+      {"media", "media discovery: libraries, drives, media and storage policies", RunMedia, {"config", "clients"},
+       "retention dates are read in the server's date format and names carry the server's name"},
+      {"schedule", "schedule discovery: groups and schedules as schedule policies", RunSchedule, {"clients"},
+       "schedules are built from the clients and groups it reads"},
       {"report", "only rebuild report.html and summary.json from an existing results directory", nullptr},
   };
   return kOperations;
@@ -116,6 +170,7 @@ bool ParseRunnerOptions(int argc, char** argv, RunnerOptions* o, std::string* er
         *error = std::string("operation '") + op->name + "' runs alone";
         return false;
       }
+  if (!PutInHostOrder(o, error)) return false;
   if (o->live && !o->replayDir.empty()) {
     *error = "--live and --replay exclude each other";
     return false;
@@ -141,7 +196,8 @@ std::string UsageText() {
       "Inspects a NetWorker server with nsradmin and mminfo and describes it as host\n"
       "messages, written as XML files under the results directory.\n"
       "\n"
-      "Operations (default: every discovery operation, in this order):\n";
+      "Operations (default: every discovery operation; named ones run in this order, and\n"
+      "jobs and schedule need clients, media needs config and clients, in the same run):\n";
   for (const Operation& op : Operations()) text += "  " + std::string(op.name) + std::string(10 - std::string(op.name).size(), ' ') + op.description + "\n";
   text +=
       "\n"
@@ -151,20 +207,21 @@ std::string UsageText() {
       "                     (neither: replay the bundled sample)\n"
       "  --server NAME      with --live: question the NetWorker server NAME (nsradmin and mminfo -s NAME)\n"
       "  --out DIR          results directory (default ./nwk-results)\n"
-      "  --settings FILE    INI settings, section [Pluvex]: sNWKLOCALEFORMAT, nTARNJobAggregationInterval\n"
+      "  --settings FILE    INI settings, section [Pluvex]: sNWKLOCALEFORMAT, nTARNJobAggregationInterval,\n"
+      "                     nMaxCommandOutputMB (default 8192)\n"
       "  --host-link DIR    exchange messages with the host: DIR/outbox (sent), DIR/inbox (responses)\n"
       "  --offline          exchange no message with the host (the default without --host-link)\n"
       "  --job-id N         job id for log lines and status messages (default 0)\n"
       "  --debug-level N    log detail, -1 to 7 (default 4); errors are always logged\n"
-      "  --timeout SECONDS  kill a NetWorker command that runs longer (default 1800)\n"
+      "  --timeout SECONDS  kill a NetWorker command that runs longer (1 to 31536000, default 1800)\n"
       "  --plugin PATH      the plug-in library to load (default: next to this program)\n"
       "  --strict           exit status 1 when any error was logged, also by an operation that succeeded\n"
       "  --help, --version\n"
       "\n"
       "Exit status: 0 when every operation succeeded, 1 when one failed (with --strict, also\n"
-      "when an error was logged), 2 on bad options\n"
-      "or a missing dataset. The log is <results>/nwk-discover.log; every run ends by writing\n"
-      "<results>/report.html and <results>/summary.json (exit status 1 when that fails).\n";
+      "when an error was logged), 2 on bad options, a missing prerequisite operation, or a\n"
+      "missing dataset or settings file. The log is <results>/nwk-discover.log; every run ends\n"
+      "by writing <results>/report.html and <results>/summary.json (exit status 1 when that fails).\n";
   return text;
 }
 

@@ -15,9 +15,13 @@ struct Operation {
   const char* description;
   // Null for an operation of the runner itself (`report`), which loads no plug-in.
   int (*run)(CForeignHandlerBase& handler, CNMessageBase& request);
+  // The operations that must run before it in the same run, and why.
+  std::vector<const char*> needs = {};
+  const char* why = nullptr;
 };
 
-// The discovery operations in the order the host runs them, then `report`.
+// The discovery operations in the order the host runs them, then `report`;
+// operations named on the command line run in this order.
 const std::vector<Operation>& Operations();
 const Operation* FindOperation(const std::string& name);
 
@@ -38,6 +42,7 @@ struct RunnerOptions {
   bool help = false;
   bool version = false;
   std::vector<const Operation*> operations;  // empty before defaults are applied
+  bool reordered = false;                    // the operations were named in another order
 };
 
 // True when the options ask only to rebuild report.html and summary.json.

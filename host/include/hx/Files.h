@@ -50,29 +50,6 @@ class CLmFile {
 
 namespace hx {
 
-// A file's bytes mapped read-only into memory: reports of hundreds of
-// megabytes are read in place, never copied onto the heap. A file that cannot
-// be opened or mapped reads as empty (see error()).
-class MappedFile {
- public:
-  explicit MappedFile(const std::string& path);
-  ~MappedFile();
-  MappedFile(MappedFile&& other) noexcept;
-  MappedFile(const MappedFile&) = delete;
-  MappedFile& operator=(const MappedFile&) = delete;
-  MappedFile& operator=(MappedFile&&) = delete;
-
-  std::string_view text() const { return {m_data, m_size}; }
-  operator std::string_view() const { return text(); }
-  const std::string& error() const { return m_error; }
-
- private:
-  const char* m_data = nullptr;
-  size_t m_size = 0;
-  std::string m_error;
-};
-
-
 // Reads a whole file. False (with `error` naming the path) when it cannot be read.
 bool ReadWholeFile(const std::string& path, std::string* content, std::string* error);
 // Creates `dir` and its missing parents. False with `error` when that fails.

@@ -9,6 +9,10 @@
 #include "hx/Error.h"
 #include "hx/Message.h"
 
+namespace hx {
+class BackgroundDump;
+}
+
 class CForeignHandlerBase {
  public:
   CForeignHandlerBase();
@@ -49,6 +53,14 @@ class CForeignHandlerBase {
   CNMessageBase* _ReceiveMessage(unsigned long classKey, bool& timedOut, int timeoutSeconds);
   // Writes `msg` as <results>/xml/NNNNN_<Class_Name>.xml; true when written.
   bool DumpXmlMsgToFile(CNMessageBase* msg, int priority, bool compress);
+  // The same write done on a second thread, so that the handler can build its
+  // next message meanwhile: StartXmlMsgDump takes `msg` over and returns at
+  // once; FinishXmlMsgDump waits for that write and answers (and logs, on the
+  // calling thread) what DumpXmlMsgToFile would have. One write at a time:
+  // finish it before the next start and before any DumpXmlMsgToFile, so files
+  // are numbered in the order the messages were made.
+  void StartXmlMsgDump(CNMessageBase&& msg);
+  bool FinishXmlMsgDump();
   // Hands a finished message to the host by name; the stand-in logs it.
   int processItemIdb(const std::string& name, CNMessageBase* msg, bool flag);
 
@@ -61,9 +73,13 @@ class CForeignHandlerBase {
   bool m_offline = false;
 
  private:
+  // Logs the outcome of a dump as DumpXmlMsgToFile does, and answers `written`.
+  bool LogDump(bool written, const std::string& path, const std::string& error);
+
   long long m_jobId = 0;
   unsigned long long m_resultsSubfolder = 0;
   std::unique_ptr<CNMessageBase> m_lastResponse;
+  std::unique_ptr<hx::BackgroundDump> m_backgroundDump;  // made at the first StartXmlMsgDump
 };
 
 // The C factory a plug-in exports.

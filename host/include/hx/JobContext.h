@@ -15,6 +15,9 @@ struct JobContext {
   bool offline = false;                      // exchange no message with the host server
   long long jobId = 0;
   int commandTimeoutSeconds = 30 * 60;
+  // A command writing more is stopped and fails: far above any real report,
+  // low enough to keep a babbling command from filling the disk.
+  unsigned long long maxCommandOutputBytes = 8ULL << 30;
   std::string settingsFile;                  // INI file, empty: no settings
   // The foreign backup server the job questions, as the user named it; empty:
   // the one the machine's own tools answer for.

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdarg>
+#include <memory>
 #include <string>
 
 #define HX_PRINTF(fmt_index, first_arg) __attribute__((format(printf, fmt_index, first_arg)))
@@ -30,8 +31,31 @@ class LogSink {
   // Error lines logged since the process started, whether or not a file or
   // stderr took them: the host reads it around each operation to tell an
   // operation that succeeded cleanly from one that logged errors on the way.
+  // A held line counts once released; a discarded one never does.
   static long long ErrorCount();
   static void Write(const char* func, const char* level, long long jobId, const char* fmt, va_list args);
+};
+
+// Holds back the lines the current thread logs, so that work done ahead of
+// its turn still logs in the order of a run that does one thing after the
+// other: lines are kept in memory (with the time they were logged) until
+// Release writes them in order, or Discard drops them as if never logged.
+// Stop ends the holding but keeps what was held, so that lines which must
+// come first can be logged before the Release. An inactive hold holds
+// nothing. One hold per thread at a time; the destructor releases.
+class LogHold {
+ public:
+  explicit LogHold(bool active = true);
+  ~LogHold();
+  LogHold(const LogHold&) = delete;
+  LogHold& operator=(const LogHold&) = delete;
+  void Stop();
+  void Release();
+  void Discard();
+
+ private:
+  struct Lines;
+  std::unique_ptr<Lines> m_lines;  // null when inactive or done
 };
 
 }  // namespace hx

@@ -15,12 +15,17 @@ struct ProcessOptions {
   // Past this the child's process group gets SIGTERM, and SIGKILL about two
   // seconds later. Zero or less: no time-out.
   int timeoutSeconds = 1800;
+  // Past this many bytes of output the child's process group is stopped the
+  // same way (checked at every poll, so a fast writer may pass it by what it
+  // writes in a tenth of a second). Zero: no cap.
+  unsigned long long maxOutputBytes = 0;
   std::vector<std::string> extraEnv;  // "KEY=VALUE", added to or replacing the inherited environment
 };
 
 struct ProcessResult {
   bool started = false;   // false: not spawned (program not found, input missing, output not writable)
   bool timedOut = false;  // stopped by the time-out; exitCode/termSignal tell how it ended
+  bool outputCapped = false;  // stopped because its output passed maxOutputBytes
   int exitCode = -1;      // set when the child exited normally
   int termSignal = 0;     // non-zero when the child was killed by a signal
   std::string error;      // empty after a normal exit (whatever its code); otherwise why it

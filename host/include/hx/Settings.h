@@ -20,7 +20,8 @@ class HxPlatformInfo {
   // Non-zero when the key exists in the section (section and key compare
   // without regard to case; the value is trimmed of blanks).
   int getString(const std::string& section, const std::string& key, std::string* value) const;
-  // Non-zero when the key exists and its value is a whole unsigned number.
+  // Non-zero when the key exists and its value is a whole unsigned number. A
+  // value there but not such a number is logged, naming the key, as ignored.
   int getNumber(const std::string& section, const std::string& key, unsigned long* value) const;
 
   // Reads INI text. Lines: "[section]", "key=value", blank, or comments

@@ -50,6 +50,12 @@ bool WriteMessageXmlFile(const CNMessageBase& msg, const std::string& path, std:
 bool DumpMessageToFolder(const CNMessageBase& msg, const std::string& folder, std::string* writtenPath,
                          std::string* error);
 
+// The number of a dump file name "NNNNN_<anything>.xml" (at least 5 digits); false otherwise.
+bool DumpNumberOf(std::string_view name, unsigned long* number);
+// The number the next message dumped into `folder` gets. False (with `error`)
+// when the folder cannot be listed.
+bool NextDumpNumber(const std::string& folder, unsigned long* next, std::string* error);
+
 // Rebuilds a message from its XML form into `*out` (module, type and the class
 // name from the registry; a `class` attribute must name the registered class of
 // its module and type). Input may be hostile: no network, no DTD, numbers checked

@@ -1,0 +1,51 @@
+// A second thread that writes one message at a time into a dump folder, so a
+// handler can build its next message while the last one is written (internal
+// to the host library).
+#pragma once
+
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "hx/Message.h"
+
+namespace hx {
+
+// The thread does only the pure part of a dump: serializing, writing the
+// file, naming it and freeing the message. It never logs and touches nothing
+// of the caller's but what Start hands it (the folder's numbering is guarded
+// on its own), so the caller stays free to log, parse and write other files.
+class BackgroundDump {
+ public:
+  BackgroundDump();
+  // Finishes the write in progress, if any, then stops the thread.
+  ~BackgroundDump();
+  BackgroundDump(const BackgroundDump&) = delete;
+  BackgroundDump& operator=(const BackgroundDump&) = delete;
+
+  // Starts writing `msg` into `folder` as DumpMessageToFolder does. The write
+  // started before must have been waited for.
+  void Start(CNMessageBase msg, std::string folder);
+  // Waits for the write started last: true with the path written, false with
+  // the reason. False ("nothing was started") without a started write.
+  bool Wait(std::string* path, std::string* error);
+
+ private:
+  enum class State { kIdle, kQueued, kWriting, kDone };
+  void Run();
+
+  std::mutex m_mutex;
+  std::condition_variable m_changed;
+  State m_state = State::kIdle;
+  bool m_stop = false;
+  std::unique_ptr<CNMessageBase> m_message;
+  std::string m_folder;
+  bool m_written = false;
+  std::string m_path;
+  std::string m_error;
+  std::thread m_thread;  // last: starts once the members above exist
+};
+
+}  // namespace hx
