@@ -41,7 +41,7 @@ bool At(const std::vector<int>& path, std::initializer_list<int> fields) {
   return true;
 }
 
-void TakeText(const std::vector<int>& path, const char* text, JobFigures* job) {
+void TakeText(const std::vector<int>& path, const char* text, JobRow* job) {
   if (At(path, {2, 14})) job->client = text;
   else if (At(path, {9, 1, 9})) job->startTime = Number(text);
   else if (At(path, {9, 1, 32})) job->bytes = Number(text);
@@ -63,17 +63,17 @@ bool CloseReader(xmlTextReaderPtr reader, int status, const std::string& path, s
 
 }  // namespace
 
-bool StreamJobList(const std::string& path, const std::function<void(const JobFigures&)>& onJob, std::string* error) {
+bool StreamJobList(const std::string& path, const std::function<void(const JobRow&)>& onJob, std::string* error) {
   xmlTextReaderPtr reader = OpenReader(path, error);
   if (!reader) return false;
   std::vector<int> fields;
-  JobFigures job;
+  JobRow job;
   int status;
   while ((status = xmlTextReaderRead(reader)) == 1) {
     int type = xmlTextReaderNodeType(reader);
     if (type == XML_READER_TYPE_ELEMENT) {
       fields.push_back(FieldIndex(reader));
-      if (fields.size() == 3) job = JobFigures();
+      if (fields.size() == 3) job = JobRow();
       if (xmlTextReaderIsEmptyElement(reader)) type = XML_READER_TYPE_END_ELEMENT;
     } else if (type == XML_READER_TYPE_TEXT) {
       const xmlChar* text = xmlTextReaderConstValue(reader);

@@ -5,19 +5,15 @@
 #include <functional>
 #include <string>
 
+#include "EstateRows.h"
+
 class CNMessageBase;
 
 namespace nwk {
 
-struct JobFigures {
-  std::string client;
-  long long startTime = 0;  // seconds since 1970-01-01 UTC
-  long long bytes = 0;
-};
-
 // Calls `onJob` once per job of the file, in order. False with `error`
 // (naming the path and line) when the file cannot be read or is not well formed.
-bool StreamJobList(const std::string& path, const std::function<void(const JobFigures&)>& onJob, std::string* error);
+bool StreamJobList(const std::string& path, const std::function<void(const JobRow&)>& onJob, std::string* error);
 
 // Calls `onItem` with each element of the root message's list field `listIndex`,
 // rebuilt as a message of its own. False with `error` as above.

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "EstateRows.h"
+
 namespace nwk {
 
 // `bytes` with every byte that is not part of valid UTF-8 replaced by U+FFFD.
@@ -15,5 +17,13 @@ std::string HtmlEscape(std::string_view bytes);
 // A JSON string literal, quotes included: valid UTF-8, " and \ escaped,
 // control characters as \uXXXX.
 std::string JsonString(std::string_view bytes);
+
+// A schedule policy as text: what runs on each weekday (Sunday first, slots
+// joined by `join`) and its days of the month ("day 1: Full 21:00; ...").
+struct ScheduleCells {
+  std::string days[7];
+  std::string monthly;
+};
+ScheduleCells ScheduleText(const SchedulePolicyRow& policy, const char* join);
 
 }  // namespace nwk

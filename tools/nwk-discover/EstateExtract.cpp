@@ -1,0 +1,296 @@
+// Message readers: each takes one message as the plug-in built it and hands
+// its rows to a sink; the log reader keeps only the last run's lines.
+#include "EstateExtract.h"
+
+#include <charconv>
+#include <cstring>
+#include <fstream>
+
+#include "hx/Message.h"
+
+namespace nwk {
+namespace {
+
+const std::vector<CNMessageBase> kNoList;
+const std::vector<std::string> kNoPolicies;
+
+const hx::MessageField* FieldAt(const CNMessageBase& msg, short index) {
+  for (std::size_t n = 0; n < msg.fieldCount(); ++n)
+    if (msg.field(n).index() == index) return &msg.field(n);
+  return nullptr;
+}
+
+const CNMessageBase* Sub(const CNMessageBase* msg, short index) {
+  const hx::MessageField* f = msg ? FieldAt(*msg, index) : nullptr;
+  return f ? f->message() : nullptr;
+}
+
+const std::vector<CNMessageBase>& List(const CNMessageBase* msg, short index) {
+  const hx::MessageField* f = msg ? FieldAt(*msg, index) : nullptr;
+  const std::vector<CNMessageBase>* list = f ? f->messageList() : nullptr;
+  return list ? *list : kNoList;
+}
+
+std::string Str(const CNMessageBase* msg, short index) {
+  const hx::MessageField* f = msg ? FieldAt(*msg, index) : nullptr;
+  return f ? std::string(f->stringValue()) : std::string();
+}
+
+long long Int(const CNMessageBase* msg, short index, long long absent = 0) {
+  const hx::MessageField* f = msg ? FieldAt(*msg, index) : nullptr;
+  return f && f->kind() == hx::FieldKind::kInt64 ? f->int64Value() : absent;
+}
+
+long long Number(const std::string& text) {
+  long long value = 0;
+  std::from_chars(text.data(), text.data() + text.size(), value);
+  return value;
+}
+
+// ---- clients -------------------------------------------------------------
+
+void ExtractSubclient(const CNMessageBase& sub, const ClientRow& client, const std::string& application,
+                      bool otherAgent, const PolicyIndex& policies, EstateSink& sink) {
+  ResourceRow row;
+  row.client = client.name;
+  row.subclient = Str(Sub(&sub, 1), 1);
+  row.application = application;
+  row.otherAgent = otherAgent;
+  row.defaultManual = otherAgent && row.subclient == "Manual";
+  for (const CNMessageBase& set : List(&sub, 7)) row.saveSets.push_back(Str(&set, 5));
+  const std::vector<CNMessageBase>& props = List(&sub, 6);
+  row.hasProperties = !props.empty();
+  for (const CNMessageBase& p : props) {
+    std::string key = Str(&p, 3), value = Str(&p, 5);
+    if (key == "compression" && value == "0") row.compressed = true;
+    if (key == "Encrypt: encryption" && value == "2") row.encrypted = true;
+  }
+  // Every agent has an empty "default" subclient of its own: not a resource of the server.
+  if (!row.hasProperties && row.saveSets.empty() && !row.defaultManual) return;
+  row.policies = policies.PoliciesOf(row.client, application, row.subclient);
+  if (otherAgent && !row.defaultManual)
+    sink.Attention({kAttentionOtherAgent, row.client + " / " + row.subclient,
+                    "no agent of the host matches its save sets: migrate it by hand"});
+  sink.Resource(row);
+}
+
+void ExtractAgents(const CNMessageBase* record, const PolicyIndex& policies, ClientRow* client, EstateSink& sink) {
+  for (const CNMessageBase& agent : List(record, 20)) {
+    const CNMessageBase* type = Sub(&agent, 1);
+    std::string application = Str(type, 1);
+    client->agents.push_back(application.empty() ? "(unnamed)" : application);
+    bool other = Int(type, 0) == 130;
+    for (const CNMessageBase& instance : List(&agent, 6))
+      for (const CNMessageBase& set : List(&instance, 8))
+        for (const CNMessageBase& sub : List(&set, 6)) ExtractSubclient(sub, *client, application, other, policies, sink);
+  }
+}
+
+std::string OperatingSystem(const CNMessageBase* record) {
+  const CNMessageBase* os = Sub(record, 2);
+  // Windows clients are named "Server" by their OS record; the family makes that readable.
+  std::string family = Str(os, 2), name = Str(os, 3);
+  if (family == "Windows" || name.empty()) name = family + (name.empty() ? "" : " " + name);
+  return name.empty() ? "(unknown)" : name;
+}
+
+// ---- schedules -----------------------------------------------------------
+
+ScheduleSlot ReadSlot(const CNMessageBase& subtask) {
+  ScheduleSlot slot;
+  slot.level = Int(Sub(Sub(&subtask, 4), 1), 1);
+  const CNMessageBase* pattern = Sub(&subtask, 3);
+  slot.monthly = Int(pattern, 4) == 16;
+  slot.startSeconds = Int(pattern, 14, -1);
+  const CNMessageBase* days = Sub(pattern, 5);
+  for (short d = 1; d <= 7; ++d)
+    if (Int(days, d) == 1) slot.weekDays |= 1u << (d - 1);
+  slot.dayOfMonth = Int(days, 8);
+  return slot;
+}
+
+// ---- log -----------------------------------------------------------------
+
+bool EndsWith(const std::string& text, const std::string& tail) {
+  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// The text between "[" and the last "]" after `marker`; false when `line` lacks it.
+bool Bracketed(const std::string& line, const std::string& marker, std::string* value) {
+  std::size_t at = line.find(marker);
+  if (at == std::string::npos) return false;
+  std::size_t open = line.find('[', at + marker.size());
+  std::size_t close = line.rfind(']');
+  if (open == std::string::npos || close == std::string::npos || close < open) return false;
+  *value = line.substr(open + 1, close - open - 1);
+  return true;
+}
+
+void ReadDateFormat(const std::string& line, RunRow* run) {
+  static const std::pair<const char*, const char*> kSources[] = {
+      {"Locale information for Networker server fetched successfully. Value is", "file"},
+      {"overridden to", "setting"},
+      {"Value defaulted to", "default"},
+  };
+  for (const auto& source : kSources)
+    if (Bracketed(line, source.first, &run->dateFormat)) run->dateFormatSource = source.second;
+}
+
+// The runner's own lines, told apart by their function field (right after the
+// first "] ") so that no name read from the server can pass for one.
+constexpr const char* kRunStart = "Runner::Run Debug: Discovery run started";
+constexpr const char* kOperationResult = "Runner::RunOne Debug: Operation ";
+
+bool IsRunnerLine(const std::string& line, const char* head) {
+  std::size_t at = line.find("] ");
+  return at != std::string::npos && line.compare(at + 2, std::string(head).size(), head) == 0;
+}
+
+// "subject: reason" as an attention row; the split is undone by joining with ": ".
+AttentionRow Attention(const char* kind, const std::string& text) {
+  std::size_t colon = text.find("]: ");
+  if (colon == std::string::npos) return {kind, text, ""};
+  return {kind, text.substr(0, colon + 1), text.substr(colon + 3)};
+}
+
+// Schedule discovery's reasons for leaving a resource without a policy. The
+// "Skipping" line names only the policy: its client is the one of the
+// "Building schedule pattern" line just before it.
+bool ReadScheduleSkip(const std::string& line, RunLog* log, std::string* scheduleClient) {
+  constexpr const char* kBuilding = "Building schedule pattern[";
+  constexpr const char* kNoSchedule = "Skipping schedule creation for policy ";
+  constexpr const char* kPassedOver = "Passing over policy ";
+  std::size_t at = line.find(kBuilding);
+  if (at != std::string::npos) {
+    std::size_t client = line.find("] client [", at);
+    if (client != std::string::npos) *scheduleClient = line.substr(client + 10, line.size() - client - 11);
+    return true;
+  }
+  at = line.find(kNoSchedule);
+  if (at != std::string::npos) {
+    log->attention.push_back({kAttentionNoSchedule, line.substr(at + std::strlen(kNoSchedule)) + " client [" + *scheduleClient + "]",
+                              "neither the resource nor its group names a schedule"});
+    return true;
+  }
+  at = line.find(kPassedOver);
+  if (at == std::string::npos) return false;
+  log->attention.push_back(Attention(kAttentionNoSchedule, line.substr(at + std::strlen(kPassedOver))));
+  return true;
+}
+
+bool ReadDropped(const std::string& line, RunLog* log) {
+  static const std::pair<const char*, const char*> kDrops[] = {
+      {"Could not find pClient for ", "its client is not known"},
+      {"Could not find pPolicy for ", "its resource is not known"},
+  };
+  for (const auto& [marker, reason] : kDrops) {
+    std::size_t at = line.find(marker);
+    if (at != std::string::npos) {
+      log->attention.push_back({kAttentionDropped, line.substr(at + std::strlen(marker)), reason});
+      return true;
+    }
+  }
+  return false;
+}
+
+void ReadLogLine(const std::string& line, RunLog* log, std::string* scheduleClient) {
+  std::string value;
+  RunRow& run = log->run;
+  if (ReadDropped(line, log) || ReadScheduleSkip(line, log, scheduleClient)) return;
+  if (IsRunnerLine(line, kRunStart)) *log = RunLog();  // a results directory used again: only the last run counts
+  else if (IsRunnerLine(line, kOperationResult) && Bracketed(line, kOperationResult, &value))
+    run.operations[value] = EndsWith(line, "] ok") ? "ok" : "failed";
+  else if (Bracketed(line, "Main MA is", &value)) run.mainMediaAgent = value;
+  else if (Bracketed(line, "Networker server name is", &value)) run.serverName = value;
+  else if (line.find("Locale information") != std::string::npos || line.find("overridden to") != std::string::npos ||
+           line.find("Value defaulted to") != std::string::npos)
+    ReadDateFormat(line, &run);
+}
+
+}  // namespace
+
+void PolicyIndex::Add(const std::string& client, const std::string& application, const std::string& subclient,
+                      const std::string& policy) {
+  m_policies[client + '\n' + application + '\n' + subclient].push_back(policy);
+}
+
+const std::vector<std::string>& PolicyIndex::PoliciesOf(const std::string& client, const std::string& application,
+                                                        const std::string& subclient) const {
+  auto it = m_policies.find(client + '\n' + application + '\n' + subclient);
+  return it == m_policies.end() ? kNoPolicies : it->second;
+}
+
+void ExtractClient(const CNMessageBase& info, const PolicyIndex& policies, EstateSink& sink) {
+  const CNMessageBase* record = Sub(&info, 1);
+  ClientRow client;
+  client.name = Str(Sub(record, 1), 1);
+  client.os = OperatingSystem(record);
+  for (const CNMessageBase& component : List(record, 19))
+    if (Int(Sub(&component, 1), 0) == 11) client.storageNode = true;
+  std::string installation = Str(Sub(Sub(&info, 2), 1), 1);
+  const std::string prefix = "NETWORKER_";
+  if (installation.compare(0, prefix.size(), prefix) == 0) client.server = installation.substr(prefix.size());
+  for (const CNMessageBase& p : List(Sub(&info, 3), 113))
+    if (Str(&p, 2) == "Foreign Client Version") client.versions.push_back(Str(&p, 4));
+  ExtractAgents(record, policies, &client, sink);
+  sink.Client(client);
+}
+
+void ExtractSchedulePolicy(const CNMessageBase& task, PolicyIndex& index, EstateSink& sink) {
+  const CNMessageBase* body = Sub(&task, 2);
+  SchedulePolicyRow row;
+  row.name = Str(Sub(body, 1), 2);
+  for (const CNMessageBase& subtask : List(body, 5)) row.slots.push_back(ReadSlot(subtask));
+  for (const CNMessageBase& entity : List(body, 3)) {
+    std::string client = Str(&entity, 19), subclient = Str(&entity, 6);
+    index.Add(client, Str(&entity, 15), subclient, row.name);
+    row.subclients.push_back(client + " / " + subclient);
+  }
+  sink.SchedulePolicy(row);
+}
+
+void ExtractLibraries(const CNMessageBase& msg, EstateSink& sink) {
+  for (const CNMessageBase& item : List(Sub(&msg, 4), 1))
+    sink.Library({Str(&item, 2), static_cast<long long>(List(Sub(&item, 4), 1).size())});
+}
+
+void ExtractMedia(const CNMessageBase& msg, EstateSink& sink) {
+  constexpr long long kRetention = 218, kJob = 203;
+  for (const CNMessageBase& item : List(Sub(&msg, 4), 1)) {
+    MediumRow row;
+    row.volume = Str(&item, 3);
+    row.library = Str(&item, 1);
+    for (const CNMessageBase& info : List(Sub(&item, 5), 1)) {
+      long long id = Int(&info, 1);
+      if (id == kJob) ++row.jobs;
+      if (id == kRetention && !row.hasRetention) {
+        row.hasRetention = true;
+        row.retention = Number(Str(&info, 2));
+      }
+    }
+    sink.Medium(row);
+  }
+}
+
+void ExtractPools(const CNMessageBase& msg, EstateSink& sink) {
+  for (const CNMessageBase& policy : List(&msg, 4)) {
+    PoolRow row{Str(&policy, 1), Str(&policy, 2), {}, {}};
+    for (const CNMessageBase& copy : List(&policy, 10)) {
+      row.copies.push_back(Str(&copy, 3));
+      for (const CNMessageBase& path : List(&copy, 15)) row.libraries.push_back(Str(&path, 5));
+    }
+    if (row.copies.empty())
+      sink.Attention({kAttentionNoCopy, row.name, "no copy: the pool has no device or no media to copy to"});
+    sink.Pool(row);
+  }
+}
+
+bool ReadRunLog(const std::string& path, RunLog* log) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::string line, scheduleClient;
+  while (std::getline(in, line)) ReadLogLine(line, log, &scheduleClient);
+  return true;
+}
+
+}  // namespace nwk
