@@ -12,7 +12,6 @@ namespace nwk {
 namespace {
 
 const std::vector<CNMessageBase> kNoList;
-const std::vector<std::string> kNoPolicies;
 
 const hx::MessageField* FieldAt(const CNMessageBase& msg, short index) {
   for (std::size_t n = 0; n < msg.fieldCount(); ++n)
@@ -50,7 +49,7 @@ long long Number(const std::string& text) {
 // ---- clients -------------------------------------------------------------
 
 void ExtractSubclient(const CNMessageBase& sub, const ClientRow& client, const std::string& application,
-                      bool otherAgent, const PolicyIndex& policies, EstateSink& sink) {
+                      bool otherAgent, const ScheduleIndex& index, EstateSink& sink) {
   ResourceRow row;
   row.client = client.name;
   row.subclient = Str(Sub(&sub, 1), 1);
@@ -67,14 +66,14 @@ void ExtractSubclient(const CNMessageBase& sub, const ClientRow& client, const s
   }
   // Every agent has an empty "default" subclient of its own: not a resource of the server.
   if (!row.hasProperties && row.saveSets.empty() && !row.defaultManual) return;
-  row.policies = policies.PoliciesOf(row.client, application, row.subclient);
+  index.Fill(&row);
   if (otherAgent && !row.defaultManual)
     sink.Attention({kAttentionOtherAgent, row.client + " / " + row.subclient,
                     "no agent of the host matches its save sets: migrate it by hand"});
   sink.Resource(row);
 }
 
-void ExtractAgents(const CNMessageBase* record, const PolicyIndex& policies, ClientRow* client, EstateSink& sink) {
+void ExtractAgents(const CNMessageBase* record, const ScheduleIndex& index, ClientRow* client, EstateSink& sink) {
   for (const CNMessageBase& agent : List(record, 20)) {
     const CNMessageBase* type = Sub(&agent, 1);
     std::string application = Str(type, 1);
@@ -82,7 +81,7 @@ void ExtractAgents(const CNMessageBase* record, const PolicyIndex& policies, Cli
     bool other = Int(type, 0) == 130;
     for (const CNMessageBase& instance : List(&agent, 6))
       for (const CNMessageBase& set : List(&instance, 8))
-        for (const CNMessageBase& sub : List(&set, 6)) ExtractSubclient(sub, *client, application, other, policies, sink);
+        for (const CNMessageBase& sub : List(&set, 6)) ExtractSubclient(sub, *client, application, other, index, sink);
   }
 }
 
@@ -153,14 +152,27 @@ AttentionRow Attention(const char* kind, const std::string& text) {
   return {kind, text.substr(0, colon + 1), text.substr(colon + 3)};
 }
 
+// "S] for policy [P], client [C]": resource P of client C runs on schedule S
+// (its group's, when the group overrides the resource's own).
+bool ReadChosen(const std::string& rest, RunLog* log) {
+  std::size_t policy = rest.find("] for policy ["), client = rest.rfind("], client [");
+  if (policy == std::string::npos || client == std::string::npos || client < policy || rest.back() != ']') return true;
+  std::string subclient = rest.substr(policy + 14, client - policy - 14);
+  log->schedules[ScheduleKey(rest.substr(client + 11, rest.size() - client - 12), subclient)] = rest.substr(0, policy);
+  return true;
+}
+
 // Schedule discovery's reasons for leaving a resource without a policy. The
 // "Skipping" line names only the policy: its client is the one of the
 // "Building schedule pattern" line just before it.
 bool ReadScheduleSkip(const std::string& line, RunLog* log, std::string* scheduleClient) {
+  constexpr const char* kChosen = "Building schedule [";
   constexpr const char* kBuilding = "Building schedule pattern[";
   constexpr const char* kNoSchedule = "Skipping schedule creation for policy ";
   constexpr const char* kPassedOver = "Passing over policy ";
-  std::size_t at = line.find(kBuilding);
+  std::size_t at = line.find(kChosen);
+  if (at != std::string::npos) return ReadChosen(line.substr(at + std::strlen(kChosen)), log);
+  at = line.find(kBuilding);
   if (at != std::string::npos) {
     std::size_t client = line.find("] client [", at);
     if (client != std::string::npos) *scheduleClient = line.substr(client + 10, line.size() - client - 11);
@@ -209,18 +221,26 @@ void ReadLogLine(const std::string& line, RunLog* log, std::string* scheduleClie
 
 }  // namespace
 
-void PolicyIndex::Add(const std::string& client, const std::string& application, const std::string& subclient,
-                      const std::string& policy) {
+std::string ScheduleKey(const std::string& client, const std::string& subclient) { return client + '\n' + subclient; }
+
+void ScheduleIndex::AddPolicy(const std::string& client, const std::string& application, const std::string& subclient,
+                              const std::string& policy) {
   m_policies[client + '\n' + application + '\n' + subclient].push_back(policy);
 }
 
-const std::vector<std::string>& PolicyIndex::PoliciesOf(const std::string& client, const std::string& application,
-                                                        const std::string& subclient) const {
-  auto it = m_policies.find(client + '\n' + application + '\n' + subclient);
-  return it == m_policies.end() ? kNoPolicies : it->second;
+// A policy is named "<schedule>_<group>"; with the schedule known the group is the rest.
+void ScheduleIndex::Fill(ResourceRow* row) const {
+  auto schedule = m_schedules.find(ScheduleKey(row->client, row->subclient));
+  if (schedule != m_schedules.end()) row->schedule = schedule->second;
+  auto policies = m_policies.find(row->client + '\n' + row->application + '\n' + row->subclient);
+  if (policies == m_policies.end()) return;
+  std::string prefix = row->schedule + "_";
+  for (const std::string& policy : policies->second)
+    row->groups.push_back(!row->schedule.empty() && policy.compare(0, prefix.size(), prefix) == 0 ? policy.substr(prefix.size())
+                                                                                                  : policy);
 }
 
-void ExtractClient(const CNMessageBase& info, const PolicyIndex& policies, EstateSink& sink) {
+void ExtractClient(const CNMessageBase& info, const ScheduleIndex& index, EstateSink& sink) {
   const CNMessageBase* record = Sub(&info, 1);
   ClientRow client;
   client.name = Str(Sub(record, 1), 1);
@@ -232,18 +252,18 @@ void ExtractClient(const CNMessageBase& info, const PolicyIndex& policies, Estat
   if (installation.compare(0, prefix.size(), prefix) == 0) client.server = installation.substr(prefix.size());
   for (const CNMessageBase& p : List(Sub(&info, 3), 113))
     if (Str(&p, 2) == "Foreign Client Version") client.versions.push_back(Str(&p, 4));
-  ExtractAgents(record, policies, &client, sink);
+  ExtractAgents(record, index, &client, sink);
   sink.Client(client);
 }
 
-void ExtractSchedulePolicy(const CNMessageBase& task, PolicyIndex& index, EstateSink& sink) {
+void ExtractSchedulePolicy(const CNMessageBase& task, ScheduleIndex& index, EstateSink& sink) {
   const CNMessageBase* body = Sub(&task, 2);
   SchedulePolicyRow row;
   row.name = Str(Sub(body, 1), 2);
   for (const CNMessageBase& subtask : List(body, 5)) row.slots.push_back(ReadSlot(subtask));
   for (const CNMessageBase& entity : List(body, 3)) {
     std::string client = Str(&entity, 19), subclient = Str(&entity, 6);
-    index.Add(client, Str(&entity, 15), subclient, row.name);
+    index.AddPolicy(client, Str(&entity, 15), subclient, row.name);
     row.subclients.push_back(client + " / " + subclient);
   }
   sink.SchedulePolicy(row);
@@ -280,7 +300,7 @@ void ExtractPools(const CNMessageBase& msg, EstateSink& sink) {
       for (const CNMessageBase& path : List(&copy, 15)) row.libraries.push_back(Str(&path, 5));
     }
     if (row.copies.empty())
-      sink.Attention({kAttentionNoCopy, row.name, "no copy: the pool has no device or no media to copy to"});
+      sink.Attention({kAttentionNoCopy, row.name, "none of its devices could be traced to a library (disk devices outside a jukebox have none)"});
     sink.Pool(row);
   }
 }

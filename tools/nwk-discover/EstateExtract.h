@@ -12,23 +12,27 @@ class CNMessageBase;
 
 namespace nwk {
 
-// Which schedule policies name a resource; filled while policies are read so
-// that resource rows, read later, can say how they are scheduled.
-class PolicyIndex {
+// How each resource is scheduled: the schedule policies ("<schedule>_<group>")
+// naming it, learnt while policies are read, and its schedule, from the log,
+// so that resource rows, read later, can give group and schedule apart.
+class ScheduleIndex {
  public:
-  void Add(const std::string& client, const std::string& application, const std::string& subclient,
-           const std::string& policy);
-  const std::vector<std::string>& PoliciesOf(const std::string& client, const std::string& application,
-                                             const std::string& subclient) const;
+  void AddPolicy(const std::string& client, const std::string& application, const std::string& subclient,
+                 const std::string& policy);
+  // Keyed by ScheduleKey(client, subclient).
+  void SetSchedules(std::unordered_map<std::string, std::string> schedules) { m_schedules = std::move(schedules); }
+  // Fills the row's groups and schedule.
+  void Fill(ResourceRow* row) const;
 
  private:
   std::unordered_map<std::string, std::vector<std::string>> m_policies;
+  std::unordered_map<std::string, std::string> m_schedules;
 };
 
 // One App::ClientInfo: its client row and one resource row per subclient.
-void ExtractClient(const CNMessageBase& info, const PolicyIndex& policies, EstateSink& sink);
+void ExtractClient(const CNMessageBase& info, const ScheduleIndex& index, EstateSink& sink);
 // One TMMsg::CreateTaskReq: a schedule policy row; `index` also learns its resources.
-void ExtractSchedulePolicy(const CNMessageBase& task, PolicyIndex& index, EstateSink& sink);
+void ExtractSchedulePolicy(const CNMessageBase& task, ScheduleIndex& index, EstateSink& sink);
 // One FDC::ForeignLibraries, FDC::ForeignMedias or FDC::StoragePolicyList.
 void ExtractLibraries(const CNMessageBase& msg, EstateSink& sink);
 void ExtractMedia(const CNMessageBase& msg, EstateSink& sink);
@@ -39,7 +43,9 @@ void ExtractPools(const CNMessageBase& msg, EstateSink& sink);
 struct RunLog {
   RunRow run;
   std::vector<AttentionRow> attention;
+  std::unordered_map<std::string, std::string> schedules;  // ScheduleKey -> schedule of the resource
 };
+std::string ScheduleKey(const std::string& client, const std::string& subclient);
 // False when the log cannot be read.
 bool ReadRunLog(const std::string& path, RunLog* log);
 

@@ -47,7 +47,7 @@ class DirectoryReader {
 
   void ReadSchedule(const std::string& path) {
     CNMessageBase msg(0, 0);
-    if (ReadWhole(path, &msg)) ExtractSchedulePolicy(msg, m_policies, m_sink);
+    if (ReadWhole(path, &msg)) ExtractSchedulePolicy(msg, m_index, m_sink);
   }
 
   void ReadOther(const std::string& path, const std::string& name) {
@@ -65,11 +65,18 @@ class DirectoryReader {
     }
   }
 
+  // The log is read first (it gives each resource its schedule); its rows go
+  // out last, after those of the messages, by EndLog.
   void ReadLog(const std::string& path) {
-    RunLog log;
-    if (!ReadRunLog(path, &log)) m_sink.Problem("cannot read the log '" + path + "'");
-    m_sink.Run(log.run);
-    for (const AttentionRow& row : log.attention) m_sink.Attention(row);
+    m_logRead = ReadRunLog(path, &m_log);
+    m_logPath = path;
+    m_index.SetSchedules(std::move(m_log.schedules));
+  }
+
+  void EndLog() {
+    if (!m_logRead) m_sink.Problem("cannot read the log '" + m_logPath + "'");
+    m_sink.Run(m_log.run);
+    for (const AttentionRow& row : m_log.attention) m_sink.Attention(row);
   }
 
   void EndDays() {
@@ -86,7 +93,7 @@ class DirectoryReader {
 
   void ReadClients(const std::string& path) {
     std::string error;
-    auto onClient = [this](const CNMessageBase& client) { ExtractClient(client, m_policies, m_sink); };
+    auto onClient = [this](const CNMessageBase& client) { ExtractClient(client, m_index, m_sink); };
     if (!StreamListItems(path, 1, onClient, &error)) m_sink.Problem(error);
   }
 
@@ -104,7 +111,10 @@ class DirectoryReader {
   }
 
   EstateSink& m_sink;
-  PolicyIndex m_policies;
+  ScheduleIndex m_index;
+  RunLog m_log;
+  bool m_logRead = false;
+  std::string m_logPath;
   std::map<std::string, DayRow> m_days;
 };
 
@@ -138,11 +148,12 @@ bool ReadEstate(const std::string& resultsDir, EstateSink& sink, std::string* er
     return false;
   }
   DirectoryReader reader(sink);
+  reader.ReadLog(hx::JoinPath(resultsDir, "nwk-discover.log"));
   for (const std::string& name : names)
     if (EndsWith(name, kScheduleSuffix)) reader.ReadSchedule(hx::JoinPath(xmlDir, name));
   for (const std::string& name : names)
     if (!EndsWith(name, kScheduleSuffix)) reader.ReadOther(hx::JoinPath(xmlDir, name), name);
-  reader.ReadLog(hx::JoinPath(resultsDir, "nwk-discover.log"));
+  reader.EndLog();
   reader.EndDays();
   sink.End();
   return true;

@@ -30,7 +30,8 @@ struct ResourceRow {
   std::string client;
   std::string subclient;
   std::string application;
-  std::vector<std::string> policies;  // schedule policies ("<schedule>_<group>") naming the resource
+  std::vector<std::string> groups;  // groups of the schedule policies naming the resource
+  std::string schedule;             // its schedule, "" when none was found
   std::vector<std::string> saveSets;
   bool hasProperties = false;  // the resource carries compression and encryption settings
   bool compressed = false;
