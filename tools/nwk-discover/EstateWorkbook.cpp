@@ -42,13 +42,7 @@ const char* YesNo(bool value) { return value ? "yes" : "no"; }
 }  // namespace
 
 std::string CellText(const std::string& bytes) {
-  std::string valid = ValidUtf8(bytes), out;
-  out.reserve(valid.size());
-  for (char c : valid) {
-    unsigned char u = static_cast<unsigned char>(c);
-    if (u < 0x20 && c != '\t' && c != '\n') out += "\xEF\xBF\xBD";
-    else out += c;
-  }
+  std::string out = PlainText(bytes, true);
   if (out.size() <= kCellBytes) return out;
   std::size_t cut = kCellBytes;
   while (cut > 0 && (static_cast<unsigned char>(out[cut]) & 0xC0) == 0x80) --cut;

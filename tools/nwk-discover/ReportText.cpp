@@ -63,6 +63,17 @@ std::string HtmlEscape(std::string_view bytes) {
   return out;
 }
 
+std::string PlainText(std::string_view bytes, bool keepLineBreaks) {
+  std::string valid = ValidUtf8(bytes), out;
+  out.reserve(valid.size());
+  for (char c : valid) {
+    bool lineBreak = c == '\t' || c == '\n';
+    if (static_cast<unsigned char>(c) < 0x20 && !(keepLineBreaks && lineBreak)) out += "\xEF\xBF\xBD";
+    else out += c;
+  }
+  return out;
+}
+
 std::string JsonString(std::string_view bytes) {
   std::string clean = ValidUtf8(bytes);
   std::string out = "\"";

@@ -11,6 +11,9 @@ namespace nwk {
 
 // `bytes` with every byte that is not part of valid UTF-8 replaced by U+FFFD.
 std::string ValidUtf8(std::string_view bytes);
+// `bytes` as valid UTF-8 with U+FFFD for each bad byte and each control
+// character (tab and line feed kept when `keepLineBreaks`), for a terminal or a cell.
+std::string PlainText(std::string_view bytes, bool keepLineBreaks);
 // Text for HTML content and quoted attribute values: valid UTF-8, control
 // characters replaced, and & < > " ' as character references.
 std::string HtmlEscape(std::string_view bytes);

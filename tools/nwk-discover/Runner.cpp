@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "EstateCompare.h"
 #include "Report.h"
 #include "hx/CmdExecBase.h"
 #include "hx/Files.h"
@@ -83,7 +84,7 @@ double SecondsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-// Writes report.html and summary.json; 0 when both are written, 1 otherwise
+// Writes report.html, summary.json and estate.xlsx; 0 when all are written, 1 otherwise
 // (the reason is logged and shown).
 int BuildReport(const std::string& outDir) {
   std::string error;
@@ -96,7 +97,7 @@ int BuildReport(const std::string& outDir) {
   return 1;
 }
 
-// `report`: rebuilds the two files of an existing results directory, runs no discovery.
+// `report`: rebuilds the report files of an existing results directory, runs no discovery.
 int RebuildReport(const std::string& outDir) {
   if (!IsDirectory(outDir)) {
     std::fprintf(stderr, "nwk-discover: results directory '%s' does not exist\n", outDir.c_str());
@@ -233,6 +234,7 @@ int Runner::RunOperations(PluginHandle& plugin) {
 
 int Runner::Run() {
   if (IsReportOnly(m_options)) return RebuildReport(m_options.outDir);
+  if (IsCompare(m_options)) return CompareResults(m_options.compareDirs[0], m_options.compareDirs[1]);
   std::string error;
   hx::SetProgressSink(PrintProgress);
   PluginHandle plugin;

@@ -71,7 +71,9 @@ const std::vector<Operation>& Operations() {
       {"jobs", "job discovery: save set history and the media-job mapping", RunJobs},
       {"media", "media discovery: libraries, drives, media and storage policies", RunMedia},
       {"schedule", "schedule discovery: groups and schedules as schedule policies", RunSchedule},
-      {"report", "only rebuild report.html and summary.json from an existing results directory", nullptr},
+      {"report", "only rebuild report.html, summary.json and estate.xlsx from an existing results directory", nullptr},
+      {"compare", "compare OLD NEW: what changed between two results directories (changes.json, changes.html in NEW)",
+       nullptr},
   };
   return kOperations;
 }
@@ -89,6 +91,10 @@ bool ParseRunnerOptions(int argc, char** argv, RunnerOptions* o, std::string* er
       if (!ParseOption(argc, argv, &i, o, error)) return false;
       continue;
     }
+    if (IsCompare(*o) && o->compareDirs.size() < 2) {
+      o->compareDirs.push_back(arg);
+      continue;
+    }
     const Operation* op = FindOperation(arg);
     if (!op) {
       *error = "unknown operation '" + arg + "' (operations: " + OperationNames() + ")";
@@ -102,6 +108,10 @@ bool ParseRunnerOptions(int argc, char** argv, RunnerOptions* o, std::string* er
         *error = std::string("operation '") + op->name + "' runs alone";
         return false;
       }
+  if (IsCompare(*o) && o->compareDirs.size() != 2) {
+    *error = "compare needs two results directories: compare OLD NEW";
+    return false;
+  }
   if (o->live && !o->replayDir.empty()) {
     *error = "--live and --replay exclude each other";
     return false;
@@ -113,12 +123,18 @@ bool ParseRunnerOptions(int argc, char** argv, RunnerOptions* o, std::string* er
 }
 
 bool IsReportOnly(const RunnerOptions& options) {
-  return options.operations.size() == 1 && !options.operations[0]->run;
+  return options.operations.size() == 1 && std::string(options.operations[0]->name) == "report";
+}
+
+bool IsCompare(const RunnerOptions& options) {
+  return options.operations.size() == 1 && std::string(options.operations[0]->name) == "compare";
 }
 
 std::string UsageText() {
   std::string text =
       "Usage: nwk-discover [OPTIONS] [OPERATION ...]\n"
+      "       nwk-discover report --out DIR\n"
+      "       nwk-discover compare OLD NEW\n"
       "\n"
       "Inspects a NetWorker server with nsradmin and mminfo and describes it as host\n"
       "messages, written as XML files under the results directory.\n"
@@ -143,7 +159,9 @@ std::string UsageText() {
       "\n"
       "Exit status: 0 when every operation succeeded, 1 when one failed, 2 on bad options\n"
       "or a missing dataset. The log is <results>/nwk-discover.log; every run ends by writing\n"
-      "<results>/report.html and <results>/summary.json (exit status 1 when that fails).\n";
+      "<results>/report.html, <results>/summary.json and the workbook <results>/estate.xlsx\n"
+      "(exit status 1 when that fails). compare exits 0 when nothing changed, 1 when something\n"
+      "did, 2 when a directory cannot be read.\n";
   return text;
 }
 
