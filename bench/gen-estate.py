@@ -333,12 +333,57 @@ def client_tail(client, resource):
     ])
 
 
-def client_report(rng, clients):
+def client_report(rng, clients, backed_up=None):
+    """The client report; `backed_up` (a list) receives (group, client, save set) of each resource."""
     blocks = []
     for index, client in enumerate(clients):
         for resource in resources_of(rng, client, index):
             blocks.append(client_block(client, resource))
+            if backed_up is not None:
+                save_set = resource["save set"][0]
+                backed_up.append((resource["group"][0], client.name, "/" if save_set == "All" else save_set))
     return report(blocks)
+
+
+# --- save set history and media (optional) ------------------------------------
+
+JUKEBOX = "i6000@4.0.0"
+
+
+def volume_name(n):
+    return "V%06dL6" % n
+
+
+def library_report(media):
+    return report(["".join([
+        attr("type", "NSR jukebox"), attr("name", JUKEBOX), attr("comment", ""),
+        attr("model", "Standard SCSI Jukebox"), attr("physical slots", "1-%d" % media),
+        attr("control port", "scsidev@4.0.0"), attr("devices", wrapped_list(["/dev/rmt/0cbn", "/dev/rmt/1cbn"])),
+        attr("number devices", "2"), attr("number drives", "2"), attr("enabled", "Yes"),
+        attr("bar code reader", "Yes"), attr("match bar code labels", "Yes"),
+        attr("STL barcodes", wrapped_list([volume_name(n) for n in range(media)])),
+    ])])
+
+
+def media_report(rng, media):
+    lines = ["state,volume,written,percent-used,expires,read,mounts,capacity,volid,next,type"]
+    for n in range(media):
+        lines.append(",%s,6 GB,1%%,17/02/2027,0 KB,16,1500 GB,%d,21,LTO Ultrium-6" % (volume_name(n), 3000000000 + n))
+    return "\n".join(lines) + "\n"
+
+
+def job_reports(rng, backed_up, save_sets, media):
+    """`save_sets` mminfo lines over two weeks, spread over the resources and media, one report per group."""
+    start = datetime.datetime(2026, 11, 16, tzinfo=datetime.timezone.utc)
+    by_group = {}
+    for n in range(save_sets):
+        group, client, save_set = backed_up[n % len(backed_up)]
+        moment = start + datetime.timedelta(days=n * 14 // save_sets, seconds=rng.randint(0, 86399))
+        volume = volume_name(rng.randrange(media))
+        by_group.setdefault(group, []).append("%s,%s,%s,incr,%d,%d,%s,%d,%s,%s,%d,%s" % (
+            group, client, save_set, int(moment.timestamp()), rng.randint(1, 10**10),
+            moment.strftime("%d/%m/%Y %H:%M:%S"), rng.randint(1, 5000), volume, JUKEBOX, 3000000000, volume))
+    return {"tarn_jobs_%s.txt" % g.lower(): "\n".join(lines) + "\n" for g, lines in by_group.items()}
 
 # --- the other reports ------------------------------------------------------
 
@@ -445,7 +490,7 @@ def write(directory, name, text):
         f.write(text)
 
 
-def generate(count, out, seed):
+def generate(count, out, seed, save_sets=0, media=0):
     rng = random.Random(seed)
     clients, nodes = make_estate(rng, count)
     os.makedirs(out, exist_ok=True)
@@ -455,7 +500,14 @@ def generate(count, out, seed):
     write(out, "tarn_group.txt", group_report())
     write(out, "tarn_schedule.txt", schedule_report())
     write(out, "tarn_nwk_localeconfig.txt", LOCALE_CONFIG)
-    write(out, "tarn_client.txt", client_report(rng, clients))
+    backed_up = []
+    write(out, "tarn_client.txt", client_report(rng, clients, backed_up))
+    if save_sets:
+        write(out, "tarn_libraries.txt", library_report(max(media, 1)))
+        write(out, "tarn_mediainfo.txt", media_report(rng, max(media, 1)))
+        write(out, "tarn_jobs.txt", "")
+        for name, text in job_reports(rng, backed_up, save_sets, max(media, 1)).items():
+            write(out, name, text)
     return len(clients) * 3
 
 
@@ -464,11 +516,14 @@ def main(argv):
     parser.add_argument("--clients", type=int, required=True, help="number of clients (>= 1)")
     parser.add_argument("--out", required=True, help="dataset directory to write")
     parser.add_argument("--seed", type=int, default=1, help="random seed (default 1)")
+    parser.add_argument("--save-sets", type=int, default=0,
+                        help="also write this many save sets of history over two weeks (default 0)")
+    parser.add_argument("--media", type=int, default=0, help="media in one jukebox holding that history")
     args = parser.parse_args(argv)
     if args.clients < 1:
         parser.error("--clients must be at least 1")
     try:
-        resources = generate(args.clients, args.out, args.seed)
+        resources = generate(args.clients, args.out, args.seed, args.save_sets, args.media)
     except OSError as error:
         print("gen-estate: cannot write %s: %s" % (args.out, error), file=sys.stderr)
         return 1

@@ -152,45 +152,58 @@ AttentionRow Attention(const char* kind, const std::string& text) {
   return {kind, text.substr(0, colon + 1), text.substr(colon + 3)};
 }
 
+// One reading of the log: the first gathers the facts of the last run (no
+// sink), the second hands that run's attention rows to a sink as they come.
+struct LogPass {
+  RunLog* log;
+  EstateSink* sink;
+  std::string scheduleClient;
+  long long lineNumber = 0;
+  void Note(const AttentionRow& row) {
+    if (sink) sink->Attention(row);
+  }
+};
+
 // "S] for policy [P], client [C]": resource P of client C runs on schedule S
 // (its group's, when the group overrides the resource's own).
-bool ReadChosen(const std::string& rest, RunLog* log) {
+bool ReadChosen(const std::string& rest, LogPass* pass) {
+  if (pass->sink) return true;
   std::size_t policy = rest.find("] for policy ["), client = rest.rfind("], client [");
   if (policy == std::string::npos || client == std::string::npos || client < policy || rest.back() != ']') return true;
   std::string subclient = rest.substr(policy + 14, client - policy - 14);
-  log->schedules[ScheduleKey(rest.substr(client + 11, rest.size() - client - 12), subclient)] = rest.substr(0, policy);
+  pass->log->schedules[ScheduleKey(rest.substr(client + 11, rest.size() - client - 12), subclient)] = rest.substr(0, policy);
   return true;
 }
 
 // Schedule discovery's reasons for leaving a resource without a policy. The
 // "Skipping" line names only the policy: its client is the one of the
 // "Building schedule pattern" line just before it.
-bool ReadScheduleSkip(const std::string& line, RunLog* log, std::string* scheduleClient) {
+bool ReadScheduleSkip(const std::string& line, LogPass* pass) {
   constexpr const char* kChosen = "Building schedule [";
   constexpr const char* kBuilding = "Building schedule pattern[";
   constexpr const char* kNoSchedule = "Skipping schedule creation for policy ";
   constexpr const char* kPassedOver = "Passing over policy ";
   std::size_t at = line.find(kChosen);
-  if (at != std::string::npos) return ReadChosen(line.substr(at + std::strlen(kChosen)), log);
+  if (at != std::string::npos) return ReadChosen(line.substr(at + std::strlen(kChosen)), pass);
   at = line.find(kBuilding);
   if (at != std::string::npos) {
     std::size_t client = line.find("] client [", at);
-    if (client != std::string::npos) *scheduleClient = line.substr(client + 10, line.size() - client - 11);
+    if (client != std::string::npos) pass->scheduleClient = line.substr(client + 10, line.size() - client - 11);
     return true;
   }
   at = line.find(kNoSchedule);
   if (at != std::string::npos) {
-    log->attention.push_back({kAttentionNoSchedule, line.substr(at + std::strlen(kNoSchedule)) + " client [" + *scheduleClient + "]",
-                              "neither the resource nor its group names a schedule"});
+    pass->Note({kAttentionNoSchedule, line.substr(at + std::strlen(kNoSchedule)) + " client [" + pass->scheduleClient + "]",
+                "neither the resource nor its group names a schedule"});
     return true;
   }
   at = line.find(kPassedOver);
   if (at == std::string::npos) return false;
-  log->attention.push_back(Attention(kAttentionNoSchedule, line.substr(at + std::strlen(kPassedOver))));
+  pass->Note(Attention(kAttentionNoSchedule, line.substr(at + std::strlen(kPassedOver))));
   return true;
 }
 
-bool ReadDropped(const std::string& line, RunLog* log) {
+bool ReadDropped(const std::string& line, LogPass* pass) {
   static const std::pair<const char*, const char*> kDrops[] = {
       {"Could not find pClient for ", "its client is not known"},
       {"Could not find pPolicy for ", "its resource is not known"},
@@ -198,18 +211,21 @@ bool ReadDropped(const std::string& line, RunLog* log) {
   for (const auto& [marker, reason] : kDrops) {
     std::size_t at = line.find(marker);
     if (at != std::string::npos) {
-      log->attention.push_back({kAttentionDropped, line.substr(at + std::strlen(marker)), reason});
+      pass->Note({kAttentionDropped, line.substr(at + std::strlen(marker)), reason});
       return true;
     }
   }
   return false;
 }
 
-void ReadLogLine(const std::string& line, RunLog* log, std::string* scheduleClient) {
+void ReadLogLine(const std::string& line, LogPass* pass) {
   std::string value;
-  RunRow& run = log->run;
-  if (ReadDropped(line, log) || ReadScheduleSkip(line, log, scheduleClient)) return;
-  if (IsRunnerLine(line, kRunStart)) *log = RunLog();  // a results directory used again: only the last run counts
+  RunRow& run = pass->log->run;
+  if (ReadDropped(line, pass) || ReadScheduleSkip(line, pass)) return;
+  if (IsRunnerLine(line, kRunStart)) {
+    *pass->log = RunLog();  // a results directory used again: only the last run counts
+    pass->log->firstLine = pass->lineNumber;
+  }
   else if (IsRunnerLine(line, kOperationResult) && Bracketed(line, kOperationResult, &value))
     run.operations[value] = EndsWith(line, "] ok") ? "ok" : "failed";
   else if (Bracketed(line, "Main MA is", &value)) run.mainMediaAgent = value;
@@ -269,48 +285,60 @@ void ExtractSchedulePolicy(const CNMessageBase& task, ScheduleIndex& index, Esta
   sink.SchedulePolicy(row);
 }
 
-void ExtractLibraries(const CNMessageBase& msg, EstateSink& sink) {
-  for (const CNMessageBase& item : List(Sub(&msg, 4), 1))
-    sink.Library({Str(&item, 2), static_cast<long long>(List(Sub(&item, 4), 1).size())});
+void ExtractLibrary(const CNMessageBase& item, EstateSink& sink) {
+  sink.Library({Str(&item, 2), static_cast<long long>(List(Sub(&item, 4), 1).size())});
 }
 
-void ExtractMedia(const CNMessageBase& msg, EstateSink& sink) {
+void ExtractMedium(const CNMessageBase& item, EstateSink& sink) {
   constexpr long long kRetention = 218, kJob = 203;
-  for (const CNMessageBase& item : List(Sub(&msg, 4), 1)) {
-    MediumRow row;
-    row.volume = Str(&item, 3);
-    row.library = Str(&item, 1);
-    for (const CNMessageBase& info : List(Sub(&item, 5), 1)) {
-      long long id = Int(&info, 1);
-      if (id == kJob) ++row.jobs;
-      if (id == kRetention && !row.hasRetention) {
-        row.hasRetention = true;
-        row.retention = Number(Str(&info, 2));
-      }
+  MediumRow row;
+  row.volume = Str(&item, 3);
+  row.library = Str(&item, 1);
+  for (const CNMessageBase& info : List(Sub(&item, 5), 1)) {
+    long long id = Int(&info, 1);
+    if (id == kJob) ++row.jobs;
+    if (id == kRetention && !row.hasRetention) {
+      row.hasRetention = true;
+      row.retention = Number(Str(&info, 2));
     }
-    sink.Medium(row);
   }
+  sink.Medium(row);
 }
 
-void ExtractPools(const CNMessageBase& msg, EstateSink& sink) {
-  for (const CNMessageBase& policy : List(&msg, 4)) {
-    PoolRow row{Str(&policy, 1), Str(&policy, 2), {}, {}};
-    for (const CNMessageBase& copy : List(&policy, 10)) {
-      row.copies.push_back(Str(&copy, 3));
-      for (const CNMessageBase& path : List(&copy, 15)) row.libraries.push_back(Str(&path, 5));
-    }
-    if (row.copies.empty())
-      sink.Attention({kAttentionNoCopy, row.name, "none of its devices could be traced to a library (disk devices outside a jukebox have none)"});
-    sink.Pool(row);
+void ExtractPool(const CNMessageBase& policy, EstateSink& sink) {
+  PoolRow row{Str(&policy, 1), Str(&policy, 2), {}, {}};
+  for (const CNMessageBase& copy : List(&policy, 10)) {
+    row.copies.push_back(Str(&copy, 3));
+    for (const CNMessageBase& path : List(&copy, 15)) row.libraries.push_back(Str(&path, 5));
   }
+  if (row.copies.empty())
+    sink.Attention({kAttentionNoCopy, row.name, "none of its devices could be traced to a library (disk devices outside a jukebox have none)"});
+  sink.Pool(row);
 }
 
-bool ReadRunLog(const std::string& path, RunLog* log) {
+namespace {
+
+bool ReadLog(const std::string& path, LogPass* pass) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
-  std::string line, scheduleClient;
-  while (std::getline(in, line)) ReadLogLine(line, log, &scheduleClient);
+  std::string line;
+  while (std::getline(in, line))
+    if (++pass->lineNumber >= pass->log->firstLine) ReadLogLine(line, pass);
   return true;
+}
+
+}  // namespace
+
+bool ReadRunLog(const std::string& path, RunLog* log) {
+  LogPass pass{log, nullptr, "", 0};
+  return ReadLog(path, &pass);
+}
+
+void ReadRunAttention(const std::string& path, long long firstLine, EstateSink& sink) {
+  RunLog facts;
+  facts.firstLine = firstLine;
+  LogPass pass{&facts, &sink, "", 0};
+  ReadLog(path, &pass);
 }
 
 }  // namespace nwk

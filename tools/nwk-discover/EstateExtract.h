@@ -33,20 +33,24 @@ class ScheduleIndex {
 void ExtractClient(const CNMessageBase& info, const ScheduleIndex& index, EstateSink& sink);
 // One TMMsg::CreateTaskReq: a schedule policy row; `index` also learns its resources.
 void ExtractSchedulePolicy(const CNMessageBase& task, ScheduleIndex& index, EstateSink& sink);
-// One FDC::ForeignLibraries, FDC::ForeignMedias or FDC::StoragePolicyList.
-void ExtractLibraries(const CNMessageBase& msg, EstateSink& sink);
-void ExtractMedia(const CNMessageBase& msg, EstateSink& sink);
-void ExtractPools(const CNMessageBase& msg, EstateSink& sink);
+// One item of FDC::ForeignLibraries, of FDC::ForeignMedias, or one
+// FDC::StoragePolicy of FDC::StoragePolicyList (a pool).
+void ExtractLibrary(const CNMessageBase& item, EstateSink& sink);
+void ExtractMedium(const CNMessageBase& item, EstateSink& sink);
+void ExtractPool(const CNMessageBase& policy, EstateSink& sink);
 
-// What the runner's log says about the last run recorded in it, and the
-// attention rows (save sets dropped, resources given no schedule policy) it holds.
+// What the runner's log says about the last run recorded in it.
 struct RunLog {
   RunRow run;
-  std::vector<AttentionRow> attention;
   std::unordered_map<std::string, std::string> schedules;  // ScheduleKey -> schedule of the resource
+  long long firstLine = 0;  // line (from 1) that starts the last run, 0 when none does
 };
 std::string ScheduleKey(const std::string& client, const std::string& subclient);
 // False when the log cannot be read.
 bool ReadRunLog(const std::string& path, RunLog* log);
+// Hands the last run's attention rows (save sets dropped, resources given no
+// schedule policy) to `sink` in log order, one at a time: a run that drops a
+// million save sets costs no memory for them.
+void ReadRunAttention(const std::string& path, long long firstLine, EstateSink& sink);
 
 }  // namespace nwk

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -50,19 +51,24 @@ class DirectoryReader {
     if (ReadWhole(path, &msg)) ExtractSchedulePolicy(msg, m_index, m_sink);
   }
 
+  // Every list is read one element at a time: a file of 200,000 media is never one tree.
   void ReadOther(const std::string& path, const std::string& name) {
     using Extract = void (*)(const CNMessageBase&, EstateSink&);
-    static const std::pair<const char*, Extract> kWhole[] = {
-        {"_FDC_ForeignLibraries.xml", ExtractLibraries},
-        {"_FDC_ForeignMedias.xml", ExtractMedia},
-        {"_FDC_StoragePolicyList.xml", ExtractPools},
+    static const struct {
+      const char* suffix;
+      std::vector<int> fields;
+      Extract extract;
+    } kLists[] = {
+        {"_FDC_ForeignLibraries.xml", {4, 1}, ExtractLibrary},
+        {"_FDC_ForeignMedias.xml", {4, 1}, ExtractMedium},
+        {"_FDC_StoragePolicyList.xml", {4}, ExtractPool},
     };
     if (EndsWith(name, "_FDC_JobList.xml")) return ReadJobs(path);
-    if (EndsWith(name, "_App_ClientsList.xml")) return ReadClients(path);
-    for (const auto& [suffix, extract] : kWhole) {
-      CNMessageBase msg(0, 0);
-      if (EndsWith(name, suffix) && ReadWhole(path, &msg)) extract(msg, m_sink);
-    }
+    if (EndsWith(name, "_App_ClientsList.xml"))
+      return ReadList(path, {1}, [this](const CNMessageBase& client) { ExtractClient(client, m_index, m_sink); });
+    for (const auto& list : kLists)
+      if (EndsWith(name, list.suffix))
+        ReadList(path, list.fields, [this, &list](const CNMessageBase& item) { list.extract(item, m_sink); });
   }
 
   // The log is read first (it gives each resource its schedule); its rows go
@@ -76,7 +82,7 @@ class DirectoryReader {
   void EndLog() {
     if (!m_logRead) m_sink.Problem("cannot read the log '" + m_logPath + "'");
     m_sink.Run(m_log.run);
-    for (const AttentionRow& row : m_log.attention) m_sink.Attention(row);
+    if (m_logRead) ReadRunAttention(m_logPath, m_log.firstLine, m_sink);
   }
 
   void EndDays() {
@@ -91,10 +97,10 @@ class DirectoryReader {
     return false;
   }
 
-  void ReadClients(const std::string& path) {
+  void ReadList(const std::string& path, const std::vector<int>& fields,
+                const std::function<void(const CNMessageBase&)>& onItem) {
     std::string error;
-    auto onClient = [this](const CNMessageBase& client) { ExtractClient(client, m_index, m_sink); };
-    if (!StreamListItems(path, 1, onClient, &error)) m_sink.Problem(error);
+    if (!StreamListItems(path, fields, onItem, &error)) m_sink.Problem(error);
   }
 
   void ReadJobs(const std::string& path) {

@@ -8,6 +8,7 @@
 #include "hx/Message.h"
 #include "hx/XmlForm.h"
 
+#include <algorithm>
 #include <charconv>
 #include <vector>
 
@@ -87,16 +88,19 @@ bool StreamJobList(const std::string& path, const std::function<void(const JobRo
   return CloseReader(reader, status, path, error);
 }
 
-bool StreamListItems(const std::string& path, int listIndex, const std::function<void(const CNMessageBase&)>& onItem,
-                     std::string* error) {
+bool StreamListItems(const std::string& path, const std::vector<int>& fields,
+                     const std::function<void(const CNMessageBase&)>& onItem, std::string* error) {
   xmlTextReaderPtr reader = OpenReader(path, error);
   if (!reader) return false;
-  bool inList = false;
+  const int items = static_cast<int>(fields.size()) + 1;  // depth of the list's elements
+  int matched = 0;  // leading `fields` matched by the ancestors of where the reader is
   int status = xmlTextReaderRead(reader);
   while (status == 1 && error->empty()) {
-    int depth = xmlTextReaderDepth(reader), type = xmlTextReaderNodeType(reader);
-    if (type == XML_READER_TYPE_ELEMENT && depth == 1) inList = FieldIndex(reader) == listIndex;
-    if (type != XML_READER_TYPE_ELEMENT || depth != 2 || !inList) {
+    int depth = xmlTextReaderDepth(reader);
+    bool element = xmlTextReaderNodeType(reader) == XML_READER_TYPE_ELEMENT;
+    if (element && depth >= 1 && depth < items)
+      matched = matched >= depth - 1 && FieldIndex(reader) == fields[depth - 1] ? depth : std::min(matched, depth - 1);
+    if (!element || depth != items || matched != items - 1) {
       status = xmlTextReaderRead(reader);
       continue;
     }

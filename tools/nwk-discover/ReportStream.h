@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "EstateRows.h"
 
@@ -15,9 +16,10 @@ namespace nwk {
 // (naming the path and line) when the file cannot be read or is not well formed.
 bool StreamJobList(const std::string& path, const std::function<void(const JobRow&)>& onJob, std::string* error);
 
-// Calls `onItem` with each element of the root message's list field `listIndex`,
-// rebuilt as a message of its own. False with `error` as above.
-bool StreamListItems(const std::string& path, int listIndex, const std::function<void(const CNMessageBase&)>& onItem,
-                     std::string* error);
+// Calls `onItem` with each element of a list field, rebuilt as a message of
+// its own; `fields` leads from the root to it ({1}: the root's list field 1;
+// {4, 1}: list field 1 of the message in the root's field 4). False with `error` as above.
+bool StreamListItems(const std::string& path, const std::vector<int>& fields,
+                     const std::function<void(const CNMessageBase&)>& onItem, std::string* error);
 
 }  // namespace nwk
