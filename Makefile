@@ -9,7 +9,7 @@ DEMO_OPS   ?= config clients jobs schedule media
 
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build demo test test-asan bench fuzz clean
+.PHONY: all deps configure build demo test test-asan bench fuzz package clean
 
 all: build
 
@@ -30,6 +30,10 @@ demo: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The Debian package nwk-discover_<version>_amd64.deb, written into $(BUILD).
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 $(ASAN_BUILD)/build.ninja: | deps
 	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DNWK_SANITIZE=ON -DNWK_BUILD_BENCH=OFF

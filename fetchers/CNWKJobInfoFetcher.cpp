@@ -54,7 +54,7 @@ NWKJobInfo JobFromRow(const std::vector<std::string>& columns) {
 }  // namespace
 
 std::string CNWKJobInfoFetcher::_GetCommandLine() {
-  std::string command = std::string("mminfo -xc, -aocnt -r \"") + kColumns + "\"";
+  std::string command = MminfoCommandLine(std::string("-xc, -aocnt -r \"") + kColumns + "\"");
   // The group name is one word whatever it holds: quotes, blanks or $(...)
   // stay text for mminfo.
   if (!m_groupName.empty()) return command + " -q \"group=" + hx::EscapeForDoubleQuotes(m_groupName) + "\"";

@@ -18,7 +18,7 @@ class CNWKMediaInfoFetcher : public CNetworkerCmdExecBase {
   static bool ParseMediaReport(std::string_view text, std::map<std::string, std::string>* expiry);
 
  protected:
-  std::string _GetCommandLine() override { return "mminfo -xc, -m -av"; }
+  std::string _GetCommandLine() override { return MminfoCommandLine("-xc, -m -av"); }
   bool _ParseData(void* context, const std::string& path) override;
   const char* _GetFileNameForData() const override { return kFileName; }
 };

@@ -18,8 +18,11 @@ class CNetworkerCmdExecBase : public CForeignCmdExecBase {
   std::string GetInputFilePath() const { return m_inputFilePath; }
 
  protected:
-  // Writes the script and returns: nsradmin < "<input file>".
+  // Writes the script and returns: nsradmin < "<input file>", with -s "<server>"
+  // before the redirection when the job names a server.
   std::string NsradminCommandLine(const std::string& script);
+  // "mminfo <arguments>", with -s "<server>" first when the job names a server.
+  static std::string MminfoCommandLine(const std::string& arguments);
   // The output file's text, mapped in place; a file that cannot be read is empty.
   static hx::MappedFile ReadReport(const std::string& path);
 

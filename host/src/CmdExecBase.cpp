@@ -39,6 +39,7 @@ CForeignCmdExecBase::~CForeignCmdExecBase() = default;
 bool CForeignCmdExecBase::get_UseExistingFiles() { return g_useExistingFiles; }
 void CForeignCmdExecBase::set_UseExistingFiles(bool use) { g_useExistingFiles = use; }
 long long CForeignCmdExecBase::get_JobId() const { return hx::JobContext::Current().jobId; }
+std::string CForeignCmdExecBase::get_ForeignServer() { return hx::JobContext::Current().foreignServer; }
 
 std::string CForeignCmdExecBase::OutputPath(const std::string& name) {
   return hx::JoinPath(hx::JobContext::Current().resultsDir, name);

@@ -96,8 +96,19 @@ TEST(EmulatorTest, AnswersEachFormWithItsExactOutput) {
       // The failure switch answers like a stopped server.
       {{"nsradmin", {}, "print type:NSR client\n", true}, 1, "", "nsradmin: RPC error: "},
       {Media(true), 1, "", "mminfo: RPC error: "},
+      // -s answers for the dataset's server only (its name in tarn_server.txt, any case);
+      // another name fails as an unreachable server does.
+      {{"nsradmin", {"-s", "nwsrv01"}, "print type:NSR\n"}, 0, Sample("tarn_server.txt"), ""},
+      {{"nsradmin", {"-s", "NWSRV01"}, "print type:NSR group\n"}, 0, Sample("tarn_group.txt"), ""},
+      {{"nsradmin", {"-s", "nwsrv02"}, "print type:NSR\n"}, 1, "", "nsradmin: RPC error: "},
+      {{"nsradmin", {"-s", "nwsrv01 x"}, "print type:NSR\n"}, 1, "", "nsradmin: RPC error: "},
+      {{"mminfo", {"-s", "nwsrv01", "-xc,", "-m", "-av"}, ""}, 0, Sample("tarn_mediainfo.txt"), ""},
+      {{"mminfo", {"-s", "nwsrv01", "-xc,", "-aocnt", "-r", kSaveSetSpec, "-q", "level=manual"}, ""}, 0,
+       kSaveSetHeader + Sample("tarn_jobs.txt"), ""},
+      {{"mminfo", {"-s", "elsewhere", "-xc,", "-m", "-av"}, ""}, 1, "", "mminfo: RPC error: "},
       // Arguments other than the fetchers' forms are refused.
-      {{"nsradmin", {"-s", "nwsrv01"}, "print type:NSR\n"}, 1, "", usage},
+      {{"nsradmin", {"-s"}, "print type:NSR\n"}, 1, "", usage},
+      {{"nsradmin", {"-s", "nwsrv01", "-i", "x"}, ""}, 1, "", usage},
       {{"nsradmin", {"-i", "-"}, ""}, 1, "", usage},
       {{"mminfo", {}, ""}, 1, "", usage},
       {{"mminfo", {"-xc,", "-m"}, ""}, 1, "", usage},

@@ -7,6 +7,7 @@
 
 #include "TestUtil.h"
 #include "hx/Files.h"
+#include "hx/HostEnv.h"
 #include "hx/Message.h"
 #include "hx/XmlForm.h"
 
@@ -78,6 +79,44 @@ TEST_F(Runner, LiveModeRunsTheToolsFromPath) {
   EXPECT_TRUE(hx::FileExists(Out() + "/xml/00001_FDC_ExternalNBUConfig.xml"));
 }
 
+// --server reaches both tools as -s NAME: the emulators answer only for their
+// dataset's server and fail like an unreachable one for any other name.
+TEST_F(Runner, LiveServerOptionQuestionsTheNamedServerOnly) {
+  ASSERT_EQ(Discover({"--live", "--server", "nwsrv01", "--out", Out(), "config", "clients", "jobs", "media"}, LiveEnv()),
+            0) << output_;
+  EXPECT_TRUE(hx::FileExists(Out() + "/xml/00002_App_ClientsList.xml"));
+  std::string wrong = dir_ / "wrong";
+  EXPECT_EQ(Discover({"--live", "--server", "nw srv \"$(id)\"", "--out", wrong, "clients", "jobs"}, LiveEnv()), 1)
+      << output_;
+  EXPECT_NE(output_.find("nsradmin: RPC error: Unable to connect to server nw srv \"$(id)\""), std::string::npos)
+      << output_;
+  EXPECT_NE(output_.find("clients   FAILED"), std::string::npos) << output_;
+}
+
+// The report's server section says where the reports came from.
+TEST_F(Runner, ReportSaysWhereTheServerWasQuestioned) {
+  const std::string host = GetHostName();
+  struct Case {
+    std::vector<std::string> args;
+    std::string json, html;
+  } cases[] = {
+      {{"--live"}, "\"questionedFrom\": \"local\",\n  \"questionedHost\": \"" + host + "\",\n  \"questionedServer\": \"\"",
+       "questioned from " + host + " (local"},
+      {{"--live", "--server", "NWSRV01"}, "\"questionedFrom\": \"remote\",\n  \"questionedHost\": \"" + host +
+       "\",\n  \"questionedServer\": \"NWSRV01\"", "questioned from " + host + " with --server NWSRV01"},
+      {{"--replay", kSample}, "\"questionedFrom\": \"replay\"", "reports replayed from " + kSample},
+  };
+  for (const Case& c : cases) {
+    std::string out = dir_ / ("out" + std::to_string(&c - cases));
+    std::vector<std::string> args = c.args;
+    args.insert(args.end(), {"--out", out, "config"});
+    ASSERT_EQ(Discover(args, LiveEnv()), 0) << output_;
+    EXPECT_NE(testutil::ReadFile(out + "/summary.json").find(c.json), std::string::npos) << c.json;
+    EXPECT_NE(testutil::ReadFile(out + "/report.html").find("<th>Questioned</th><td>" + c.html), std::string::npos)
+        << c.html;
+  }
+}
+
 TEST_F(Runner, NoOperationNamedRunsAllFiveOnTheBundledSample) {
   ASSERT_EQ(Discover({"--out", Out()}), 0) << output_;
   for (const char* line : {"config    ok", "clients   ok", "jobs      ok", "media     ok", "schedule  ok"})
@@ -95,6 +134,11 @@ TEST_F(Runner, BadInvocationsExitTwoWithOneLine) {
       {{"--replay", "/nonexistent/dataset"}, "dataset directory '/nonexistent/dataset' does not exist"},
       {{"--replay", "/"}, "holds no tarn_*.txt report"},
       {{"--plugin", "/nonexistent/libx.so", "config"}, "cannot load the plug-in"},
+      {{"--live", "--server", ""}, "option --server needs a server name, got an empty one"},
+      {{"--live", "--server", "-s"}, "option --server needs a server name, got '-s'"},
+      {{"--live", "--server", "a\nb"}, "the server name holds a control character"},
+      {{"--server"}, "option --server needs a value"},
+      {{"--server", "nwsrv01"}, "--server names the server to question and needs --live"},
   };
   for (const Case& c : cases) {
     std::vector<std::string> args = c.args;
@@ -110,7 +154,7 @@ TEST_F(Runner, BadInvocationsExitTwoWithOneLine) {
 TEST_F(Runner, HelpListsEveryOperationAndOption) {
   ASSERT_EQ(Discover({"--help"}), 0);
   for (const char* word : {"config", "clients", "jobs", "media", "schedule", "--replay", "--live", "--out",
-                           "--settings", "--host-link", "--offline", "--job-id", "--debug-level", "--plugin"})
+                           "--settings", "--host-link", "--offline", "--job-id", "--debug-level", "--plugin", "--server"})
     EXPECT_NE(output_.find(word), std::string::npos) << word;
 }
 

@@ -1,6 +1,7 @@
 // Shared pieces of the nsradmin and mminfo stand-ins (see EmulatorCommon.h).
 #include "EmulatorCommon.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -42,7 +43,42 @@ bool ReadAll(std::FILE* file, std::string* content) {
   return std::ferror(file) == 0;
 }
 
+// The value of the first "name:" line of an nsradmin report, trimmed of blanks
+// and the closing semicolon; empty when there is none.
+std::string ResourceName(std::string_view report) {
+  constexpr std::string_view kName = "name:";
+  for (size_t start = 0; start < report.size();) {
+    const size_t end = std::min(report.find('\n', start), report.size());
+    std::string_view line = report.substr(start, end - start);
+    start = end + 1;
+    const size_t first = line.find_first_not_of(" \t");
+    if (first == std::string_view::npos || line.substr(first, kName.size()) != kName) continue;
+    line.remove_prefix(first + kName.size());
+    const size_t from = line.find_first_not_of(" \t");
+    const size_t to = line.find_last_not_of(" \t\r;");
+    return from == std::string_view::npos || to < from ? std::string() : std::string(line.substr(from, to - from + 1));
+  }
+  return {};
+}
+
 }  // namespace
+
+void TakeServerOption(std::vector<std::string_view>* args, std::string* server) {
+  server->clear();
+  if (args->size() < 2 || (*args)[0] != "-s") return;
+  *server = std::string((*args)[1]);
+  args->erase(args->begin(), args->begin() + 2);
+}
+
+int CheckServer(std::string_view tool, const std::string& dir, const std::string& server) {
+  if (server.empty()) return kExitSuccess;
+  std::string report;
+  std::string error;
+  std::string known;
+  if (ReadDataFile(dir, "tarn_server.txt", &report, &error) == FileStatus::kRead) known = ResourceName(report);
+  if (!known.empty() && ToLowerAscii(known) == ToLowerAscii(server)) return kExitSuccess;
+  return Fail(tool, "RPC error: Unable to connect to server " + server + ": Unknown host");
+}
 
 bool FailSwitchOn() {
   const char* value = std::getenv(kFailEnv);

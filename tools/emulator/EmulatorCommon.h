@@ -6,6 +6,7 @@
 #include <exception>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace nwkemu {
 
@@ -36,6 +37,16 @@ enum class FileStatus { kRead, kMissing, kUnreadable };
 // ever opened. `error` is filled for kUnreadable only.
 FileStatus ReadDataFile(const std::string& dir, const std::string& name, std::string* content,
                         std::string* error);
+
+// Takes a leading "-s <server>" off `args` into `server` (both tools accept it
+// first). `server` is left empty when `args` does not start with -s and a value.
+void TakeServerOption(std::vector<std::string_view>* args, std::string* server);
+
+// Checks that `server` (empty: the tools' own server) names the server of the
+// dataset, the "name:" of its tarn_server.txt, compared without regard to case.
+// Any other name is answered as an unreachable server would be: "<tool>: RPC
+// error: ..." on standard error and kExitFailure. Returns kExitSuccess when it matches.
+int CheckServer(std::string_view tool, const std::string& dir, const std::string& server);
 
 // Writes `bytes` to standard output unchanged. False when the write fails.
 bool WriteOut(std::string_view bytes);

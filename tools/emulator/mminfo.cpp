@@ -13,6 +13,8 @@
 //
 //   6095: mminfo: no matches found for the query
 //
+// Either form may start with "-s <server>": the emulator then answers only when
+// <server> is the dataset's server, and fails as an unreachable server otherwise.
 // Any other argument list is a usage error.
 #include <string>
 #include <string_view>
@@ -83,13 +85,16 @@ int Answer(const std::string& dir, const Request& request) {
 }
 
 int Run(int argc, char** argv) {
-  const std::vector<std::string_view> args(argv + 1, argv + argc);
+  std::vector<std::string_view> args(argv + 1, argv + argc);
+  std::string server;
+  nwkemu::TakeServerOption(&args, &server);
   const Request request = ParseArguments(args);
   if (request.file.empty()) return nwkemu::Fail(kUsage);
   if (nwkemu::FailSwitchOn()) return nwkemu::Fail(kServerDown);
   std::string dir;
   std::string error;
   if (!nwkemu::DataDirectory(&dir, &error)) return nwkemu::Fail(kTool, error);
+  if (nwkemu::CheckServer(kTool, dir, server) != nwkemu::kExitSuccess) return nwkemu::kExitFailure;
   return Answer(dir, request);
 }
 

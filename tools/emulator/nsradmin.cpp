@@ -14,12 +14,14 @@
 //   nsradmin>
 //
 // Only the type query is modelled: other attributes in the query, other commands and
-// any command-line option are refused.
+// any command-line option but "-s <server>" are refused. With -s the emulator answers
+// only when <server> is the dataset's server, and fails as an unreachable server otherwise.
 #include <algorithm>
 #include <iostream>
 #include <iterator>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "EmulatorCommon.h"
 
@@ -28,8 +30,8 @@ namespace {
 constexpr char kTool[] = "nsradmin";
 constexpr char kServerDown[] = "nsradmin: RPC error: Remote system error - Connection refused";
 constexpr char kUsage[] =
-    "usage: nsradmin < script\n"
-    "This stand-in takes no options; each script line reads \"print type:<resource type>\".";
+    "usage: nsradmin [-s server] < script\n"
+    "This stand-in takes no other option; each script line reads \"print type:<resource type>\".";
 constexpr char kBanner[] =
     "NetWorker administration program.\n"
     "Use the \"help\" command for help, \"visual\" for full-screen mode.\n";
@@ -171,12 +173,16 @@ int RunScript(const std::string& dir, std::string_view script) {
   return result;
 }
 
-int Run(int argc) {
-  if (argc > 1) return nwkemu::Fail(kUsage);
+int Run(int argc, char** argv) {
+  std::vector<std::string_view> args(argv + 1, argv + argc);
+  std::string server;
+  nwkemu::TakeServerOption(&args, &server);
+  if (!args.empty()) return nwkemu::Fail(kUsage);
   if (nwkemu::FailSwitchOn()) return nwkemu::Fail(kServerDown);
   std::string dir;
   std::string error;
   if (!nwkemu::DataDirectory(&dir, &error)) return nwkemu::Fail(kTool, error);
+  if (nwkemu::CheckServer(kTool, dir, server) != nwkemu::kExitSuccess) return nwkemu::kExitFailure;
   const std::string script((std::istreambuf_iterator<char>(std::cin)),
                            std::istreambuf_iterator<char>());
   return RunScript(dir, script);
@@ -184,6 +190,6 @@ int Run(int argc) {
 
 }  // namespace
 
-int main(int argc, char** /*argv*/) {
-  return nwkemu::RunGuarded(kTool, [argc] { return Run(argc); });
+int main(int argc, char** argv) {
+  return nwkemu::RunGuarded(kTool, [argc, argv] { return Run(argc, argv); });
 }

@@ -139,10 +139,27 @@ void ReadDateFormat(const std::string& line, RunRow* run) {
 // first "] ") so that no name read from the server can pass for one.
 constexpr const char* kRunStart = "Runner::Run Debug: Discovery run started";
 constexpr const char* kOperationResult = "Runner::RunOne Debug: Operation ";
+constexpr const char* kQuestionedFrom = "Runner::Run Debug: Questioned from host ";
+constexpr const char* kNamedServer = "Runner::Run Debug: Server named with --server ";
+constexpr const char* kReplayed = "Runner::Run Debug: Replaying the reports of ";
 
 bool IsRunnerLine(const std::string& line, const char* head) {
   std::size_t at = line.find("] ");
   return at != std::string::npos && line.compare(at + 2, std::string(head).size(), head) == 0;
+}
+
+// The runner's lines on where the reports come from; false for any other line.
+bool ReadOrigin(const std::string& line, RunRow* run) {
+  if (IsRunnerLine(line, kQuestionedFrom) && Bracketed(line, kQuestionedFrom, &run->originHost)) {
+    if (run->origin.empty()) run->origin = "local";
+  } else if (IsRunnerLine(line, kNamedServer) && Bracketed(line, kNamedServer, &run->originServer)) {
+    run->origin = "remote";
+  } else if (IsRunnerLine(line, kReplayed) && Bracketed(line, kReplayed, &run->originDataset)) {
+    run->origin = "replay";
+  } else {
+    return false;
+  }
+  return true;
 }
 
 // "subject: reason" as an attention row; the split is undone by joining with ": ".
@@ -225,8 +242,10 @@ void ReadLogLine(const std::string& line, LogPass* pass) {
   if (IsRunnerLine(line, kRunStart)) {
     *pass->log = RunLog();  // a results directory used again: only the last run counts
     pass->log->firstLine = pass->lineNumber;
+    return;
   }
-  else if (IsRunnerLine(line, kOperationResult) && Bracketed(line, kOperationResult, &value))
+  if (ReadOrigin(line, &run)) return;
+  if (IsRunnerLine(line, kOperationResult) && Bracketed(line, kOperationResult, &value))
     run.operations[value] = EndsWith(line, "] ok") ? "ok" : "failed";
   else if (Bracketed(line, "Main MA is", &value)) run.mainMediaAgent = value;
   else if (Bracketed(line, "Networker server name is", &value)) run.serverName = value;

@@ -11,6 +11,13 @@ namespace nwk {
 // What the runner's log says about the last run.
 struct RunRow {
   std::map<std::string, std::string> operations;  // operation name -> "ok" or "failed"
+  // Where the reports came from: "local" (the tools of this host, for the
+  // server they answer for), "remote" (a server named with --server),
+  // "replay" (a dataset directory), "" (the log does not say).
+  std::string origin;
+  std::string originHost;     // the host the commands ran on (local, remote)
+  std::string originServer;   // the name given with --server (remote)
+  std::string originDataset;  // the dataset directory (replay)
   std::string serverName;                          // as the log names it
   std::string mainMediaAgent;
   std::string dateFormat;

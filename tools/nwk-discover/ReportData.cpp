@@ -17,6 +17,10 @@ void Add(long long* sum, long long value) {
 
 void SummarySink::Run(const RunRow& row) {
   m_s->operations = row.operations;
+  m_s->origin = row.origin;
+  m_s->originHost = row.originHost;
+  m_s->originServer = row.originServer;
+  m_s->originDataset = row.originDataset;
   m_s->mainMediaAgent = row.mainMediaAgent;
   m_s->dateFormat = row.dateFormat;
   m_s->dateFormatSource = row.dateFormatSource;

@@ -28,6 +28,14 @@ struct ReportSummary {
   std::map<std::string, std::string> operations;
   std::vector<std::string> problems;  // files that could not be read, with the reason
 
+  // Where the reports came from, from the runner's log: "local" (the tools of
+  // this host, for the server they answer for), "remote" (a server named with
+  // --server), "replay" (a dataset directory), "" (the log does not say).
+  std::string origin;
+  std::string originHost;     // the host the commands ran on (local, remote)
+  std::string originServer;   // the name given with --server (remote)
+  std::string originDataset;  // the dataset directory (replay)
+
   std::string serverName;
   std::string mainMediaAgent;
   std::string dateFormat;

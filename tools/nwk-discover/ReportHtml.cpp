@@ -71,9 +71,18 @@ std::string Source(const ReportSummary& s, std::initializer_list<const char*> op
   return out + "</p>\n";
 }
 
+// Where the server was questioned from, or where its reports were replayed from.
+std::string Origin(const ReportSummary& s) {
+  if (s.origin == "local") return "questioned from " + Esc(s.originHost) + " (local: the server its NetWorker tools answer for)";
+  if (s.origin == "remote") return "questioned from " + Esc(s.originHost) + " with --server " + Esc(s.originServer);
+  if (s.origin == "replay") return "reports replayed from " + Esc(s.originDataset);
+  return "unknown (the log does not say)";
+}
+
 std::string ServerSection(const ReportSummary& s) {
   std::string out = "<h2>Server</h2>\n" + Source(s, {"config", "clients"}) + "<table>";
   out += Row({"<th>Server name</th>", Cell(Esc(s.serverName))});
+  out += Row({"<th>Questioned</th>", Cell(Origin(s))});
   out += Row({"<th>Main media agent</th>", Cell(Esc(s.mainMediaAgent))});
   std::string source = s.dateFormatSource.empty() ? "unknown" : s.dateFormatSource;
   out += Row({"<th>Date format</th>", Cell(Esc(s.dateFormat) + " <span class=\"src\">(from " + source + ")</span>")});

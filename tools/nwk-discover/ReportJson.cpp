@@ -112,6 +112,10 @@ std::string SummaryJson(const ReportSummary& s) {
   JsonObject o(&out);
   o.Raw("operations", Operations(s.operations));
   o.Raw("problems", Strings(s.problems));
+  o.Text("questionedFrom", s.origin);
+  o.Text("questionedHost", s.originHost);
+  o.Text("questionedServer", s.originServer);
+  o.Text("replayedDataset", s.originDataset);
   o.Text("serverName", s.serverName);
   o.Text("mainMediaAgent", s.mainMediaAgent);
   o.Text("dateFormat", s.dateFormat);

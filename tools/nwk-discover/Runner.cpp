@@ -16,6 +16,7 @@
 #include "hx/CmdExecBase.h"
 #include "hx/Files.h"
 #include "hx/HandlerBase.h"
+#include "hx/HostEnv.h"
 #include "hx/JobContext.h"
 #include "hx/Log.h"
 #include "hx/MessageClasses.h"
@@ -119,7 +120,10 @@ class PluginHandle {
   bool Open(const std::string& explicitPath, std::string* error) {
     std::vector<std::string> candidates;
     if (!explicitPath.empty()) candidates.push_back(explicitPath);
-    else candidates = {ExecutableDir() + "/../lib/" + kPluginFile, std::string(NWK_INSTALL_PLUGIN_DIR) + "/" + kPluginFile,
+    // Installed layout first (<prefix>/bin beside <prefix>/<libdir>, wherever the
+    // tree was unpacked), then the configured prefix, then the build tree.
+    else candidates = {ExecutableDir() + "/../" + NWK_RELATIVE_PLUGIN_DIR + "/" + kPluginFile,
+                       std::string(NWK_INSTALL_PLUGIN_DIR) + "/" + kPluginFile,
                        std::string(NWK_BUILD_PLUGIN_DIR) + "/" + kPluginFile};
     std::string why;
     for (const std::string& path : candidates) {
@@ -137,6 +141,7 @@ class PluginHandle {
     if (!handler) *error = "plug-in " + m_path + " could not create its handler";
     return handler != nullptr;
   }
+  const std::string& path() const { return m_path; }
   CForeignHandlerBase* handler = nullptr;
 
  private:
@@ -160,7 +165,7 @@ bool Runner::ChooseDataset(std::string* error) {
   if (m_options.live) return true;
   m_datasetDir = m_options.replayDir;
   if (m_datasetDir.empty()) {
-    for (const std::string& root : {ExecutableDir() + "/../share/nwk-discover/samples", std::string(NWK_INSTALL_SAMPLES_DIR),
+    for (const std::string& root : {ExecutableDir() + "/../" + NWK_RELATIVE_SAMPLES_DIR, std::string(NWK_INSTALL_SAMPLES_DIR),
                                     std::string(NWK_SOURCE_SAMPLES_DIR)}) {
       if (IsDirectory(root + "/" + kSampleName)) {
         m_datasetDir = root + "/" + kSampleName;
@@ -232,6 +237,17 @@ int Runner::RunOperations(PluginHandle& plugin) {
   return failed == 0 ? reportStatus : 1;
 }
 
+// Where the reports come from, for the report's server section.
+void Runner::LogOrigin() const {
+  if (!m_options.live) {
+    EvEvent().Debug("Runner::Run", "Replaying the reports of [%s]", m_datasetDir.c_str());
+    return;
+  }
+  EvEvent().Debug("Runner::Run", "Questioned from host [%s]", GetHostName().c_str());
+  if (!m_options.server.empty())
+    EvEvent().Debug("Runner::Run", "Server named with --server [%s]", m_options.server.c_str());
+}
+
 int Runner::Run() {
   if (IsReportOnly(m_options)) return RebuildReport(m_options.outDir);
   if (IsCompare(m_options)) return CompareResults(m_options.compareDirs[0], m_options.compareDirs[1]);
@@ -249,6 +265,7 @@ int Runner::Run() {
   job.jobId = m_options.jobId;
   job.commandTimeoutSeconds = m_options.timeoutSeconds;
   job.settingsFile = m_options.settingsFile;
+  job.foreignServer = m_options.server;
   job.useExistingFiles = !m_options.live;
   CForeignCmdExecBase::set_UseExistingFiles(job.useExistingFiles);
   hx::LogSink::OpenFile(hx::JoinPath(m_options.outDir, "nwk-discover.log"));
@@ -257,6 +274,8 @@ int Runner::Run() {
   std::string names;
   for (const Operation* op : m_options.operations) names += (names.empty() ? "" : " ") + std::string(op->name);
   EvEvent().Debug("Runner::Run", "Discovery run started, operations [%s]", names.c_str());
+  EvEvent().Debug("Runner::Run", "Plug-in [%s]", plugin.path().c_str());
+  LogOrigin();
 
   if (!plugin.CreateHandler(m_options.jobId, &error)) {
     std::fprintf(stderr, "nwk-discover: %s\n", error.c_str());

@@ -22,6 +22,7 @@ class Runner {
  private:
   bool ChooseDataset(std::string* error);
   bool PrepareResults(std::string* error);
+  void LogOrigin() const;
   int RunOperations(PluginHandle& plugin);
   int RunOne(const Operation& op, CForeignHandlerBase& handler);
 

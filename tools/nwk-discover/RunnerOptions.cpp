@@ -1,6 +1,7 @@
 // Option parsing for nwk-discover.
 #include "RunnerOptions.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "hx/HandlerBase.h"
@@ -32,6 +33,17 @@ bool TakeValue(int argc, char** argv, int* i, std::string* value, std::string* e
   return true;
 }
 
+// A server name goes to nsradmin and mminfo as the one argument after -s: one
+// they would read as an option, or one that would break a log line, is refused.
+bool CheckServerName(const std::string& name, std::string* error) {
+  const bool control = std::any_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+  if (name.empty()) *error = "option --server needs a server name, got an empty one";
+  else if (name[0] == '-') *error = "option --server needs a server name, got '" + name + "'";
+  else if (control) *error = "option --server: the server name holds a control character";
+  else return true;
+  return false;
+}
+
 bool ParseOption(int argc, char** argv, int* i, RunnerOptions* o, std::string* error) {
   std::string arg = argv[*i], value;
   if (arg == "--help" || arg == "-h") return o->help = true;
@@ -43,6 +55,7 @@ bool ParseOption(int argc, char** argv, int* i, RunnerOptions* o, std::string* e
   if (arg == "--settings") return TakeValue(argc, argv, i, &o->settingsFile, error);
   if (arg == "--host-link") return TakeValue(argc, argv, i, &o->hostLinkDir, error);
   if (arg == "--plugin") return TakeValue(argc, argv, i, &o->pluginPath, error);
+  if (arg == "--server") return TakeValue(argc, argv, i, &o->server, error) && CheckServerName(o->server, error);
   bool numeric = arg == "--job-id" || arg == "--debug-level" || arg == "--timeout";
   if (!numeric) {
     *error = "unknown option " + arg + " (see --help)";
@@ -116,6 +129,10 @@ bool ParseRunnerOptions(int argc, char** argv, RunnerOptions* o, std::string* er
     *error = "--live and --replay exclude each other";
     return false;
   }
+  if (!o->server.empty() && !o->live) {
+    *error = "--server names the server to question and needs --live";
+    return false;
+  }
   if (o->operations.empty())
     for (const Operation& op : Operations())
       if (op.run) o->operations.push_back(&op);
@@ -147,6 +164,7 @@ std::string UsageText() {
       "  --replay DIR       parse the reports of a dataset directory (copied into the results)\n"
       "  --live             run nsradmin and mminfo from PATH against the server they answer for\n"
       "                     (neither: replay the bundled sample)\n"
+      "  --server NAME      with --live: question the NetWorker server NAME (nsradmin and mminfo -s NAME)\n"
       "  --out DIR          results directory (default ./nwk-results)\n"
       "  --settings FILE    INI settings, section [Pluvex]: sNWKLOCALEFORMAT, nTARNJobAggregationInterval\n"
       "  --host-link DIR    exchange messages with the host: DIR/outbox (sent), DIR/inbox (responses)\n"

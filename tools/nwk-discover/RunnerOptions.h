@@ -25,6 +25,7 @@ const Operation* FindOperation(const std::string& name);
 struct RunnerOptions {
   std::string replayDir;   // --replay DIR
   bool live = false;       // --live
+  std::string server;      // --server NAME: the server the commands name; empty: the machine's own
   std::string outDir = "./nwk-results";
   std::string settingsFile;
   std::string hostLinkDir;

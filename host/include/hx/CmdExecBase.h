@@ -35,6 +35,8 @@ class CForeignCmdExecBase {
   // 0 success, 1 the tool ran and failed, 2 it could not be started or timed out.
   int get_execResult() const { return m_execResult; }
   long long get_JobId() const;
+  // The server the job names for its tools (empty: the tools' own default).
+  static std::string get_ForeignServer();
   int get_CommunicationMethod() const { return m_communicationMethod; }
   // Why the last FetchData failed, naming the command or file; empty after success.
   const std::string& get_lastError() const { return m_lastError; }

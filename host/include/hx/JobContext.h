@@ -1,5 +1,6 @@
 // What the host process tells its libraries about the current job: where results
-// go, whether existing output files are replayed, the host link, the job id.
+// go, whether existing output files are replayed, the host link, the job id,
+// the foreign server to question.
 // Set once by the runner before the handler is created.
 #pragma once
 
@@ -15,6 +16,9 @@ struct JobContext {
   long long jobId = 0;
   int commandTimeoutSeconds = 30 * 60;
   std::string settingsFile;                  // INI file, empty: no settings
+  // The foreign backup server the job questions, as the user named it; empty:
+  // the one the machine's own tools answer for.
+  std::string foreignServer;
 
   static JobContext& Current();
 };
