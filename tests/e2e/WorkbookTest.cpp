@@ -4,6 +4,7 @@
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 
+#include <charconv>
 #include <cstdio>
 
 #include "../../tools/nwk-discover/EstateWorkbook.h"
@@ -56,10 +57,16 @@ std::vector<std::vector<std::string>> Rows(const std::string& xml) {
   return rows;
 }
 
+long long Number(const std::string& text) {
+  long long value = -1;
+  std::from_chars(text.data(), text.data() + text.size(), value);
+  return value;
+}
+
 // A top-level number of summary.json (one member a line: `  "clients": 14`).
 long long Figure(const std::string& json, const std::string& key) {
   std::size_t at = json.find("\n  \"" + key + "\": ");
-  return at == std::string::npos ? -1 : std::stoll(json.substr(at + key.size() + 7));
+  return at == std::string::npos ? -1 : Number(json.substr(at + key.size() + 7));
 }
 
 // Members of a list in summary.json: strings, or objects counted by their first key.
@@ -100,7 +107,7 @@ TEST_F(Workbook, EverySheetHoldsTheFiguresOfTheSummary) {
   EXPECT_EQ(static_cast<long long>(attention.size()) - 1, needing);
 
   long long jobs = 0, bytes = 0;
-  for (std::size_t r = 1; r < history.size(); ++r) jobs += std::stoll(history[r][1]), bytes += std::stoll(history[r][2]);
+  for (std::size_t r = 1; r < history.size(); ++r) jobs += Number(history[r][1]), bytes += Number(history[r][2]);
   EXPECT_EQ(jobs, Figure(json, "jobs"));
   EXPECT_EQ(bytes, Figure(json, "bytes"));
   // Dates are serial day numbers (days since 1899-12-30): 2026-11-16 and 2027-02-17.

@@ -8,10 +8,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 #include <xlsxwriter.h>
 
@@ -109,11 +111,19 @@ namespace {
 
 enum SheetIndex { kClients, kResources, kSchedules, kMedia, kHistory, kAttention };
 
+// A number of exactly `text`'s digits; false for anything else.
+bool Digits(std::string_view text, int* value) {
+  const char* end = text.data() + text.size();
+  auto result = std::from_chars(text.data(), end, *value);
+  return !text.empty() && text[0] != '-' && result.ec == std::errc() && result.ptr == end;
+}
+
 // A "YYYY-MM-DD" day as a date Excel can show: years 1900 to 9999.
 bool ExcelDate(const std::string& day, lxw_datetime* date) {
   *date = lxw_datetime{};
-  return std::sscanf(day.c_str(), "%4d-%2d-%2d", &date->year, &date->month, &date->day) == 3 && date->year >= 1900 &&
-         date->year <= 9999;
+  std::string_view text(day);
+  return text.size() == 10 && text[4] == '-' && text[7] == '-' && Digits(text.substr(0, 4), &date->year) &&
+         Digits(text.substr(5, 2), &date->month) && Digits(text.substr(8, 2), &date->day) && date->year >= 1900;
 }
 
 std::string Folder(const std::string& path) {
