@@ -1,6 +1,9 @@
 // Client report. Each resource's attributes collect in one working policy that
 // is never cleared (an attribute a later resource does not print keeps the
-// earlier value); the "licensed PSPs:" line commits it, once per group.
+// earlier value); the "licensed PSPs:" line commits it, once per group. A
+// resource printed without that line (a `show` of a few attributes, a trimmed
+// capture) is committed where it ends: at the next resource's start or at the
+// end of the report.
 //
 //                         name: lnxdb01.lab.local;
 //                       server: nwsrv01;
@@ -44,11 +47,19 @@ std::string ReadListValue(ReportReader& reader, const std::string& line, const C
 
 class ClientReportParser {
  public:
-  ClientReportParser(std::string_view text, NWKClientMap* clients) : m_reader(text, CNWKClientInfoFetcher::kFileName), m_clients(clients) {}
+  ClientReportParser(std::string_view text, NWKClientMap* clients)
+      : m_reader(text, CNWKClientInfoFetcher::kFileName, ReportReader::Layout::kResources), m_clients(clients) {}
 
   void Run() {
     std::string line;
-    while (m_reader.Next(&line)) Dispatch(line);
+    while (m_reader.Next(&line)) {
+      if (m_reader.startsResource()) {
+        EndResource();
+        m_open = true;
+      }
+      Dispatch(line);
+    }
+    EndResource();
   }
 
  private:
@@ -151,6 +162,7 @@ class ClientReportParser {
   // it then, never from the whole list: a list of 100,000 groups must not be
   // copied 100,000 times.
   void OnCommit(const std::string&) {
+    m_open = false;
     if (!m_current) return;
     std::vector<std::string> groups;
     hx::SplitLine(m_working.get_groupName(), groups, ',');
@@ -169,7 +181,13 @@ class ClientReportParser {
     }
   }
 
+  // A resource that ends before its "licensed PSPs:" line is committed then.
+  void EndResource() {
+    if (m_open) OnCommit(std::string());
+  }
+
   ReportReader m_reader;
+  bool m_open = false;  // a resource has started and is not committed yet
   NWKClientMap* m_clients;
   NWKClientInfo* m_current = nullptr;  // attributes before the first name have no client
   NWKPolicyInfo m_working;

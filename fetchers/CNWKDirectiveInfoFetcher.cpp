@@ -27,7 +27,7 @@ void ReadDirectiveBody(ReportReader& reader, const std::string& first, NWKDirect
 }  // namespace
 
 void CNWKDirectiveInfoFetcher::ParseDirectiveReport(std::string_view text, NWKDirectiveMap* directives) {
-  ReportReader reader(text, kFileName);
+  ReportReader reader(text, kFileName, ReportReader::Layout::kResources);
   NWKDirectiveInfo* current = nullptr;  // a body before the first name sets nothing
   std::string line;
   while (reader.Next(&line)) {

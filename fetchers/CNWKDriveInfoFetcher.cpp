@@ -48,7 +48,7 @@ void ReadAttribute(const std::string& line, NWKDrive& drive) {
 }  // namespace
 
 void CNWKDriveInfoFetcher::ParseDriveReport(std::string_view text, std::vector<NWKDrive>* drives) {
-  ReportReader reader(text, kFileName);
+  ReportReader reader(text, kFileName, ReportReader::Layout::kResources);
   NWKDrive* current = nullptr;  // attributes before the first name are ignored
   std::string line;
   while (reader.Next(&line)) {

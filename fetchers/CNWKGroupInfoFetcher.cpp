@@ -12,7 +12,7 @@
 #include "handler/TextUtils.h"
 
 void CNWKGroupInfoFetcher::ParseGroupReport(std::string_view text, NWKGroupMap* groups) {
-  ReportReader reader(text, kFileName);
+  ReportReader reader(text, kFileName, ReportReader::Layout::kResources);
   NWKGroupInfo* current = nullptr;  // attributes before the first name are ignored
   std::string line;
   while (reader.Next(&line)) {

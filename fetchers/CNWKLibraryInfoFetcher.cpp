@@ -52,7 +52,7 @@ std::string CNWKLibraryInfoFetcher::ReadListValue(ReportReader& reader, const st
 }
 
 void CNWKLibraryInfoFetcher::ParseLibraryReport(std::string_view text, std::vector<NWKLibrary>* libraries) {
-  ReportReader reader(text, kFileName);
+  ReportReader reader(text, kFileName, ReportReader::Layout::kResources);
   NWKLibrary* current = nullptr;  // attributes before the first name are ignored
   std::string line;
   while (reader.Next(&line)) {

@@ -26,7 +26,7 @@ std::string ReadMonthlyAction(ReportReader& reader, const std::string& line) {
 }  // namespace
 
 void CNWKScheduleInfoFetcher::ParseScheduleReport(std::string_view text, NWKScheduleMap* schedules) {
-  ReportReader reader(text, kFileName);
+  ReportReader reader(text, kFileName, ReportReader::Layout::kResources);
   NWKScheduleInfo* current = nullptr;  // attributes before the first name are ignored
   std::string line;
   EvEvent log;

@@ -13,7 +13,7 @@
 std::string CNWKServerInfoFetcher::_GetCommandLine() { return NsradminCommandLine("print type:NSR"); }
 
 std::string CNWKServerInfoFetcher::ParseServerReport(std::string_view text, NWKClientMap* clients) {
-  ReportReader reader(text, "tarn_server.txt");
+  ReportReader reader(text, "tarn_server.txt", ReportReader::Layout::kResources);
   std::string line;
   while (reader.Next(&line)) {
     if (!StartsWith(line, "name")) continue;

@@ -8,7 +8,7 @@
 #include "handler/TextUtils.h"
 
 void CNWKStorageNodeFetcher::ParseStorageNodeReport(std::string_view text, NWKClientMap* clients) {
-  ReportReader reader(text, kFileName);
+  ReportReader reader(text, kFileName, ReportReader::Layout::kResources);
   std::string line;
   while (reader.Next(&line)) {
     if (!HasPrefix(line, "name:")) continue;

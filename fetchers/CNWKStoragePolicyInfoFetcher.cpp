@@ -20,7 +20,7 @@ const char* kFunc = "CNWKStoragePolicyInfoFetcher::_ParseData()";
 }  // namespace
 
 void CNWKStoragePolicyInfoFetcher::ParsePoolReport(std::string_view text, std::vector<NWKStoragePolicy>* pools) {
-  ReportReader reader(text, kFileName);
+  ReportReader reader(text, kFileName, ReportReader::Layout::kResources);
   NWKStoragePolicy* current = nullptr;  // a device list before the first name belongs to no pool
   std::string line;
   while (reader.Next(&line)) {

@@ -55,9 +55,12 @@ bool CForeignHandlerNWK::ReadNLinesFromFile(std::ifstream& file, std::vector<std
 
 std::string CForeignHandlerNWK::GetAttributeValue(const std::string& line, char separator) {
   size_t at = line.find(separator);
-  // No separator, or nothing after it: the attribute has no value.
-  if (at == std::string::npos || at + 1 >= line.size()) return std::string();
-  size_t start = at + 2 <= line.size() ? at + 2 : line.size();
+  // No separator: the attribute has no value. The value starts after the
+  // separator and the blanks or tabs that follow it, whether there are any
+  // ("name:host;" as well as "name: host;").
+  if (at == std::string::npos) return std::string();
+  size_t start = line.find_first_not_of(" \t", at + 1);
+  if (start == std::string::npos) return std::string();
   return ::Trim(line.substr(start), " ;");
 }
 

@@ -4,6 +4,7 @@
 // that messages can name the report and line.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -12,7 +13,20 @@ class ReportReader {
   // Longer lines are passed over with a log line: no report writes them.
   static constexpr size_t kMaxLineBytes = 4 << 20;
 
-  ReportReader(std::string_view text, std::string name);
+  // How the text is laid out.
+  enum class Layout {
+    kLines,      // lines in the order printed (mminfo reports, the locale file)
+    kResources,  // nsradmin resources: the "name:" line comes first, see below
+  };
+
+  // With kResources, a resource that begins with a "type:" line is read with
+  // its "name:" line first: the attributes printed between the two (an
+  // alphabetical print puts "autostart:" or "clone pool:" there) come after
+  // the resource's other lines, before the next "type:" line. Parsers that
+  // start a record at "name:" so file them under the right record, and read
+  // the lines of a resource printed in the usual order as printed. Nothing is
+  // copied: those lines are read again from the text.
+  ReportReader(std::string_view text, std::string name, Layout layout = Layout::kLines);
 
   // The next line that is not blank after trimming (and not over the
   // length limit); false at end of text.
@@ -22,12 +36,33 @@ class ReportReader {
   const std::string& name() const { return m_name; }
   // "name:line", for messages.
   std::string Where() const;
+  // True when the line Next returned last starts a resource: a "type:" line,
+  // or, in a report that printed no "type:" line before it (a `show` of a few
+  // attributes), a "name:" line.
+  bool startsResource() const { return m_startsResource; }
 
  private:
+  // A stretch of the text read line by line.
+  struct Cursor {
+    size_t pos = 0;
+    size_t end = 0;
+    size_t lineNumber = 0;  // of the line read last
+    size_t lineStart = 0;   // where that line begins
+  };
+
+  bool ReadLine(Cursor& at, std::string* line, bool quiet);
+  bool Deliver(size_t lineNumber, std::string* line);
+  void HoldAttributesBeforeName();
+
   std::string_view m_text;
   std::string m_name;
-  size_t m_pos = 0;
+  Layout m_layout;
+  Cursor m_main;
+  std::optional<Cursor> m_held;    // the current resource's lines before its name, not read yet
+  std::optional<Cursor> m_replay;  // those lines being read, once the resource's other lines are
   size_t m_lineNumber = 0;
+  bool m_sawType = false;
+  bool m_startsResource = false;
 };
 
 // How the lines that continue a value printed over several lines are joined.

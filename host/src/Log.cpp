@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <atomic>
 #include <ctime>
 #include <mutex>
 #include <vector>
@@ -19,6 +20,7 @@ struct SinkState {
   bool echoErrors = false;
   bool capture = false;
   std::string captured;
+  std::atomic<long long> errors{0};
 };
 
 SinkState& State() {
@@ -76,9 +78,12 @@ std::string LogSink::Captured() {
   return s.captured;
 }
 
+long long LogSink::ErrorCount() { return State().errors; }
+
 void LogSink::Write(const char* func, const char* level, long long jobId, const char* fmt, va_list args) {
   SinkState& s = State();
   bool isError = std::string(level) == "Error";
+  if (isError) ++s.errors;
   if (!s.file && !s.capture && !(isError && s.echoErrors)) return;
   std::string message = FormatMessage(fmt, args);
   std::string job = jobId >= 0 ? " job " + std::to_string(jobId) : std::string();

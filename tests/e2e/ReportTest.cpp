@@ -135,6 +135,14 @@ class Report : public ::testing::Test {
     return testutil::RunProgram(args, {"TZ=UTC"}, &output_);
   }
   std::string Out() const { return dir_ / "out"; }
+  // A copy of the bundled sample to change.
+  std::string CopySample() {
+    std::string dataset = dir_ / "dataset";
+    hx::MakeDirectories(dataset, nullptr);
+    for (const std::string& path : XmlFiles(kSample, ".txt"))
+      testutil::WriteFile(dataset + path.substr(path.rfind('/')), testutil::ReadFile(path));
+    return dataset;
+  }
   testutil::ScopedTempDir dir_;
   std::string output_;
 };
@@ -173,6 +181,57 @@ TEST_F(Report, SampleFiguresMatchTheXml) {
             "[\"[subclient1] client [lnxweb02]: neither the resource nor its group names a schedule\"]");
   EXPECT_EQ(json["operations"], "{\"clients\": \"ok\", \"config\": \"ok\", \"jobs\": \"ok\", \"media\": \"ok\", \"schedule\": \"ok\"}");
   EXPECT_EQ(json["droppedSaveSets"], "0");
+  EXPECT_EQ(json["operationErrors"], "{}");
+  EXPECT_EQ(json["serverVersion"], "\"8.2.1.0\"");
+  EXPECT_EQ(json["modelNotice"], "\"\"");  // an 8.x server: no notice
+  EXPECT_EQ(output_.find("8.x model"), std::string::npos) << output_;
+}
+
+// Issue 13: a missing report leaves its operation "ok" for the host, but the
+// run says it logged errors, and --strict fails on them; a 9.x server report
+// is announced on the first line and at the top of the page.
+TEST_F(Report, ErrorsOfASucceedingOperationAndANewerServerAreToldIssue13) {
+  std::string dataset = CopySample();
+  std::remove((dataset + "/tarn_jobs_unix_daily.txt").c_str());
+  std::string server = testutil::ReadFile(dataset + "/tarn_server.txt");
+  server.replace(server.find("8.2.1.0"), 7, "9.2.1.3");
+  testutil::WriteFile(dataset + "/tarn_server.txt", server);
+
+  ASSERT_EQ(Discover({"--replay", dataset, "--out", Out(), "clients", "jobs"}), 0) << output_;
+  const std::string notice =
+      "NetWorker 9.2.1.3 server: read with the 8.x model: protection policies, workflows and protection groups are "
+      "not read";
+  EXPECT_EQ(output_.rfind(notice + "\n", 0), 0u) << output_;
+  EXPECT_NE(output_.find("\njobs      ok, 2 errors (see log) ("), std::string::npos) << output_;
+  EXPECT_NE(output_.find("\nclients   ok ("), std::string::npos) << output_;
+  Json json(testutil::ReadFile(Out() + "/summary.json"));
+  ASSERT_TRUE(json.ok());
+  EXPECT_EQ(json["operations"], "{\"clients\": \"ok\", \"jobs\": \"completed with errors\"}");
+  EXPECT_NE(json["operationErrors"].find("\"jobs\": {\"count\": 2, \"lines\": ["), std::string::npos)
+      << json["operationErrors"];
+  EXPECT_NE(json["operationErrors"].find("Failed to collect jobs for group[UNIX_Daily]"), std::string::npos)
+      << json["operationErrors"];
+  EXPECT_EQ(json["serverVersion"], "\"9.2.1.3\"");
+  EXPECT_EQ(json["modelNotice"], "\"" + notice + "\"");
+  std::string html = testutil::ReadFile(Out() + "/report.html");
+  EXPECT_NE(html.find("</h1>\n<p class=\"notice\">" + notice + "</p>"), std::string::npos);
+  EXPECT_NE(html.find("operation <b>jobs</b>: <span class=\"errors\">completed with errors</span>"), std::string::npos);
+  EXPECT_NE(html.find("<li>Failed to collect jobs for group[UNIX_Daily] </li>"), std::string::npos) << html;
+  EXPECT_EQ(HtmlErrors(html), std::vector<std::string>{});
+
+  // The same run, strict: the errors make the exit status 1.
+  EXPECT_EQ(Discover({"--replay", dataset, "--out", dir_ / "strict", "--strict", "clients", "jobs"}), 1) << output_;
+  EXPECT_NE(output_.find("--strict: 2 error(s) logged, exit status 1"), std::string::npos) << output_;
+  EXPECT_EQ(Discover({"--replay", kSample, "--out", dir_ / "clean", "--strict", "clients"}), 0) << output_;
+
+  // Live, the release is known once client discovery has read the server report.
+  ASSERT_EQ(testutil::RunProgram({NWK_DISCOVER_BIN, "--plugin", NWK_PLUGIN_PATH, "--live", "--out", dir_ / "live", "clients"},
+                                 {std::string("PATH=") + NWK_EMULATOR_DIR + ":/usr/bin:/bin", "NWK_EMULATOR_DATA=" + dataset},
+                                 &output_),
+            0)
+      << output_;
+  EXPECT_EQ(output_.find("clients   ok ("), 0u) << output_;
+  EXPECT_NE(output_.find(")\n" + notice + "\n"), std::string::npos) << output_;
 }
 
 TEST_F(Report, PageIsSelfContainedAndParses) {
@@ -215,10 +274,7 @@ TEST_F(Report, BadInvocationsAndWriteFailures) {
 }
 
 TEST_F(Report, HostileNamesComeOutEscaped) {
-  std::string dataset = dir_ / "dataset";
-  hx::MakeDirectories(dataset, nullptr);
-  for (const std::string& path : XmlFiles(kSample, ".txt"))
-    testutil::WriteFile(dataset + path.substr(path.rfind('/')), testutil::ReadFile(path));
+  std::string dataset = CopySample();
   std::string hostile = std::string(NWK_SOURCE_DIR) + "/tests/hostile/";
   testutil::WriteFile(dataset + "/tarn_client.txt",
                       testutil::ReadFile(dataset + "/tarn_client.txt") + testutil::ReadFile(hostile + "tarn_client_names.txt") +

@@ -42,22 +42,48 @@ std::string Resource(const std::string& name, const std::string& body) {
          "               licensed PSPs: ;\n\n";
 }
 
+// A client resource as a full print starts it.
+std::string Typed(const std::string& body) { return "                        type: NSR client;\n" + body + "\n"; }
+
+struct Case {
+  const char* what;
+  std::string report;
+  Lines want;
+  const char* map;  // the save set map of srv, when checked
+};
+
 class ClientReport : public JobFixture {
  protected:
   bool Parse(const std::string& text, const std::string& mapDir = "0") {
     return CNWKClientInfoFetcher::ParseClientReport(text, &clients_, dir_ / mapDir);
   }
   const std::vector<NWKPolicyInfo>& Policies(const std::string& name) { return clients_.at(name).get_policyList(); }
+
+  // Each case as printed and with CRLF line ends.
+  template <size_t N>
+  void Check(const Case (&cases)[N]) {
+    for (const Case& c : cases) {
+      std::string crlf;
+      for (char ch : c.report) crlf += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
+      for (const std::string& text : {c.report, crlf}) {
+        SCOPED_TRACE(std::string(c.what) + (text == c.report ? "" : " (CRLF)"));
+        clients_.clear();
+        H::set_NWKServerName("");
+        std::string mapDir = std::to_string(++runs_);
+        ASSERT_TRUE(Parse(text, mapDir));
+        EXPECT_EQ(Dump(clients_), c.want);
+        if (c.map) {
+          EXPECT_EQ(testutil::ReadFile(dir_ / mapDir + "/srv.txt"), c.map);
+        }
+      }
+    }
+  }
   NWKClientMap clients_;
+  int runs_ = 0;
 };
 
 TEST_F(ClientReport, ResourcesContinuationsAndCarryOverInLfAndCrlf) {
-  struct Case {
-    const char* what;
-    std::string report;
-    Lines want;
-    const char* map;  // the save set map of srv, when checked
-  } cases[] = {
+  const Case cases[] = {
       {"one client whatever the case: first key and OS, last name and version",
        Resource("srv", "group: Daily;\nsave set: All;\n") +
            Resource("hosta", "group: Daily;\nsave set: /a;\nclient OS type: Linux;\nNetWorker version: 8.1;\n") +
@@ -86,12 +112,13 @@ TEST_F(ClientReport, ResourcesContinuationsAndCarryOverInLfAndCrlf) {
        Resource("srv", "group: Daily;\nsave set: ;\nbackup command: nsrora_save_cmd;\n"),
        {"srv|srv||", "  Manual||UNKNOWN|All", "  subclient1|Daily|| cmd=nsrora_save_cmd"},
        nullptr},
-      {"the working resource carries over; no licensed PSPs, no policy",
+      {"a resource without licensed PSPs ends where the next begins; what follows the line carries over",
        Resource("srv", "group: Daily;\nsave set: /a;\nbackup command: nsrora_save_cmd;\ndirective: D1;\n") +
            "name: b;\nserver: srv;\ngroup: Weekly;\nschedule: S2;\n"
            "name: c;\nsave set: /c;\nlicensed PSPs: ;\nbackup type: Late;\n",
-       {"b|b||", "  Manual||UNKNOWN|All", "c|c||", "  Manual||UNKNOWN|All",
-        "  subclient1|Weekly||/c sched=S2 cmd=nsrora_save_cmd dir=D1", "srv|srv||", "  Manual||UNKNOWN|All",
+       {"b|b||", "  Manual||UNKNOWN|All", "  subclient1|Weekly||/a sched=S2 cmd=nsrora_save_cmd dir=D1", "c|c||",
+        "  Manual||UNKNOWN|All", "  subclient1|Weekly||/c sched=S2 cmd=nsrora_save_cmd dir=D1", "srv|srv||",
+        "  Manual||UNKNOWN|All",
         "  subclient1|Daily||/a cmd=nsrora_save_cmd dir=D1"},
        nullptr},
       {"attributes before the first name go with their continuations",
@@ -99,30 +126,54 @@ TEST_F(ClientReport, ResourcesContinuationsAndCarryOverInLfAndCrlf) {
            Resource("srv", "group: Daily;\nsave set: C:\\\\;\n"),
        {"srv|srv||", "  Manual||UNKNOWN|All", "  subclient1|Daily||C:\\"},
        nullptr},
-      {"values reaching the end of the report: read, never committed",
+      {"values reaching the end of the report: read, and committed there",
        Resource("srv", "group: Daily;\n") + "name: srv;\nsave set: /a,\n/b",
-       {"srv|srv||", "  Manual||UNKNOWN|All", "  subclient1|Daily||"},
+       {"srv|srv||", "  Manual||UNKNOWN|All", "  subclient1|Daily||", "  subclient2|Daily||/a,/b"},
        nullptr},
-      {"nothing committed, nothing lost or invented", Resource("srv", "") + "name: x;\ngroup: A,\nB,",
-       {"srv|srv||", "  Manual||UNKNOWN|All", "x|x||", "  Manual||UNKNOWN|All"},
+      {"a cut group list still commits what it holds", Resource("srv", "") + "name: x;\ngroup: A,\nB,",
+       {"srv|srv||", "  Manual||UNKNOWN|All", "x|x||", "  Manual||UNKNOWN|All", "  subclient1|A||",
+        "  subclient2|B||"},
        nullptr},
   };
-  int n = 0;
-  for (const Case& c : cases) {
-    std::string crlf;
-    for (char ch : c.report) crlf += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
-    for (const std::string& text : {c.report, crlf}) {
-      SCOPED_TRACE(std::string(c.what) + (text == c.report ? "" : " (CRLF)"));
-      clients_.clear();
-      H::set_NWKServerName("");
-      std::string mapDir = std::to_string(++n);
-      ASSERT_TRUE(Parse(text, mapDir));
-      EXPECT_EQ(Dump(clients_), c.want);
-      if (c.map) {
-        EXPECT_EQ(testutil::ReadFile(dir_ / mapDir + "/srv.txt"), c.map);
-      }
-    }
-  }
+  Check(cases);
+}
+
+// Reports as administrators capture them: resources that print no "licensed
+// PSPs:" line, attributes printed in alphabetical order, no blank after ':'.
+TEST_F(ClientReport, ResourceBoundariesAttributeOrderAndTightValuesIssue13) {
+  const Case cases[] = {
+      {"one resource without licensed PSPs, at the end of the report",
+       Typed("name: srv;\nserver: srv;\ngroup: Daily, Weekly;\nsave set: /, /u01;\n"),
+       {"srv|srv||", "  Manual||UNKNOWN|All", "  subclient1|Daily||/,/u01", "  subclient2|Weekly||/,/u01"},
+       "3\nDaily_/,subclient1\nWeekly_/,subclient2\n"},
+      {"two in a row without licensed PSPs",
+       Typed("name: srv;\nserver: srv;\ngroup: Daily;\nsave set: /a;\n") +
+           Typed("name: hostb;\ngroup: Weekly, Oracle;\nsave set: /b;\nbackup command: nsrora_save_cmd;\n"),
+       {"hostb|hostb||", "  Manual||UNKNOWN|All", "  subclient1|Weekly||/b cmd=nsrora_save_cmd",
+        "  subclient2|Oracle||/b cmd=nsrora_save_cmd", "srv|srv||", "  Manual||UNKNOWN|All", "  subclient1|Daily||/a"},
+       nullptr},
+      {"licensed PSPs printed: one commit; what follows it goes to the next resource",
+       Typed("name: srv;\nserver: srv;\ngroup: Daily;\nsave set: /a;\nlicensed PSPs: ;\nschedule: Late;\n") +
+           Typed("name: hostb;\ngroup: Weekly;\nsave set: /b;\nlicensed PSPs: ;\n"),
+       {"hostb|hostb||", "  Manual||UNKNOWN|All", "  subclient1|Weekly||/b sched=Late", "srv|srv||",
+        "  Manual||UNKNOWN|All", "  subclient1|Daily||/a"},
+       nullptr},
+      {"alphabetical print: what comes before the name is the resource's own",
+       Typed("NetWorker version: 8.2.1;\nbackup command: save;\nclient OS type: Linux;\ngroup: Daily;\n"
+             "licensed PSPs: ;\nname: srv;\nsave set: /a;\nserver: srv;\n") +
+           Typed("NetWorker version: 7.6;\nclient OS type: Solaris;\ngroup: Weekly, Monthly;\nname: hostb;\n"
+                 "save set: /b;\nserver: srv;\n"),
+       {"hostb|hostb|Solaris|7.6", "  Manual||UNKNOWN|All", "  subclient1|Weekly||/b cmd=save",
+        "  subclient2|Monthly||/b cmd=save", "srv|srv|Linux|8.2.1", "  Manual||UNKNOWN|All",
+        "  subclient1|Daily||/a cmd=save"},
+       nullptr},
+      {"no blank after the colon",
+       Typed("name:BRS2GODAG.brslab.local;\nserver:BRS2GODAG.brslab.local;\ngroup:Daily;\nsave set:C:\\\\;\n"),
+       {"BRS2GODAG.brslab.local|BRS2GODAG.brslab.local||", "  Manual||UNKNOWN|All", "  subclient1|Daily||C:\\"},
+       nullptr},
+  };
+  Check(cases);
+  EXPECT_EQ(H::get_NWKServerName(), "BRS2GODAG.brslab.local");
 }
 
 TEST_F(ClientReport, ServerIsTheClientThatNamesItselfIgnoringCase) {

@@ -101,6 +101,15 @@ TEST(DeviceJukeboxAndPoolReports, AwkwardLayoutsInLfAndCrlf) {
       {Pools, "devices: x;\nname: P;\n", {"P:"}},
       {Pools, "name: P;\ndevices: a,\nb", {"P:a,b"}},
       {Pools, "name: P;\ndevices: \\", {"P:"}},
+      // Issue 13: alphabetical prints; a "type:" line starts the resource, whatever precedes the name.
+      {Drives, "type: NSR device;\nmedia family: tape;\nmedia type: LTO;\nname: d1;\nparent jukebox: J;\n"
+       "volume name: V1;\n\ntype: NSR device;\nmedia family: disk;\nname: \\\n\"rd=sn:/aftd\";\n",
+       {"d1|tape|LTO|V1|J", "rd=sn:/aftd|disk|||"}},
+      {Jukeboxes, "type: NSR jukebox;\njukebox serial number: S;\nmodel: M;\nname: J1;\nnumber drives: 2;\n\n"
+       "type: NSR jukebox;\nSTL barcodes: A1,\nA2;\nmodel: M2;\nname: J2;\n",
+       {"J1|M|2||", "J2|M2|||A1,A2"}},
+      {Pools, "type: NSR pool;\ndevices: \"a\",\n\"b\";\nname: P1;\n\ntype: NSR pool;\ndevices: c;\nname: P2;\n",
+       {"P1:\"a\",\"b\"", "P2:c"}},
       // clang-format on
   };
   for (const Case& c : cases) {

@@ -61,9 +61,13 @@ TEST_F(ReferenceReports, ClientsKeepEveryResourceAndGroup) {
   EXPECT_EQ(vm[3].get_const_backuplistref(), std::vector<std::string>{"*FULL*"});
   EXPECT_EQ(vm[3].get_backupCommand(), "nsrvadp_save");
 
-  // The documentation example prints no "licensed PSPs:" line: the client is
-  // known, with only its default resource.
-  EXPECT_EQ(clients.at("venus").get_policyList().size(), 1u);
+  // The documentation example prints no "licensed PSPs:" line: its resource
+  // ends with the report and is committed there (issue 13).
+  const auto& venus = clients.at("venus").get_policyList();
+  ASSERT_EQ(venus.size(), 2u);
+  EXPECT_EQ(venus[1].get_groupName(), "Default");
+  EXPECT_EQ(venus[1].get_const_backuplistref(), std::vector<std::string>{"All"});
+  EXPECT_EQ(venus[1].get_associatedScheduleName(), "Default");
 }
 
 TEST_F(ReferenceReports, GroupsWithQuotedStartTimes) {

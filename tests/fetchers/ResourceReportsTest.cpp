@@ -77,6 +77,46 @@ TEST(ScheduleReport, WeeklyOnOneLineMonthlyOverSeveral) {
   EXPECT_EQ(schedules.at("Cut").get_scheduleAction(), std::vector<std::string>{"full incr"});
 }
 
+// Issue 13: an 8.x server prints attributes in alphabetical order, so some
+// come before "name:"; the "type:" line starts the resource they belong to.
+TEST(ResourceReports, AlphabeticalPrintsFileAttributesUnderTheirOwnResourceIssue13) {
+  NWKGroupMap groups;
+  CNWKGroupInfoFetcher::ParseGroupReport(
+      "type: NSR group;\nautostart: Enabled;\nclone pool: Default Clone;\ninterval: 24:00;\nname: Daily;\n"
+      "schedule: Default;\nstart time: \"21:00\";\n\n"
+      "type: NSR group;\nautostart: Disabled;\ninterval: 12:00;\nname: Weekly;\nschedule: Full Sat;\n"
+      "start time: \"03:00\";\n\n"
+      "type: NSR group;\ninterval: 6:00;\nname: Logs;\n",
+      &groups);
+  ASSERT_EQ(groups.size(), 3u);
+  EXPECT_EQ(groups.at("Daily").get_backupInterval(), 24u * 3600);
+  EXPECT_EQ(groups.at("Daily").get_startTime(), "\"21:00\"");
+  EXPECT_EQ(groups.at("Weekly").get_backupInterval(), 12u * 3600);
+  EXPECT_EQ(groups.at("Weekly").get_overridenScheduleName(), "Full Sat");
+  EXPECT_EQ(groups.at("Logs").get_backupInterval(), 6u * 3600);
+
+  NWKScheduleMap schedules;  // "action:" before "period:": the period is known when the action is read
+  CNWKScheduleInfoFetcher::ParseScheduleReport(
+      "type: NSR schedule;\naction: \\\nfull incr\nincr skip;\nname: Monthly;\nperiod: Month;\n\n"
+      "type: NSR schedule;\naction: full incr;\nname: Weekly;\nperiod: Week;\n",
+      &schedules);
+  EXPECT_EQ(schedules.at("Monthly").get_scheduleAction(), std::vector<std::string>{"full incr incr skip"});
+  EXPECT_EQ(schedules.at("Weekly").get_scheduleAction(), std::vector<std::string>{"full incr"});
+
+  NWKDirectiveMap directives;
+  CNWKDirectiveInfoFetcher::ParseDirectiveReport(
+      "type: NSR directive;\ndirective: \"<< / >>\n+aes: .\";\nname: Enc;\n\n"
+      "type: NSR directive;\ndirective: \"<< / >>\n+compressasm: .\";\nname: Zip;\n",
+      &directives);
+  EXPECT_TRUE(directives.at("Enc").get_encryption());
+  EXPECT_FALSE(directives.at("Enc").get_compression());
+  EXPECT_TRUE(directives.at("Zip").get_compression());
+
+  NWKClientMap nodes;
+  CNWKStorageNodeFetcher::ParseStorageNodeReport("type: NSR Storage Node;\ndevice names: d;\nname:snode01;\n", &nodes);
+  EXPECT_EQ(nodes.count("snode01"), 1u);  // and no blank needed after the colon
+}
+
 TEST(StorageNodeReport, NodesBecomeMediaServers) {
   NWKClientMap clients;
   NWKClientInfo existing;

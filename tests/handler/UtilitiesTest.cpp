@@ -11,7 +11,7 @@ namespace {
 
 using H = CForeignHandlerNWK;
 
-TEST(GetAttributeValue, CutsAfterSeparatorAndBlankThenTrimsBlanksAndSemicolons) {
+TEST(GetAttributeValue, CutsAfterSeparatorAndItsBlanksThenTrimsBlanksAndSemicolons) {
   struct Case { const char* line; const char* want; } cases[] = {
       {"name: backup1;", "backup1"},
       {"   name: backup1;  ", "backup1"},
@@ -21,6 +21,11 @@ TEST(GetAttributeValue, CutsAfterSeparatorAndBlankThenTrimsBlanksAndSemicolons) 
       {"no separator here", ""},                   // mended: no value, not garbage
       {"name:", ""},                               // mended: separator last
       {"Parallel save streams per save set: Disabled;", "Disabled"},
+      // issue 13: no blank after the colon loses no character; several blanks or a tab are skipped
+      {"name:BRS2GODAG.brslab.local;", "BRS2GODAG.brslab.local"},
+      {"name:   x;", "x"},
+      {"name:\tx;", "x"},
+      {"name:;", ""},
   };
   for (const Case& c : cases) EXPECT_EQ(H::GetAttributeValue(c.line, ':'), c.want) << c.line;
 }
@@ -116,6 +121,42 @@ TEST(ReportReader, DropsCarriageReturnsAndThePrompt) {
   ASSERT_TRUE(reader.Next(&line));
   EXPECT_EQ(line, "save set: b");
   EXPECT_FALSE(reader.Next(&line));
+}
+
+// "line number:text", with a '*' before the lines that start a resource.
+std::vector<std::string> ReadAll(const std::string& text, ReportReader::Layout layout) {
+  ReportReader reader(text, "r", layout);
+  std::vector<std::string> out;
+  std::string line;
+  while (reader.Next(&line))
+    out.push_back((reader.startsResource() ? "*" : "") + std::to_string(reader.lineNumber()) + ":" + line);
+  return out;
+}
+
+TEST(ReportReader, ResourcesAreReadNameFirstWhereATypeLineIsPrinted) {
+  using L = std::vector<std::string>;
+  struct Case {
+    const char* what;
+    const char* text;
+    L want;
+  } cases[] = {
+      {"usual order: as printed", "type: NSR group;\nname: A;\ninterval: 1:00;\n\ntype: NSR group;\nname: B;\n",
+       {"*1:type: NSR group;", "2:name: A;", "3:interval: 1:00;", "*5:type: NSR group;", "6:name: B;"}},
+      {"alphabetical: what precedes the name ends its resource",
+       "type: NSR group;\nautostart: On;\nclone pool: \\\nP1;\nname: A;\ninterval: 1:00;\n\n"
+       "type: NSR group;\ninterval: 2:00;\nname: B;\nschedule: S;\n",
+       {"*1:type: NSR group;", "5:name: A;", "6:interval: 1:00;", "2:autostart: On;", "3:clone pool: \\", "4:P1;",
+        "*8:type: NSR group;", "10:name: B;", "11:schedule: S;", "9:interval: 2:00;"}},
+      {"a resource without a name keeps its order", "type: NSR;\na: 1;\ntype: NSR;\nb: 2;\nname: B;",
+       {"*1:type: NSR;", "2:a: 1;", "*3:type: NSR;", "5:name: B;", "4:b: 2;"}},
+      {"no type line: as printed, each name starts a resource", "a: 1;\nname: A;\nb: 2;\n\nname: B;\n",
+       {"1:a: 1;", "*2:name: A;", "3:b: 2;", "*5:name: B;"}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ReadAll(c.text, ReportReader::Layout::kResources), c.want) << c.what;
+  }
+  // A plain report is never reordered.
+  EXPECT_EQ(ReadAll("type: x\nb\nname: y\n", ReportReader::Layout::kLines), (L{"1:type: x", "2:b", "3:name: y"}));
 }
 
 TEST(GenerateZonarName, UsesServerNameElseHostName) {

@@ -5,6 +5,7 @@
 #include <climits>
 
 #include "../../tools/nwk-discover/ReportData.h"
+#include "../../tools/nwk-discover/ReportServerRelease.h"
 #include "../../tools/nwk-discover/ReportText.h"
 #include "TestUtil.h"
 #include "hx/Files.h"
@@ -86,6 +87,52 @@ TEST_F(ReportLog, OnlyTheLastRunCountsAndNamesCannotFakeRunnerLines) {
   EXPECT_EQ(s.droppedSaveSets, 1);
   EXPECT_EQ(s.operations, (std::map<std::string, std::string>{{"jobs", "failed"}, {"clients", "ok"}}));
   EXPECT_EQ(s.mainMediaAgent, "x] Runner::RunOne Debug: Operation [media");
+}
+
+// Issue 13: the errors an operation logged are its own; one that succeeded
+// with errors is not "ok".
+TEST_F(ReportLog, ErrorsGoToTheOperationThatLoggedThem) {
+  auto error = [](const std::string& text) { return "2026-12-06 17:03:09.335 [6679] F::G Error: " + text + "\n"; };
+  std::string earlier = Line("Runner::Run", "Discovery run started, operations [jobs]") + error("old") +
+                        Line("Runner::RunOne", "Operation [jobs] ok, 1 error");
+  std::string run = Line("Runner::Run", "Discovery run started, operations [config jobs media]") +
+                    Line("Runner::RunOne", "Operation [config] ok") + error("Failed to collect jobs for group[Manual]") +
+                    error("output file x is missing") + Line("F::G", "not an Error: line") +
+                    Line("Runner::RunOne", "Operation [jobs] ok, 2 errors") + error("no media") +
+                    Line("Runner::RunOne", "Operation [media] failed, 1 error");
+  nwk::ReportSummary s = Load(earlier + run);
+  EXPECT_EQ(s.operations, (std::map<std::string, std::string>{
+                              {"config", "ok"}, {"jobs", "completed with errors"}, {"media", "failed"}}));
+  EXPECT_EQ(s.operationOrder, (std::vector<std::string>{"config", "jobs", "media"}));
+  ASSERT_EQ(s.operationErrors.size(), 2u);
+  EXPECT_EQ(s.operationErrors["jobs"].count, 2);
+  EXPECT_EQ(s.operationErrors["jobs"].lines,
+            (std::vector<std::string>{"Failed to collect jobs for group[Manual]", "output file x is missing"}));
+  EXPECT_EQ(s.operationErrors["media"].lines, std::vector<std::string>{"no media"});
+}
+
+TEST_F(ReportLog, ServerReleaseAndTheNoticeFromNineOn) {
+  struct Case {
+    const char* report;
+    bool found;
+    const char* version;
+    bool notice;
+  } cases[] = {
+      {"nsradmin>   type: NSR;\n   name: s;\n   version: NetWorker 8.2.1.0.Build.154 Network Edition/28;\n", true,
+       "8.2.1.0", false},
+      {"type: NSR;\r\nversion: NetWorker 9.2.1.3.Build.25 Network Edition/100;\r\n", true, "9.2.1.3", true},
+      {"version: NetWorker 19.4.0.1.Build.25;\n", true, "19.4.0.1", true},
+      {"version: NetWorker 7.6;\n", true, "7.6", false},
+      {"version: ;\n", false, "", false},
+      {"name: s;\n", false, "", false},
+  };
+  for (const Case& c : cases) {
+    testutil::WriteFile(dir_ / "tarn_server.txt", c.report);
+    nwk::ServerRelease release;
+    EXPECT_EQ(nwk::ReadServerRelease(dir_.path(), &release), c.found) << c.report;
+    EXPECT_EQ(release.version, c.version) << c.report;
+    EXPECT_EQ(!nwk::ModelNotice(release).empty(), c.notice) << c.report;
+  }
 }
 
 TEST_F(ReportLog, MissingDirectoryIsAnErrorAndBrokenXmlIsAProblem) {

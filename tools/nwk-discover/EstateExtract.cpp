@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstring>
 #include <fstream>
+#include <string_view>
 
 #include "hx/Message.h"
 
@@ -110,10 +111,6 @@ ScheduleSlot ReadSlot(const CNMessageBase& subtask) {
 
 // ---- log -----------------------------------------------------------------
 
-bool EndsWith(const std::string& text, const std::string& tail) {
-  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
 // The text between "[" and the last "]" after `marker`; false when `line` lacks it.
 bool Bracketed(const std::string& line, const std::string& marker, std::string* value) {
   std::size_t at = line.find(marker);
@@ -174,8 +171,9 @@ AttentionRow Attention(const char* kind, const std::string& text) {
 struct LogPass {
   RunLog* log;
   EstateSink* sink;
-  std::string scheduleClient;
+  std::string scheduleClient;  // of the last "Building schedule pattern" line
   long long lineNumber = 0;
+  OperationErrors errors;      // logged since the last operation ended
   void Note(const AttentionRow& row) {
     if (sink) sink->Attention(row);
   }
@@ -235,18 +233,56 @@ bool ReadDropped(const std::string& line, LogPass* pass) {
   return false;
 }
 
+// An Error line: its level follows the function field (right after the first
+// "] "), so no text read from the server can pass for one.
+bool ErrorMessage(const std::string& line, std::string* message) {
+  constexpr std::string_view kLevel = " Error: ";
+  std::size_t at = line.find("] ");
+  std::size_t level = at == std::string::npos ? at : line.find(' ', at + 2);
+  if (level == std::string::npos || line.compare(level, kLevel.size(), kLevel) != 0) return false;
+  *message = line.substr(level + kLevel.size());
+  return true;
+}
+
+void NoteError(const std::string& message, OperationErrors* errors) {
+  ++errors->count;
+  if (errors->lines.size() < OperationErrors::kErrorLinesKept) errors->lines.push_back(message);
+}
+
+// The operation of the runner's "Operation [jobs] ..." line.
+bool OperationName(const std::string& line, std::string* name) {
+  std::size_t open = line.find(kOperationResult);
+  open = open == std::string::npos ? open : line.find('[', open);
+  std::size_t close = open == std::string::npos ? open : line.find("] ", open);
+  if (close == std::string::npos) return false;
+  *name = line.substr(open + 1, close - open - 1);
+  return true;
+}
+
+// "Operation [jobs] ok", "... ok, 3 errors" or "... failed[, N errors]": the
+// errors logged since the previous operation ended are this one's.
+void EndOperation(const std::string& line, const std::string& name, LogPass* pass) {
+  RunRow& run = pass->log->run;
+  std::string outcome = line.substr(line.find("] ", line.find(kOperationResult)) + 2);
+  if (!run.operations.count(name)) run.operationOrder.push_back(name);
+  run.operations[name] = outcome == "ok" ? "ok" : outcome.compare(0, 3, "ok,") == 0 ? "completed with errors" : "failed";
+  if (pass->errors.count > 0) run.operationErrors[name] = std::move(pass->errors);
+  pass->errors = OperationErrors();
+}
+
 void ReadLogLine(const std::string& line, LogPass* pass) {
   std::string value;
   RunRow& run = pass->log->run;
+  if (ErrorMessage(line, &value)) NoteError(value, &pass->errors);
   if (ReadDropped(line, pass) || ReadScheduleSkip(line, pass)) return;
   if (IsRunnerLine(line, kRunStart)) {
     *pass->log = RunLog();  // a results directory used again: only the last run counts
     pass->log->firstLine = pass->lineNumber;
+    pass->errors = OperationErrors();
     return;
   }
   if (ReadOrigin(line, &run)) return;
-  if (IsRunnerLine(line, kOperationResult) && Bracketed(line, kOperationResult, &value))
-    run.operations[value] = EndsWith(line, "] ok") ? "ok" : "failed";
+  if (IsRunnerLine(line, kOperationResult) && OperationName(line, &value)) EndOperation(line, value, pass);
   else if (Bracketed(line, "Main MA is", &value)) run.mainMediaAgent = value;
   else if (Bracketed(line, "Networker server name is", &value)) run.serverName = value;
   else if (line.find("Locale information") != std::string::npos || line.find("overridden to") != std::string::npos ||
@@ -349,14 +385,14 @@ bool ReadLog(const std::string& path, LogPass* pass) {
 }  // namespace
 
 bool ReadRunLog(const std::string& path, RunLog* log) {
-  LogPass pass{log, nullptr, "", 0};
+  LogPass pass{log, nullptr, "", 0, {}};
   return ReadLog(path, &pass);
 }
 
 void ReadRunAttention(const std::string& path, long long firstLine, EstateSink& sink) {
   RunLog facts;
   facts.firstLine = firstLine;
-  LogPass pass{&facts, &sink, "", 0};
+  LogPass pass{&facts, &sink, "", 0, {}};
   ReadLog(path, &pass);
 }
 

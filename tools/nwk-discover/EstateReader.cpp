@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "EstateExtract.h"
+#include "ReportServerRelease.h"
 #include "ReportStream.h"
 #include "hx/Files.h"
 #include "hx/Message.h"
@@ -77,6 +78,13 @@ class DirectoryReader {
     m_logRead = ReadRunLog(path, &m_log);
     m_logPath = path;
     m_index.SetSchedules(std::move(m_log.schedules));
+  }
+
+  void ReadServerRelease(const std::string& resultsDir) {
+    ServerRelease release;
+    if (!nwk::ReadServerRelease(resultsDir, &release)) return;
+    m_log.run.serverVersion = release.version;
+    m_log.run.modelNotice = ModelNotice(release);
   }
 
   void EndLog() {
@@ -155,6 +163,7 @@ bool ReadEstate(const std::string& resultsDir, EstateSink& sink, std::string* er
   }
   DirectoryReader reader(sink);
   reader.ReadLog(hx::JoinPath(resultsDir, "nwk-discover.log"));
+  reader.ReadServerRelease(resultsDir);
   for (const std::string& name : names)
     if (EndsWith(name, kScheduleSuffix)) reader.ReadSchedule(hx::JoinPath(xmlDir, name));
   for (const std::string& name : names)

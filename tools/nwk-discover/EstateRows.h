@@ -8,9 +8,22 @@
 
 namespace nwk {
 
-// What the runner's log says about the last run.
+// The error lines an operation logged (the first kErrorLinesKept of them).
+struct OperationErrors {
+  static constexpr std::size_t kErrorLinesKept = 50;
+  long long count = 0;
+  std::vector<std::string> lines;
+};
+
+// What the runner's log (and the server report) say about the last run.
 struct RunRow {
-  std::map<std::string, std::string> operations;  // operation name -> "ok" or "failed"
+  // Operation name -> "ok", "completed with errors" (it succeeded but logged
+  // errors) or "failed"; absent when not run.
+  std::map<std::string, std::string> operations;
+  std::vector<std::string> operationOrder;  // the operations in the order they ran
+  std::map<std::string, OperationErrors> operationErrors;  // operations that logged errors
+  std::string serverVersion;  // the release the server report gives, "" when unknown
+  std::string modelNotice;    // set when that release is newer than the model the discovery reads
   // Where the reports came from: "local" (the tools of this host, for the
   // server they answer for), "remote" (a server named with --server),
   // "replay" (a dataset directory), "" (the log does not say).

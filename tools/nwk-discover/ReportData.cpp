@@ -17,6 +17,10 @@ void Add(long long* sum, long long value) {
 
 void SummarySink::Run(const RunRow& row) {
   m_s->operations = row.operations;
+  m_s->operationOrder = row.operationOrder;
+  m_s->operationErrors = row.operationErrors;
+  m_s->serverVersion = row.serverVersion;
+  m_s->modelNotice = row.modelNotice;
   m_s->origin = row.origin;
   m_s->originHost = row.originHost;
   m_s->originServer = row.originServer;

@@ -24,9 +24,15 @@ struct DayTotal {
 };
 
 struct ReportSummary {
-  // Operation name -> "ok" or "failed", from the runner's log; absent when not run.
+  // Operation name -> "ok", "completed with errors" (it succeeded but logged
+  // errors) or "failed", from the runner's log; absent when not run.
   std::map<std::string, std::string> operations;
+  std::vector<std::string> operationOrder;  // the operations in the order they ran
+  std::map<std::string, OperationErrors> operationErrors;  // operations that logged errors
   std::vector<std::string> problems;  // files that could not be read, with the reason
+
+  std::string serverVersion;  // the release the server report gives, "" when unknown
+  std::string modelNotice;    // set when that release is newer than the model the discovery reads
 
   // Where the reports came from, from the runner's log: "local" (the tools of
   // this host, for the server they answer for), "remote" (a server named with

@@ -16,6 +16,7 @@ const char kStyle[] =
     "td,th{border:1px solid #bbb;padding:2px 6px;text-align:left;vertical-align:top;overflow-wrap:anywhere}"
     "th{background:#eef;overflow-wrap:normal}td.n{text-align:right}"
     ".src{color:#555;font-size:.9em}.ok{color:#060;font-weight:bold}.failed,.missing{color:#a00;font-weight:bold}"
+    ".errors{color:#a50;font-weight:bold}.notice{border:2px solid #a50;padding:6px 10px;font-weight:bold}"
     "td.day{width:5.5em;text-align:center;font-size:.85em}td.on{background:#cde}"
     "ul.names{columns:3;overflow-wrap:anywhere}svg{width:100%;height:auto;border:1px solid #ccc}"
     "@media print{body{max-width:none}h2{break-after:avoid}table,svg{break-inside:avoid}}";
@@ -57,18 +58,43 @@ std::string CountTable(const char* what, const std::map<std::string, long long>&
   return out + "</table>\n";
 }
 
+// How an operation ended, as a coloured label: ok, completed with errors,
+// failed, or not run.
+std::string Outcome(const ReportSummary& s, const std::string& op) {
+  auto it = s.operations.find(op);
+  if (it == s.operations.end()) return "<span class=\"missing\">not run</span>";
+  const char* kind = it->second == "ok" ? "ok" : it->second == "failed" ? "failed" : "errors";
+  return std::string("<span class=\"") + kind + "\">" + Esc(it->second) + "</span>";
+}
+
 // "Produced by <op>: ok" for every operation the section rests on.
 std::string Source(const ReportSummary& s, std::initializer_list<const char*> ops) {
   std::string out = "<p class=\"src\">Produced by ";
   bool first = true;
   for (const char* op : ops) {
-    auto it = s.operations.find(op);
-    std::string status = it == s.operations.end() ? "missing" : it->second == "ok" ? "ok" : "failed";
-    std::string label = it == s.operations.end() ? "not run" : status;
-    out += std::string(first ? "" : ", ") + "operation <b>" + op + "</b>: <span class=\"" + status + "\">" + label + "</span>";
+    out += std::string(first ? "" : ", ") + "operation <b>" + op + "</b>: " + Outcome(s, op);
     first = false;
   }
   return out + "</p>\n";
+}
+
+// Every operation of the run with the error lines it logged, so that an
+// operation that succeeded with errors is not taken for a clean one.
+std::string RunSection(const ReportSummary& s) {
+  std::string out = "<h2>Run</h2>\n" + Head({"Operation", "Result", "Errors logged"});
+  for (const std::string& op : s.operationOrder) {
+    auto errors = s.operationErrors.find(op);
+    std::string listed;
+    if (errors != s.operationErrors.end()) {
+      const OperationErrors& e = errors->second;
+      listed = Num(e.count) + "<ul>";
+      for (const std::string& line : e.lines) listed += "<li>" + Esc(line) + "</li>";
+      listed += "</ul>";
+      if (e.count > static_cast<long long>(e.lines.size())) listed += "The rest are in nwk-discover.log.";
+    }
+    out += Row({Cell(Esc(op)), Cell(Outcome(s, op)), Cell(listed)});
+  }
+  return out + "</table>\n";
 }
 
 // Where the server was questioned from, or where its reports were replayed from.
@@ -82,6 +108,7 @@ std::string Origin(const ReportSummary& s) {
 std::string ServerSection(const ReportSummary& s) {
   std::string out = "<h2>Server</h2>\n" + Source(s, {"config", "clients"}) + "<table>";
   out += Row({"<th>Server name</th>", Cell(Esc(s.serverName))});
+  out += Row({"<th>NetWorker version</th>", Cell(Esc(s.serverVersion))});
   out += Row({"<th>Questioned</th>", Cell(Origin(s))});
   out += Row({"<th>Main media agent</th>", Cell(Esc(s.mainMediaAgent))});
   std::string source = s.dateFormatSource.empty() ? "unknown" : s.dateFormatSource;
@@ -182,7 +209,8 @@ std::string ReportHtml(const ReportSummary& s) {
                     "<meta name=\"viewport\" content=\"width=device-width\"><title>Migration assessment: " +
                     Esc(s.serverName) + "</title><style>" + kStyle + "</style></head>\n<body>\n";
   out += "<h1>Migration assessment of server " + Esc(s.serverName) + "</h1>\n";
-  out += ServerSection(s) + ClientsSection(s) + SchedulesSection(s) + StorageSection(s) + HistorySection(s) + ProblemsSection(s);
+  if (!s.modelNotice.empty()) out += "<p class=\"notice\">" + Esc(s.modelNotice) + "</p>\n";
+  out += RunSection(s) + ServerSection(s) + ClientsSection(s) + SchedulesSection(s) + StorageSection(s) + HistorySection(s) + ProblemsSection(s);
   return out + "</body></html>\n";
 }
 

@@ -50,6 +50,18 @@ std::string Operations(const std::map<std::string, std::string>& operations) {
   return out + "}";
 }
 
+// {"jobs": {"count": 5, "lines": [...]}}: the lines are the first ones logged.
+std::string Errors(const std::map<std::string, OperationErrors>& errors) {
+  std::string out = "{";
+  bool first = true;
+  for (const auto& [key, value] : errors) {
+    out += (first ? "" : ", ") + JsonString(key) + ": {\"count\": " + std::to_string(value.count) +
+           ", \"lines\": " + Strings(value.lines) + "}";
+    first = false;
+  }
+  return out + "}";
+}
+
 std::string Slot(const ScheduleSlot& slot) {
   std::string out = "{\"level\": " + std::to_string(slot.level) + ", \"monthly\": " + (slot.monthly ? "true" : "false");
   if (slot.monthly) out += ", \"dayOfMonth\": " + std::to_string(slot.dayOfMonth);
@@ -111,7 +123,10 @@ std::string SummaryJson(const ReportSummary& s) {
   std::string out;
   JsonObject o(&out);
   o.Raw("operations", Operations(s.operations));
+  o.Raw("operationErrors", Errors(s.operationErrors));
   o.Raw("problems", Strings(s.problems));
+  o.Text("serverVersion", s.serverVersion);
+  o.Text("modelNotice", s.modelNotice);
   o.Text("questionedFrom", s.origin);
   o.Text("questionedHost", s.originHost);
   o.Text("questionedServer", s.originServer);

@@ -13,6 +13,7 @@
 
 #include "EstateCompare.h"
 #include "Report.h"
+#include "ReportServerRelease.h"
 #include "hx/CmdExecBase.h"
 #include "hx/Files.h"
 #include "hx/HandlerBase.h"
@@ -83,6 +84,14 @@ bool CopyFile(const std::string& from, const std::string& to, std::string* error
 
 double SecondsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// ", 3 errors" when an operation logged errors on the way, else nothing. The
+// log line "Operation [jobs] ok, 3 errors" is what the report reads as
+// "completed with errors".
+std::string ErrorsLogged(long long errors) {
+  if (errors <= 0) return std::string();
+  return ", " + std::to_string(errors) + (errors == 1 ? " error" : " errors");
 }
 
 // Writes report.html, summary.json and estate.xlsx; 0 when all are written, 1 otherwise
@@ -208,6 +217,7 @@ int Runner::RunOne(const Operation& op, CForeignHandlerBase& handler) {
     std::fflush(stdout);
   }
   int status = 0;
+  long long errorsBefore = hx::LogSink::ErrorCount();
   if (std::string(op.name) == "config") {
     FDC::ExternalNBUConfig config;
     status = op.run(handler, config);
@@ -221,20 +231,48 @@ int Runner::RunOne(const Operation& op, CForeignHandlerBase& handler) {
     CNMessageBase request(0, 0);
     status = op.run(handler, request);
   }
-  EvEvent().Debug("Runner::RunOne", "Operation [%s] %s", op.name, status == 1 ? "ok" : "failed");
-  std::printf("%s%-9s %s (%.2f s)\n", terminal ? "\r\033[K" : "", op.name, status == 1 ? "ok" : "FAILED", SecondsSince(start));
+  long long errors = hx::LogSink::ErrorCount() - errorsBefore;
+  std::string logged = ErrorsLogged(errors);
+  EvEvent().Debug("Runner::RunOne", "Operation [%s] %s%s", op.name, status == 1 ? "ok" : "failed", logged.c_str());
+  if (!logged.empty()) logged += " (see log)";
+  std::printf("%s%-9s %s%s (%.2f s)\n", terminal ? "\r\033[K" : "", op.name, status == 1 ? "ok" : "FAILED",
+              logged.c_str(), SecondsSince(start));
   std::fflush(stdout);
   return status;
 }
 
+// Logs the server's release and says when it is newer than the model the
+// discovery reads. False while the server report is not there.
+bool Runner::ShowServerRelease() {
+  ServerRelease release;
+  if (!ReadServerRelease(m_options.outDir, &release)) return false;
+  EvEvent().Debug("Runner::Run", "NetWorker server version [%s]", release.version.c_str());
+  std::string notice = ModelNotice(release);
+  if (!notice.empty()) std::printf("%s\n", notice.c_str());
+  std::fflush(stdout);
+  return true;
+}
+
+// A replayed dataset holds the server report from the start, so the release
+// is told on the first line; a live run writes the report in client
+// discovery (one left by an earlier run may be another server's).
 int Runner::RunOperations(PluginHandle& plugin) {
   int failed = 0;
-  for (const Operation* op : m_options.operations)
+  bool releaseShown = !m_options.live && ShowServerRelease();
+  for (const Operation* op : m_options.operations) {
     if (RunOne(*op, *plugin.handler) != 1) ++failed;
+    if (!releaseShown && m_options.live && std::string(op->name) == "clients") releaseShown = ShowServerRelease();
+  }
   std::printf("%zu operation(s), %d failed; results in %s (log: %s)\n", m_options.operations.size(), failed,
               m_options.outDir.c_str(), hx::JoinPath(m_options.outDir, "nwk-discover.log").c_str());
   int reportStatus = BuildReport(m_options.outDir);
-  return failed == 0 ? reportStatus : 1;
+  if (failed > 0) return 1;
+  long long errors = hx::LogSink::ErrorCount() - m_errorsAtStart;
+  if (m_options.strict && errors > 0) {
+    std::fprintf(stderr, "nwk-discover: --strict: %lld error(s) logged, exit status 1\n", errors);
+    return 1;
+  }
+  return reportStatus;
 }
 
 // Where the reports come from, for the report's server section.
@@ -271,6 +309,7 @@ int Runner::Run() {
   hx::LogSink::OpenFile(hx::JoinPath(m_options.outDir, "nwk-discover.log"));
   hx::LogSink::SetDebugLevel(m_options.debugLevel);
   hx::LogSink::SetEchoErrors(true);
+  m_errorsAtStart = hx::LogSink::ErrorCount();
   std::string names;
   for (const Operation* op : m_options.operations) names += (names.empty() ? "" : " ") + std::string(op->name);
   EvEvent().Debug("Runner::Run", "Discovery run started, operations [%s]", names.c_str());

@@ -24,10 +24,12 @@ class Runner {
   bool PrepareResults(std::string* error);
   void LogOrigin() const;
   int RunOperations(PluginHandle& plugin);
+  bool ShowServerRelease();
   int RunOne(const Operation& op, CForeignHandlerBase& handler);
 
   RunnerOptions m_options;
   std::string m_datasetDir;  // empty in live mode
+  long long m_errorsAtStart = 0;  // the log's error count when the run began
 };
 
 }  // namespace nwk

@@ -50,6 +50,7 @@ bool ParseOption(int argc, char** argv, int* i, RunnerOptions* o, std::string* e
   if (arg == "--version") return o->version = true;
   if (arg == "--live") return o->live = true;
   if (arg == "--offline") return o->offline = true;
+  if (arg == "--strict") return o->strict = true;
   if (arg == "--replay") return TakeValue(argc, argv, i, &o->replayDir, error);
   if (arg == "--out") return TakeValue(argc, argv, i, &o->outDir, error);
   if (arg == "--settings") return TakeValue(argc, argv, i, &o->settingsFile, error);
@@ -173,9 +174,11 @@ std::string UsageText() {
       "  --debug-level N    log detail, -1 to 7 (default 4); errors are always logged\n"
       "  --timeout SECONDS  kill a NetWorker command that runs longer (default 1800)\n"
       "  --plugin PATH      the plug-in library to load (default: next to this program)\n"
+      "  --strict           exit status 1 when any error was logged, also by an operation that succeeded\n"
       "  --help, --version\n"
       "\n"
-      "Exit status: 0 when every operation succeeded, 1 when one failed, 2 on bad options\n"
+      "Exit status: 0 when every operation succeeded, 1 when one failed (with --strict, also\n"
+      "when an error was logged), 2 on bad options\n"
       "or a missing dataset. The log is <results>/nwk-discover.log; every run ends by writing\n"
       "<results>/report.html, <results>/summary.json and the workbook <results>/estate.xlsx\n"
       "(exit status 1 when that fails). compare exits 0 when nothing changed, 1 when something\n"

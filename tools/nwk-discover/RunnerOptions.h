@@ -30,6 +30,7 @@ struct RunnerOptions {
   std::string settingsFile;
   std::string hostLinkDir;
   bool offline = false;
+  bool strict = false;     // --strict: any error logged makes the exit status 1
   long long jobId = 0;
   int debugLevel = 4;
   int timeoutSeconds = 30 * 60;

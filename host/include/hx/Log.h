@@ -25,6 +25,10 @@ class LogSink {
   // Captures lines in memory as well (tests); Captured() returns them joined by '\n'.
   static void SetCapture(bool capture);
   static std::string Captured();
+  // Error lines logged since the process started, whether or not a file or
+  // stderr took them: the host reads it around each operation to tell an
+  // operation that succeeded cleanly from one that logged errors on the way.
+  static long long ErrorCount();
   static void Write(const char* func, const char* level, long long jobId, const char* fmt, va_list args);
 };
 
