@@ -3,12 +3,18 @@
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "handler/CForeignHandlerNWK.h"
 #include "handler/ReportReader.h"
 #include "hx/MessageClasses.h"
+#include "host/src/XmlReferenceWriter.h"
 #include "hx/XmlForm.h"
 
 namespace {
@@ -75,19 +81,64 @@ void BM_MessageStoreMemory(benchmark::State& state) {
 }
 BENCHMARK(BM_MessageStoreMemory)->Arg(200000)->Unit(benchmark::kMillisecond);
 
-void BM_XmlWrite(benchmark::State& state) {
+FDC::JobList JobListMessage(int jobs) {
   FDC::JobList list;
-  std::vector<CNMessageBase>* jobs = list.getlistobject(1, 1, FDC::JobList::kClassKey, 0, true);
-  for (int n = 0; n < state.range(0); ++n) jobs->push_back(JobMessage(n));
+  std::vector<CNMessageBase>* list_jobs = list.getlistobject(1, 1, FDC::JobList::kClassKey, 0, true);
+  for (int n = 0; n < jobs; ++n) list_jobs->push_back(JobMessage(n));
+  return list;
+}
+
+// MB/s of XML written into memory (one string, written again and again), by the
+// message writer and by the libxml2 text writer it is held to.
+template <bool (*Write)(const CNMessageBase&, std::string*, std::string*)>
+void BM_XmlWrite(benchmark::State& state) {
+  FDC::JobList list = JobListMessage(static_cast<int>(state.range(0)));
   size_t bytes = 0;
+  std::string xml, error;
   for (auto _ : state) {
-    std::string xml, error;
-    if (!hx::WriteMessageXml(list, &xml, &error)) state.SkipWithError(error.c_str());
+    if (!Write(list, &xml, &error)) state.SkipWithError(error.c_str());
     bytes = xml.size();
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
-BENCHMARK(BM_XmlWrite)->Arg(20000)->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(BM_XmlWrite, hx::WriteMessageXml)->Name("BM_XmlWrite")->Arg(20000)->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(BM_XmlWrite, hx::WriteMessageXmlReference)
+    ->Name("BM_XmlWriteLibxml2")->Arg(20000)->Unit(benchmark::kMillisecond);
+
+// MB/s of XML streamed into a file through the writer's buffer, as the results
+// folder gets it; on tmpfs, so that the figure is the writer's and not the disk's.
+void BM_XmlWriteFile(benchmark::State& state) {
+  FDC::JobList list = JobListMessage(static_cast<int>(state.range(0)));
+  std::string xml, error;
+  if (!hx::WriteMessageXml(list, &xml, &error)) state.SkipWithError(error.c_str());
+  const std::string path = "/dev/shm/nwk-bench-" + std::to_string(getpid()) + ".xml";
+  for (auto _ : state) {
+    if (!hx::WriteMessageXmlFile(list, path, &error)) state.SkipWithError(error.c_str());
+  }
+  std::remove(path.c_str());
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * xml.size()));
+}
+BENCHMARK(BM_XmlWriteFile)->Arg(20000)->Unit(benchmark::kMillisecond);
+
+// Small messages dumped one after another into one folder, as a run with
+// thousands of groups does: the cost per file must not grow with the folder.
+void BM_DumpToFolder(benchmark::State& state) {
+  FDC::JobList list = JobListMessage(1);
+  char pattern[] = "/tmp/nwk-bench-dump-XXXXXX";
+  if (!mkdtemp(pattern)) state.SkipWithError("no temporary folder");
+  const std::string folder = pattern;
+  for (auto _ : state) {
+    for (int n = 0; n < state.range(0); ++n) {
+      std::string error;
+      if (!hx::DumpMessageToFolder(list, folder, nullptr, &error)) state.SkipWithError(error.c_str());
+    }
+    state.PauseTiming();
+    std::filesystem::remove_all(folder);
+    state.ResumeTiming();
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_DumpToFolder)->Arg(500)->Arg(4000)->Unit(benchmark::kMillisecond);
 
 }  // namespace

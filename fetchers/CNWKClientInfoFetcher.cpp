@@ -208,8 +208,10 @@ void FindMainMediaAgent(const NWKClientMap& clients) {
   }
 }
 
-// Gives every grouped policy its stable subclient name.
-void NamePolicies(NWKClientMap* clients, const std::string& mapDir) {
+// Gives every grouped policy its stable subclient name. False when a client's
+// names could not be saved (every other client's are still saved).
+bool NamePolicies(NWKClientMap* clients, const std::string& mapDir) {
+  bool saved = true;
   CSaveSetMapHandler names;
   names.set_jobResultsDir(mapDir);
   for (auto& [key, client] : *clients) {
@@ -220,9 +222,10 @@ void NamePolicies(NWKClientMap* clients, const std::string& mapDir) {
       const std::vector<std::string>& saveSets = policy.get_const_backuplistref();
       policy.set_policyName(names.get_AppName(policy.get_groupName() + "_" + (saveSets.empty() ? "" : saveSets[0])));
     }
-    names.SaveMap();
+    if (!names.SaveMap()) saved = false;
     EvEvent().DebugLvl(kFunc, 4, "Taking care of save set map for client [%s]", key.c_str());
   }
+  return saved;
 }
 
 }  // namespace
@@ -234,7 +237,7 @@ bool CNWKClientInfoFetcher::ParseClientReport(std::string_view text, NWKClientMa
     return false;
   }
   FindMainMediaAgent(*clients);
-  NamePolicies(clients, mapDir);
+  if (!NamePolicies(clients, mapDir)) return false;
   EvEvent().DebugLvl(kFunc, 0, "Parsing Networker Client information [%s]", "succeeded");
   return true;
 }

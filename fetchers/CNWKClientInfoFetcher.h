@@ -19,7 +19,7 @@ class CNWKClientInfoFetcher : public CNetworkerCmdExecBase {
 
   // Reads the resources into `clients` and, when the server name is known at
   // the end, names the policies through the save set maps in `mapDir`. False
-  // when no server name was found.
+  // when no server name was found or a save set map could not be saved.
   static bool ParseClientReport(std::string_view text, NWKClientMap* clients, const std::string& mapDir);
 
  protected:

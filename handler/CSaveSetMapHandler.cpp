@@ -85,8 +85,8 @@ bool CSaveSetMapHandler::SaveMap() {
   for (const auto& [key, record] : m_map) text.append(key).append(",").append(record.name).append("\n");
   if (text == m_loadedText) return true;  // unchanged since it was read: the common case on later runs
   std::string error;
-  if (!EnsureFolder(&error) || !hx::ReplaceFile(MapFilePath(), text, &error))
-    EvEvent().Error("CSaveSetMapHandler::SaveMap", "cannot save the subclient names of client [%s]: %s",
-                    m_clientName.c_str(), error.c_str());
-  return true;
+  if (EnsureFolder(&error) && hx::ReplaceFile(MapFilePath(), text, &error)) return true;
+  EvEvent().Error("CSaveSetMapHandler::SaveMap", "cannot save the subclient names of client [%s]: %s",
+                  m_clientName.c_str(), error.c_str());
+  return false;
 }

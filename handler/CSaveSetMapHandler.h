@@ -29,7 +29,8 @@ class CSaveSetMapHandler {
   bool LoadSaveSetMap();
   // The name for `key`, handing out the next number for a new key.
   std::string get_AppName(const std::string& key);
-  // Writes the client's file anew. A failure is logged; the names of this run stand.
+  // Writes the client's file anew. False (logged) when it cannot be saved:
+  // the next run would then give this run's new resources other names.
   bool SaveMap();
 
   // The map file of the current client.

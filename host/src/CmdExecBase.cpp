@@ -9,6 +9,7 @@
 
 #include "hx/CommandLine.h"
 #include "hx/Files.h"
+#include "hx/Interrupt.h"
 #include "hx/JobContext.h"
 #include "hx/Log.h"
 #include "hx/Process.h"
@@ -34,7 +35,9 @@ std::string TempDir() {
 
 CForeignCmdExecBase::CForeignCmdExecBase(int communicationMethod) : m_communicationMethod(communicationMethod) {}
 
-CForeignCmdExecBase::~CForeignCmdExecBase() = default;
+CForeignCmdExecBase::~CForeignCmdExecBase() {
+  for (const std::string& path : m_tempFiles) hx::ForgetTempFile(path);  // the fetcher has removed them
+}
 
 bool CForeignCmdExecBase::get_UseExistingFiles() { return g_useExistingFiles; }
 void CForeignCmdExecBase::set_UseExistingFiles(bool use) { g_useExistingFiles = use; }
@@ -54,6 +57,8 @@ std::string CForeignCmdExecBase::GetFileNameForOutput(int /*n*/) {
   int fd = mkstemp(buffer.data());
   if (fd < 0) return pattern.substr(0, pattern.size() - 6) + std::to_string(getpid());
   close(fd);
+  m_tempFiles.push_back(buffer.data());
+  hx::AddTempFile(buffer.data());  // removed by an interrupt that comes first
   return buffer.data();
 }
 

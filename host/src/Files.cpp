@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -34,7 +35,7 @@ HxFile::~HxFile() { close(); }
 
 int HxFile::open(const std::string& path, int mode, int /*share*/, int /*flags*/) {
   close();
-  int oflags = mode == 3 ? O_WRONLY | O_CREAT | O_TRUNC : O_RDONLY;
+  int oflags = mode == 3 ? O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW : O_RDONLY;
   m_fd = ::open(path.c_str(), oflags | O_CLOEXEC, 0644);
   return m_fd >= 0 ? 0 : -1;
 }
@@ -58,8 +59,9 @@ CLmFile::~CLmFile() { Close(); }
 CLmError CLmFile::Open(const std::string& path, int mode) {
   Close();
   int oflags = O_RDONLY;
-  if (mode == kWrite) oflags = O_WRONLY | O_CREAT | O_TRUNC;
-  if (mode == kAppend) oflags = O_WRONLY | O_CREAT | O_APPEND;
+  // Writes never go through a symbolic link: a planted one would send them out of the results directory.
+  if (mode == kWrite) oflags = O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW;
+  if (mode == kAppend) oflags = O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW;
   m_fd = ::open(path.c_str(), oflags | O_CLOEXEC, 0644);
   m_path = path;
   if (m_fd < 0) return CLmError(-errno, ErrnoText("cannot open", path));
@@ -165,22 +167,98 @@ bool FileExists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0;
 }
 
+std::string FolderOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+int CreateTempFile(const std::string& folder, std::string* path) {
+  *path = JoinPath(folder, std::string(kTempPrefix) + "XXXXXX");
+  int fd = mkostemp(path->data(), O_CLOEXEC);
+  if (fd >= 0 && fchmod(fd, 0644) != 0) {
+    int code = errno;
+    ::close(fd);
+    unlink(path->c_str());
+    errno = code;
+    return -1;
+  }
+  return fd;
+}
+
+bool IsLeftoverTemporary(std::string_view name) {
+  constexpr std::string_view kOlderXmlPrefix = ".hxmsg.tmp";
+  // Older runs named a replacement "<name>.tmpXXXXXX"; every file of ours ends in its own extension.
+  constexpr std::string_view kOlderSuffix = ".tmp";
+  constexpr size_t kRandomChars = 6;
+  if (name.rfind(kTempPrefix, 0) == 0 || name.rfind(kOlderXmlPrefix, 0) == 0) return true;
+  size_t at = name.size() >= kOlderSuffix.size() + kRandomChars ? name.size() - kOlderSuffix.size() - kRandomChars : 0;
+  return at > 0 && name.substr(at, kOlderSuffix.size()) == kOlderSuffix;
+}
+
+namespace {
+
+// Places a finished temporary file at `path`; a link there is replaced, never followed.
+bool Publish(const std::string& temp, const std::string& path, bool ok, const std::string& what, std::string* error) {
+  int code = errno;
+  if (ok && rename(temp.c_str(), path.c_str()) != 0) ok = false, code = errno;
+  if (!ok) {
+    unlink(temp.c_str());
+    if (error) *error = what + ": " + std::strerror(code);
+  }
+  return ok;
+}
+
+// Copies every byte of `in` to `out`; on failure errno says why (a write that
+// stops short is retried, so a full disk reads ENOSPC, not a short count).
+bool CopyBytes(int in, int out) {
+  constexpr size_t kChunk = 1 << 20;
+  std::vector<char> buffer(kChunk);
+  for (;;) {
+    ssize_t n = ::read(in, buffer.data(), buffer.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return n == 0;
+    size_t done = 0;
+    if (!WriteAll(out, buffer.data(), static_cast<size_t>(n), &done)) return false;
+  }
+}
+
+}  // namespace
+
 bool ReplaceFile(const std::string& path, std::string_view content, std::string* error) {
-  std::string temp = path + ".tmpXXXXXX";
-  int fd = mkostemp(temp.data(), O_CLOEXEC);
+  std::string temp;
+  int fd = CreateTempFile(FolderOf(path), &temp);
   if (fd < 0) {
     if (error) *error = ErrnoText("cannot write", path);
     return false;
   }
   size_t done = 0;
-  bool ok = fchmod(fd, 0644) == 0 && WriteAll(fd, content.data(), content.size(), &done);
-  ok = (::close(fd) == 0) && ok;
-  ok = ok && rename(temp.c_str(), path.c_str()) == 0;
-  if (!ok) {
-    if (error) *error = ErrnoText("cannot write", path);
-    unlink(temp.c_str());
+  bool ok = WriteAll(fd, content.data(), content.size(), &done);
+  int code = errno;
+  if (::close(fd) != 0 && ok) ok = false, code = errno;
+  errno = code;
+  return Publish(temp, path, ok, "cannot write '" + path + "'", error);
+}
+
+bool CopyFileReplacing(const std::string& from, const std::string& to, std::string* error) {
+  std::string what = "cannot copy '" + from + "' to '" + to + "'";
+  int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) {
+    if (error) *error = what + ": " + std::strerror(errno);
+    return false;
   }
-  return ok;
+  std::string temp;
+  int out = CreateTempFile(FolderOf(to), &temp);
+  bool ok = out >= 0 && CopyBytes(in, out);
+  int code = errno;
+  ::close(in);
+  if (out < 0) {
+    if (error) *error = what + ": " + std::strerror(code);
+    return false;
+  }
+  if (::close(out) != 0 && ok) ok = false, code = errno;
+  errno = code;
+  return Publish(temp, to, ok, what, error);
 }
 
 std::string JoinPath(const std::string& dir, const std::string& name) {

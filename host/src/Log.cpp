@@ -1,6 +1,7 @@
 // Log sink and the EvDebug front end: one line per call, appended to the job's log file.
 #include "hx/Log.h"
 
+#include <fcntl.h>
 #include <sys/time.h>
 #include <unistd.h>
 
@@ -52,14 +53,19 @@ std::string TimeStamp() {
 
 }  // namespace
 
-void LogSink::OpenFile(const std::string& path) {
+bool LogSink::OpenFile(const std::string& path) {
   SinkState& s = State();
   std::lock_guard<std::mutex> lock(s.mutex);
   if (s.file) std::fclose(s.file);
-  s.file = path.empty() ? nullptr : std::fopen(path.c_str(), "ae");
+  s.file = nullptr;
+  if (path.empty()) return true;
+  // Never through a symbolic link: the log is a file of the results directory.
+  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0644);
+  if (fd >= 0 && !(s.file = fdopen(fd, "a"))) close(fd);
+  return s.file != nullptr;
 }
 
-void LogSink::Close() { OpenFile(std::string()); }
+void LogSink::Close() { (void)OpenFile(std::string()); }
 
 void LogSink::SetDebugLevel(int level) { State().debugLevel = level; }
 int LogSink::DebugLevel() { return State().debugLevel; }

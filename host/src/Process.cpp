@@ -18,6 +18,8 @@
 #include <system_error>
 #include <thread>
 
+#include "hx/Interrupt.h"
+
 extern char** environ;
 
 namespace hx {
@@ -92,7 +94,7 @@ bool OpenInput(const std::string& path, const std::string& program, FileDescript
 
 bool OpenOutput(const std::string& path, const std::string& program, FileDescriptor* fd, std::string* error) {
   const int opened = path.empty() ? OpenHigh("/dev/null", O_WRONLY, 0)
-                                  : OpenHigh(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+                                  : OpenHigh(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW, 0644);
   const int err = errno;
   fd->Reset(opened);
   if (opened >= 0) return true;
@@ -264,6 +266,7 @@ ChildEnd WaitForChild(pid_t pid, int timeoutSeconds) {
     end.timedOut = true;
     StopGroup(pid, &end.lost);
   }
+  RemoveRunningChild(pid);
   while (!end.lost && waitpid(pid, &end.status, 0) < 0) {
     if (errno != EINTR) end.lost = true;
   }
@@ -315,7 +318,10 @@ void Run(const std::vector<std::string>& argv, const ProcessOptions& options, Pr
     return;
   }
   result->started = true;
-  Describe(program, WaitForChild(pid, options.timeoutSeconds), options.timeoutSeconds, result);
+  AddRunningChild(pid);  // an interrupt of the host reaches the child's group too
+  const ChildEnd end = WaitForChild(pid, options.timeoutSeconds);
+  HoldIfInterrupted();  // the child was stopped by an interrupt of the host, which ends the process
+  Describe(program, end, options.timeoutSeconds, result);
 }
 
 }  // namespace

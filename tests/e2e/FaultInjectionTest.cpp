@@ -61,6 +61,14 @@ TEST_F(FaultInjection, FileSizeLimitLeavesNoHalfFile) {
   EXPECT_TRUE(left.empty()) << left.front();
 }
 
+TEST_F(FaultInjection, FileSizeLimitWhileCopyingReportsNamesTheCauseAndLeavesNoPart) {
+  // tarn_client.txt (38 kB) does not fit under the limit; a full disk takes the same road.
+  EXPECT_EQ(Discover({"--replay", kSample, "clients"}, {"prlimit", "--fsize=20000"}), 2) << output_;
+  EXPECT_NE(output_.find("tarn_client.txt': File too large"), std::string::npos) << output_;
+  EXPECT_FALSE(hx::FileExists(Out() + "/tarn_client.txt"));
+  for (const std::string& name : testutil::ListDir(Out())) EXPECT_NE(name.rfind(".hxtmp.", 0), 0u) << name;
+}
+
 TEST_F(FaultInjection, ResultsFolderThatCannotBeMadeStopsAtOnce) {
   testutil::WriteFile(dir_ / "file", "in the way");
   std::vector<std::string> args = {NWK_DISCOVER_BIN, "--plugin", NWK_PLUGIN_PATH, "--out", dir_ / "file/out"};

@@ -77,12 +77,21 @@ TEST_F(SaveSetMap, ClientNamesNeverLeaveTheMapFolder) {
   EXPECT_EQ(files, 5u);
 }
 
-TEST_F(SaveSetMap, UnwritableFolderKeepsTheNamesOfThisRunAndSaysWhy) {
+TEST_F(SaveSetMap, UnwritableFolderFailsTheSaveAndSaysWhy) {
   testutil::WriteFile(dir_ / "0", "a file where the folder should be");
   CSaveSetMapHandler map = Load("h");
   EXPECT_EQ(map.get_AppName("G_/"), "subclient1");
-  EXPECT_TRUE(map.SaveMap());
+  EXPECT_FALSE(map.SaveMap());
   EXPECT_NE(Log().find("cannot save the subclient names of client [h]"), std::string::npos) << Log();
+}
+
+TEST_F(SaveSetMap, LongestClientNameThatFitsIsSavedAndFoundAgain) {
+  const std::string client(255 - 4, 'c');  // with ".txt", the longest file name there is
+  CSaveSetMapHandler map = Load(client);
+  EXPECT_EQ(map.get_AppName("G_/"), "subclient1");
+  EXPECT_TRUE(map.SaveMap()) << Log();
+  EXPECT_EQ(Load(client).get_AppName("G_/"), "subclient1");
+  EXPECT_FALSE(Load(client + "c").SaveMap());  // one more byte can never be a file name
 }
 
 }  // namespace

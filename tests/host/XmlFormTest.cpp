@@ -2,7 +2,9 @@
 // round trips, the reader's answers to hostile input, and file placement.
 #include "hx/XmlForm.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -301,6 +303,52 @@ TEST_F(XmlFileTest, DumpNumbersContinueAfterTheHighestAndNeverOverwrite) {
     EXPECT_EQ(testutil::ReadFile(nextPath), Xml(next));
     EXPECT_EQ(Names(folder).size(), c.existing.size() + 2) << "no temporary file is left";
   }
+}
+
+// The folder is listed once, then numbers are counted on. A file that takes the
+// next number unnoticed (here: the folder's time put back) is never replaced:
+// the folder is listed again and counting goes on after its highest number.
+TEST_F(XmlFileTest, DumpNumbersCountOnAndNeverOverwriteAFileThatAppears) {
+  const fs::path folder = dir_ / "xml";
+  CNMessageBase msg(30, 164);
+  std::string path, error;
+  ASSERT_TRUE(hx::DumpMessageToFolder(msg, folder.string(), &path, &error)) << error;
+  struct stat listed {};
+  ASSERT_EQ(stat(folder.c_str(), &listed), 0);
+  std::ofstream(folder / "00002_App_ClientsList.xml") << "theirs";
+  std::ofstream(folder / "00005_other.xml") << "theirs";
+  const timespec times[2] = {listed.st_atim, listed.st_mtim};
+  ASSERT_EQ(utimensat(AT_FDCWD, folder.c_str(), times, 0), 0);
+  for (const char* expected : {"00006_App_ClientsList.xml", "00007_App_ClientsList.xml"}) {
+    ASSERT_TRUE(hx::DumpMessageToFolder(msg, folder.string(), &path, &error)) << error;
+    EXPECT_EQ(path, (folder / expected).string());
+  }
+  EXPECT_EQ(testutil::ReadFile((folder / "00002_App_ClientsList.xml").string()), "theirs");
+  EXPECT_EQ(Names(folder).size(), 5u);
+}
+
+// Counting on holds only while the folder is as this process left it: files
+// removed by someone else, or the folder made anew, and it is listed again.
+// (The folder's time is set far back: a change within one tick of the clock
+// that stamps it could go unseen, and then a number is skipped, never reused.)
+TEST_F(XmlFileTest, DumpNumbersFollowAFolderChangedBySomeoneElse) {
+  const fs::path folder = dir_ / "xml";
+  auto changedLater = [&] {
+    const timespec longAgo[2] = {{1, 0}, {1, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, folder.c_str(), longAgo, 0), 0);
+  };
+  CNMessageBase msg(32, 74);
+  std::string path, error;
+  for (int n = 0; n < 3; ++n) ASSERT_TRUE(hx::DumpMessageToFolder(msg, folder.string(), &path, &error)) << error;
+  fs::remove(folder / "00003_FDC_ExternalNBUConfig.xml");
+  changedLater();
+  ASSERT_TRUE(hx::DumpMessageToFolder(msg, folder.string(), &path, &error)) << error;
+  EXPECT_EQ(path, (folder / "00003_FDC_ExternalNBUConfig.xml").string());
+  fs::remove_all(folder);
+  fs::create_directory(folder);
+  changedLater();
+  ASSERT_TRUE(hx::DumpMessageToFolder(msg, folder.string(), &path, &error)) << error;
+  EXPECT_EQ(path, (folder / "00001_FDC_ExternalNBUConfig.xml").string());
 }
 
 }  // namespace

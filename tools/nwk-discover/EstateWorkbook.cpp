@@ -3,8 +3,6 @@
 // order per sheet and only the column widths are kept.
 #include "EstateWorkbook.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -19,6 +17,7 @@
 
 #include "EstateReader.h"
 #include "ReportText.h"
+#include "hx/Files.h"
 
 namespace nwk {
 namespace {
@@ -126,27 +125,17 @@ bool ExcelDate(const std::string& day, lxw_datetime* date) {
          Digits(text.substr(5, 2), &date->month) && Digits(text.substr(8, 2), &date->day) && date->year >= 1900;
 }
 
-std::string Folder(const std::string& path) {
-  std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-}
-
 }  // namespace
 
-WorkbookSink::WorkbookSink(const std::string& path) : m_path(path), m_temp(path + ".tmpXXXXXX") {
-  int fd = mkostemp(m_temp.data(), O_CLOEXEC);
+WorkbookSink::WorkbookSink(const std::string& path) : m_path(path) {
+  std::string folder = hx::FolderOf(path);
+  int fd = hx::CreateTempFile(folder, &m_temp);
   if (fd < 0) {
     m_error = "cannot write '" + path + "': " + std::strerror(errno);
     m_temp.clear();
     return;
   }
-  bool readable = fchmod(fd, 0644) == 0;
   ::close(fd);
-  if (!readable) {
-    m_error = "cannot write '" + path + "': " + std::strerror(errno);
-    return;
-  }
-  std::string folder = Folder(path);
   // Sheets spill to temporary files beside the workbook, on the disk the user chose for the results.
   lxw_workbook_options options = {LXW_TRUE, folder.data(), LXW_FALSE};
   m_book = workbook_new_opt(m_temp.c_str(), &options);

@@ -8,16 +8,18 @@
 
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
+#include <cstring>
 #include <memory>
 
 #include "EstateCompare.h"
 #include "Report.h"
 #include "ReportServerRelease.h"
+#include "ResultsDirectory.h"
 #include "hx/CmdExecBase.h"
 #include "hx/Files.h"
 #include "hx/HandlerBase.h"
 #include "hx/HostEnv.h"
+#include "hx/Interrupt.h"
 #include "hx/JobContext.h"
 #include "hx/Log.h"
 #include "hx/MessageClasses.h"
@@ -74,14 +76,6 @@ bool ListReports(const std::string& dir, std::vector<std::string>* names, std::s
   return !names->empty();
 }
 
-// Copies without holding the file in memory: histories run to gigabytes.
-bool CopyFile(const std::string& from, const std::string& to, std::string* error) {
-  std::error_code code;
-  std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, code);
-  if (code) *error = "cannot copy '" + from + "' to '" + to + "': " + code.message();
-  return !code;
-}
-
 double SecondsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
@@ -94,26 +88,17 @@ std::string ErrorsLogged(long long errors) {
   return ", " + std::to_string(errors) + (errors == 1 ? " error" : " errors");
 }
 
-// Writes report.html, summary.json and estate.xlsx; 0 when all are written, 1 otherwise
-// (the reason is logged and shown).
-int BuildReport(const std::string& outDir) {
+// Writes report.html, summary.json and estate.xlsx and makes them durable; 0
+// when done, 1 otherwise (the reason is logged and shown).
+int BuildReport(const std::string& outDir, const ResultsDirectory& results) {
   std::string error;
-  if (WriteReport(outDir, &error)) {
+  if (WriteReport(outDir, &error) && results.Sync(&error)) {
     std::printf("report    %s\n", hx::JoinPath(outDir, "report.html").c_str());
     return 0;
   }
   EvEvent().Error("Runner::BuildReport", "Could not write the report: %s", error.c_str());
   std::fprintf(stderr, "nwk-discover: could not write the report: %s\n", error.c_str());
   return 1;
-}
-
-// `report`: rebuilds the report files of an existing results directory, runs no discovery.
-int RebuildReport(const std::string& outDir) {
-  if (!IsDirectory(outDir)) {
-    std::fprintf(stderr, "nwk-discover: results directory '%s' does not exist\n", outDir.c_str());
-    return 2;
-  }
-  return BuildReport(outDir);
 }
 
 }  // namespace
@@ -170,6 +155,8 @@ class PluginHandle {
   DestroyForeignHandlerFn destroy = nullptr;
 };
 
+Runner::~Runner() { hx::StopWatchingInterrupts(); }
+
 bool Runner::ChooseDataset(std::string* error) {
   if (m_options.live) return true;
   m_datasetDir = m_options.replayDir;
@@ -191,20 +178,76 @@ bool Runner::ChooseDataset(std::string* error) {
     *error = "dataset directory '" + m_datasetDir + "' does not exist";
     return false;
   }
+  return ListReports(m_datasetDir, &m_reports, error);
+}
+
+// Takes the results directory for this run: checked and locked first, so that
+// nothing is written into a directory another run or another user holds.
+bool Runner::TakeResults(bool create, std::string* error) {
+  if (!m_datasetDir.empty() && !CheckApart(m_datasetDir, m_options.outDir, error)) return false;
+  if (!m_results.Open(m_options.outDir, create, error)) return false;
+  hx::WatchInterrupts([this](int sig) { Interrupted(sig); });
   return true;
 }
 
-bool Runner::PrepareResults(std::string* error) {
-  if (!hx::MakeDirectories(m_options.outDir, error)) return false;
-  if (access(m_options.outDir.c_str(), W_OK) != 0) {
-    *error = "results directory '" + m_options.outDir + "' is not writable";
+// A copy replaces whatever is at its name, a symbolic link included, and a
+// failed one leaves no part of itself.
+bool Runner::CopyReports(std::string* error) {
+  for (const std::string& name : m_reports)
+    if (!hx::CopyFileReplacing(hx::JoinPath(m_datasetDir, name), hx::JoinPath(m_options.outDir, name), error))
+      return false;
+  return true;
+}
+
+// Runs on the interrupt watcher's thread while the operation goes on in the
+// main thread, so it ends the process itself, leaving nothing behind.
+void Runner::Interrupted(int sig) {
+  hx::StopRunningChildren(sig);
+  int removed = hx::DeleteTempFiles() + m_results.RemoveLeftovers();
+  EvEvent().Error("Runner::Run", "Interrupted by signal %d (%s): commands stopped, %d temporary file(s) removed",
+                  sig, strsignal(sig), removed);
+  m_results.Unlock();
+  _exit(128 + sig);
+}
+
+// `report`: rebuilds the two files of an existing results directory, runs no discovery.
+int Runner::RebuildReport() {
+  std::string error;
+  if (!TakeResults(false, &error)) {
+    std::fprintf(stderr, "nwk-discover: %s\n", error.c_str());
+    return 2;
+  }
+  return BuildReport(m_options.outDir, m_results);
+}
+
+// `compare`: holds NEW as a run would (it writes changes.json and changes.html
+// there), so no run writes it meanwhile and no link in it is followed.
+int Runner::Compare() {
+  std::string error;
+  if (!m_results.Open(m_options.compareDirs[1], false, &error)) {
+    std::fprintf(stderr, "nwk-discover: %s\n", error.c_str());
+    return 2;
+  }
+  int status = CompareResults(m_options.compareDirs[0], m_options.compareDirs[1]);
+  if (status != 2 && !m_results.Sync(&error)) {
+    std::fprintf(stderr, "nwk-discover: %s\n", error.c_str());
+    return 2;
+  }
+  return status;
+}
+
+// Opens the log before anything else is written, and clears what an
+// interrupted run left (the lock is held, so no other run is writing them).
+bool Runner::OpenLog(std::string* error) {
+  std::string path = hx::JoinPath(m_options.outDir, "nwk-discover.log");
+  if (!hx::LogSink::OpenFile(path)) {
+    *error = "cannot open the log '" + path + "': " + std::strerror(errno);
     return false;
   }
-  if (m_datasetDir.empty()) return true;
-  std::vector<std::string> reports;
-  if (!ListReports(m_datasetDir, &reports, error)) return false;
-  for (const std::string& name : reports)
-    if (!CopyFile(hx::JoinPath(m_datasetDir, name), hx::JoinPath(m_options.outDir, name), error)) return false;
+  hx::LogSink::SetDebugLevel(m_options.debugLevel);
+  hx::LogSink::SetEchoErrors(true);
+  if (int removed = m_results.RemoveLeftovers())
+    EvEvent().Debug("Runner::Run", "Removed [%d] temporary file(s) left by an interrupted run", removed);
   return true;
 }
 
@@ -230,6 +273,11 @@ int Runner::RunOne(const Operation& op, CForeignHandlerBase& handler) {
   } else {
     CNMessageBase request(0, 0);
     status = op.run(handler, request);
+  }
+  std::string error;
+  if (!m_results.Sync(&error)) {
+    EvEvent().Error("Runner::RunOne", "%s", error.c_str());
+    status = 0;
   }
   long long errors = hx::LogSink::ErrorCount() - errorsBefore;
   std::string logged = ErrorsLogged(errors);
@@ -265,7 +313,7 @@ int Runner::RunOperations(PluginHandle& plugin) {
   }
   std::printf("%zu operation(s), %d failed; results in %s (log: %s)\n", m_options.operations.size(), failed,
               m_options.outDir.c_str(), hx::JoinPath(m_options.outDir, "nwk-discover.log").c_str());
-  int reportStatus = BuildReport(m_options.outDir);
+  int reportStatus = BuildReport(m_options.outDir, m_results);
   if (failed > 0) return 1;
   long long errors = hx::LogSink::ErrorCount() - m_errorsAtStart;
   if (m_options.strict && errors > 0) {
@@ -287,12 +335,13 @@ void Runner::LogOrigin() const {
 }
 
 int Runner::Run() {
-  if (IsReportOnly(m_options)) return RebuildReport(m_options.outDir);
-  if (IsCompare(m_options)) return CompareResults(m_options.compareDirs[0], m_options.compareDirs[1]);
+  if (IsReportOnly(m_options)) return RebuildReport();
+  if (IsCompare(m_options)) return Compare();
   std::string error;
   hx::SetProgressSink(PrintProgress);
   PluginHandle plugin;
-  if (!plugin.Open(m_options.pluginPath, &error) || !ChooseDataset(&error) || !PrepareResults(&error)) {
+  if (!plugin.Open(m_options.pluginPath, &error) || !ChooseDataset(&error) || !TakeResults(true, &error) ||
+      !OpenLog(&error) || !CopyReports(&error)) {
     std::fprintf(stderr, "nwk-discover: %s\n", error.c_str());
     return 2;
   }
@@ -306,9 +355,6 @@ int Runner::Run() {
   job.foreignServer = m_options.server;
   job.useExistingFiles = !m_options.live;
   CForeignCmdExecBase::set_UseExistingFiles(job.useExistingFiles);
-  hx::LogSink::OpenFile(hx::JoinPath(m_options.outDir, "nwk-discover.log"));
-  hx::LogSink::SetDebugLevel(m_options.debugLevel);
-  hx::LogSink::SetEchoErrors(true);
   m_errorsAtStart = hx::LogSink::ErrorCount();
   std::string names;
   for (const Operation* op : m_options.operations) names += (names.empty() ? "" : " ") + std::string(op->name);

@@ -27,7 +27,8 @@ class CForeignCmdExecBase {
   // is also a NetWorker message number: a run that exits non-zero but whose
   // first output line begins with "<code>:" succeeded.
   void AddSuccessRetCode(int code);
-  // A fresh, empty temporary file's path (for a tool's input script).
+  // A fresh, empty temporary file's path (for a tool's input script). The
+  // caller removes it; an interrupted run removes it first.
   std::string GetFileNameForOutput(int n);
 
   static bool get_UseExistingFiles();
@@ -65,4 +66,5 @@ class CForeignCmdExecBase {
   std::set<int> m_successCodes{0};
   int m_execResult = 0;
   std::string m_lastError;
+  std::vector<std::string> m_tempFiles;  // made by GetFileNameForOutput
 };

@@ -79,8 +79,26 @@ bool ReadWholeFile(const std::string& path, std::string* content, std::string* e
 bool MakeDirectories(const std::string& dir, std::string* error);
 bool FileExists(const std::string& path);
 // Writes `content` to a temporary file beside `path` and renames it over
-// `path`, so readers see the old file or the new one, never a part.
+// `path`, so readers see the old file or the new one, never a part. A symbolic
+// link at `path` is replaced, never written through. Not synced: callers make
+// a whole operation's files durable at once.
 bool ReplaceFile(const std::string& path, std::string_view content, std::string* error);
+// Copies `from` to `to` in the same way (temporary file, then rename): a failed
+// copy leaves no part of itself, and `error` names the cause as the system gave
+// it ("No space left on device"). Reads and writes in chunks, whatever the size.
+bool CopyFileReplacing(const std::string& from, const std::string& to, std::string* error);
+
+// Every temporary file we write in a folder is named kTempPrefix and six
+// random characters: short, so it fits wherever the name it stands for fits.
+constexpr const char* kTempPrefix = ".hxtmp.";
+// Creates a new empty temporary file (mode 0644) in `folder`, open for writing;
+// its path goes to `path`. -1 with errno set when that fails.
+int CreateTempFile(const std::string& folder, std::string* path);
+// Whether a file name is one of our temporary files (as named now, or by
+// older versions), which only an interrupted run leaves behind.
+bool IsLeftoverTemporary(std::string_view name);
+// The folder part of `path` ("." when it has none).
+std::string FolderOf(const std::string& path);
 // Joins two path pieces with exactly one '/'.
 std::string JoinPath(const std::string& dir, const std::string& name);
 

@@ -17,7 +17,9 @@ namespace hx {
 // Without a configured file, lines go nowhere (tests and fuzzers stay quiet).
 class LogSink {
  public:
-  static void OpenFile(const std::string& path);   // appends; empty path closes
+  // Appends (never through a symbolic link); an empty path closes. False,
+  // with errno set, when the file cannot be opened.
+  static bool OpenFile(const std::string& path);
   static void Close();
   static void SetDebugLevel(int level);            // default 4
   static int DebugLevel();

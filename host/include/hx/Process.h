@@ -10,7 +10,8 @@ namespace hx {
 struct ProcessOptions {
   std::string stdinPath;   // opened read-only for the child; empty: /dev/null
   std::string outputPath;  // stdout and stderr of the child, created or truncated
-                           // with mode 0644 (less the umask); empty: discarded
+                           // with mode 0644 (less the umask), never through a
+                           // symbolic link; empty: discarded
   // Past this the child's process group gets SIGTERM, and SIGKILL about two
   // seconds later. Zero or less: no time-out.
   int timeoutSeconds = 1800;
@@ -37,6 +38,7 @@ struct ProcessResult {
 // Leaves no zombie and no open descriptor behind. Blocks the calling thread;
 // safe to call from several threads at once. Never throws.
 // If the process ignores SIGCHLD, the exit status is lost and error says so.
+// While the host handles an interrupt (hx/Interrupt.h), it does not return.
 ProcessResult RunProcess(const std::vector<std::string>& argv, const ProcessOptions& options);
 
 }  // namespace hx

@@ -1,5 +1,6 @@
 // The XML form of messages: how they are written for the host (results folder,
-// host link outbox) and read back (host link inbox), with libxml2.
+// host link outbox; the same bytes as libxml2's text writer gives) and read back
+// (host link inbox, with libxml2).
 //
 //   <?xml version="1.0" encoding="UTF-8"?>
 //   <msg class="App::ClientsList" module="30" type="164">
@@ -33,7 +34,7 @@ std::string CleanXmlText(std::string_view bytes);
 
 // The whole document, 2-space indented, ending in a newline. Strings are cleaned
 // first, so the output is always well formed. False (with `error`) when the
-// message nests deeper than kMaxMessageDepth or libxml2 fails.
+// message nests deeper than kMaxMessageDepth.
 bool WriteMessageXml(const CNMessageBase& msg, std::string* xmlOut, std::string* error);
 
 // Writes through a temporary file in the same folder, synced and renamed over
@@ -44,7 +45,8 @@ bool WriteMessageXmlFile(const CNMessageBase& msg, const std::string& path, std:
 // Writes `folder`/NNNNN_<Class_Name>.xml (creating the folder when missing):
 // "::" in the class name becomes "_", an unnamed class is "Msg_<module>_<type>",
 // NNNNN is one more than the highest number of any NNNNN_*.xml already there
-// (5 digits at least). An existing file is never replaced.
+// (5 digits at least). An existing file is never replaced. The folder is listed
+// once per process; later dumps count on while it is left as this process left it.
 bool DumpMessageToFolder(const CNMessageBase& msg, const std::string& folder, std::string* writtenPath,
                          std::string* error);
 
