@@ -16,6 +16,7 @@ set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE amd64)
 set(NWK_DEBIAN_DEPENDS
   "libc6"
   "libstdc++6"
-  "libxml2 (>= 2.9)")
+  "libxml2 (>= 2.9)"
+  "libxlsxwriter4")
 list(JOIN NWK_DEBIAN_DEPENDS ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
 include(CPack)

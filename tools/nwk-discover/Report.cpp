@@ -1,8 +1,10 @@
-// Ties the report together: read the summary once, write both renderings.
+// Ties the report together: read the estate once, into the summary and the
+// workbook, then write every rendering.
 #include "Report.h"
 
 #include <exception>
 
+#include "EstateWorkbook.h"
 #include "ReportData.h"
 #include "ReportHtml.h"
 #include "ReportJson.h"
@@ -13,9 +15,12 @@ namespace nwk {
 bool WriteReport(const std::string& resultsDir, std::string* error) {
   try {
     ReportSummary summary;
-    if (!LoadReportSummary(resultsDir, &summary, error)) return false;
+    SummarySink summarySink(&summary);
+    WorkbookSink workbook(hx::JoinPath(resultsDir, "estate.xlsx"));
+    SinkList sinks({&summarySink, &workbook});
+    if (!ReadEstate(resultsDir, sinks, error)) return false;
     return hx::ReplaceFile(hx::JoinPath(resultsDir, "summary.json"), SummaryJson(summary), error) &&
-           hx::ReplaceFile(hx::JoinPath(resultsDir, "report.html"), ReportHtml(summary), error);
+           hx::ReplaceFile(hx::JoinPath(resultsDir, "report.html"), ReportHtml(summary), error) && workbook.Close(error);
   } catch (const std::exception& e) {
     *error = std::string("cannot build the report of '") + resultsDir + "': " + e.what();
     return false;

@@ -1,27 +1,16 @@
-// The figures of a migration assessment: what a results directory's XML
-// messages and log say about the server, read back into one plain summary.
+// The figures of a migration assessment: the estate rows of a results
+// directory totalled into one plain summary (summary.json and report.html).
 #pragma once
 
 #include <map>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
+#include "EstateReader.h"
+#include "EstateRows.h"
+
 namespace nwk {
-
-// One subtask of a schedule policy: a backup level on some days at one time.
-struct ScheduleSlot {
-  long long level = 0;        // 1 Full, 2 Incremental, 3 Differential, 4 Synthetic Full
-  bool monthly = false;
-  unsigned weekDays = 0;      // bit d-1 set when day d (1 = Sunday) runs, weekly patterns
-  long long dayOfMonth = 0;   // monthly patterns
-  long long startSeconds = -1;  // -1 when the group has no start time
-};
-
-struct SchedulePolicy {
-  std::string name;
-  long long subclients = 0;
-  std::vector<ScheduleSlot> slots;
-};
 
 struct LibrarySummary {
   std::string name;
@@ -34,13 +23,6 @@ struct DayTotal {
   long long bytes = 0;
 };
 
-// The error lines an operation logged (the first kErrorLinesKept of them).
-struct OperationErrors {
-  static constexpr std::size_t kErrorLinesKept = 50;
-  long long count = 0;
-  std::vector<std::string> lines;
-};
-
 struct ReportSummary {
   // Operation name -> "ok", "completed with errors" (it succeeded but logged
   // errors) or "failed", from the runner's log; absent when not run.
@@ -51,6 +33,7 @@ struct ReportSummary {
 
   std::string serverVersion;  // the release the server report gives, "" when unknown
   std::string modelNotice;    // set when that release is newer than the model the discovery reads
+
   // Where the reports came from, from the runner's log: "local" (the tools of
   // this host, for the server they answer for), "remote" (a server named with
   // --server), "replay" (a dataset directory), "" (the log does not say).
@@ -75,7 +58,7 @@ struct ReportSummary {
   long long compressed = 0;
   long long encrypted = 0;
 
-  std::vector<SchedulePolicy> schedules;
+  std::vector<SchedulePolicyRow> schedules;
   std::vector<std::string> skippedSchedules;  // resources given no schedule policy, with the reason
 
   std::vector<LibrarySummary> libraries;
@@ -92,13 +75,30 @@ struct ReportSummary {
   long long droppedSaveSets = 0;
 };
 
-// Reads <resultsDir>/xml/*.xml, <resultsDir>/nwk-discover.log and the
-// server report's version. Files that
-// cannot be read are noted in `problems`; false (with `error`) only when the
-// directory itself cannot be read.
-bool LoadReportSummary(const std::string& resultsDir, ReportSummary* summary, std::string* error);
+// Totals the rows into `summary`, which must outlive the sink.
+class SummarySink : public EstateSink {
+ public:
+  explicit SummarySink(ReportSummary* summary) : m_s(summary) {}
+  void Run(const RunRow& row) override;
+  void Client(const ClientRow& row) override;
+  void Resource(const ResourceRow& row) override;
+  void SchedulePolicy(const SchedulePolicyRow& row) override { m_s->schedules.push_back(row); }
+  void Library(const LibraryRow& row) override;
+  void Medium(const MediumRow& row) override;
+  void Pool(const PoolRow&) override { ++m_s->storagePolicies; }
+  void Job(const JobRow& row) override;
+  void Day(const DayRow& row) override;
+  void Attention(const AttentionRow& row) override;
+  void Problem(const std::string& text) override { m_s->problems.push_back(text); }
+  void End() override;
 
-// "YYYY-MM-DD" of a time in seconds since 1970-01-01 UTC.
-std::string UtcDay(long long seconds);
+ private:
+  LibrarySummary& LibraryNamed(const std::string& name);
+  ReportSummary* m_s;
+  std::unordered_map<std::string, long long> m_bytesByClient;
+};
+
+// ReadEstate into a SummarySink: the summary of a results directory.
+bool LoadReportSummary(const std::string& resultsDir, ReportSummary* summary, std::string* error);
 
 }  // namespace nwk

@@ -3,7 +3,6 @@
 #include "ReportHtml.h"
 
 #include <algorithm>
-#include <set>
 
 #include "ReportText.h"
 
@@ -130,43 +129,19 @@ std::string ClientsSection(const ReportSummary& s) {
   return out + "</table>\n";
 }
 
-std::string LevelName(long long level) {
-  switch (level) {
-    case 1: return "Full";
-    case 2: return "Incr";
-    case 3: return "Diff";
-    case 4: return "Synth";
-    default: return "L" + Num(level);
-  }
-}
-
-std::string StartTime(long long seconds) {
-  if (seconds < 0) return "";
-  long long h = seconds / 3600 % 24, m = seconds / 60 % 60;
-  return " " + std::string(h < 10 ? "0" : "") + Num(h) + ":" + (m < 10 ? "0" : "") + Num(m);
-}
-
 // One row per policy: seven day cells for weekly slots, then the monthly slots as text.
-std::string ScheduleRow(const SchedulePolicy& p) {
-  std::string days[7], monthly;
-  std::set<std::string> monthDays;  // a monthly schedule repeats a day once per subtask name
-  for (const ScheduleSlot& slot : p.slots) {
-    std::string what = LevelName(slot.level) + StartTime(slot.startSeconds);
-    std::string day = "day " + Num(slot.dayOfMonth) + ": " + what;
-    if (slot.monthly && monthDays.insert(day).second) monthly += (monthly.empty() ? "" : "; ") + day;
-    for (int d = 0; d < 7 && !slot.monthly; ++d)
-      if (slot.weekDays & (1u << d)) days[d] += (days[d].empty() ? "" : "<br>") + what;
-  }
-  std::string out = "<tr>" + Cell(Esc(p.name)) + Cell(Num(p.subclients), true);
-  for (const std::string& d : days) out += std::string(d.empty() ? "<td class=\"day\">" : "<td class=\"day on\">") + d + "</td>";
-  return out + Cell(monthly) + "</tr>\n";
+std::string ScheduleRow(const SchedulePolicyRow& p) {
+  ScheduleCells cells = ScheduleText(p, "<br>");
+  std::string out = "<tr>" + Cell(Esc(p.name)) + Cell(Num(static_cast<long long>(p.subclients.size())), true);
+  for (const std::string& d : cells.days) out += std::string(d.empty() ? "<td class=\"day\">" : "<td class=\"day on\">") + d + "</td>";
+  return out + Cell(cells.monthly) + "</tr>\n";
 }
 
 std::string SchedulesSection(const ReportSummary& s) {
   std::string out = "<h2>Schedules</h2>\n" + Source(s, {"schedule"});
   if (s.schedules.empty()) return out + "<p>No schedule policy.</p>\n";
   out += Head({"Policy", "Subclients", "Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Monthly (day of month)"});
-  for (const SchedulePolicy& p : s.schedules) out += ScheduleRow(p);
+  for (const SchedulePolicyRow& p : s.schedules) out += ScheduleRow(p);
   return out + "</table>\n<h3>Resources left without a schedule policy, and why</h3>\n" + NameList(s.skippedSchedules);
 }
 

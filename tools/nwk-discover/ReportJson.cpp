@@ -78,12 +78,12 @@ std::string Slot(const ScheduleSlot& slot) {
   return out + ", \"start\": " + std::to_string(slot.startSeconds) + "}";
 }
 
-std::string Schedules(const std::vector<SchedulePolicy>& policies) {
+std::string Schedules(const std::vector<SchedulePolicyRow>& policies) {
   std::string out = "[";
   for (std::size_t i = 0; i < policies.size(); ++i) {
-    const SchedulePolicy& p = policies[i];
+    const SchedulePolicyRow& p = policies[i];
     out += std::string(i ? ",\n    " : "\n    ") + "{\"name\": " + JsonString(p.name) +
-           ", \"subclients\": " + std::to_string(p.subclients) + ", \"slots\": [";
+           ", \"subclients\": " + std::to_string(p.subclients.size()) + ", \"slots\": [";
     for (std::size_t k = 0; k < p.slots.size(); ++k) out += (k ? ", " : "") + Slot(p.slots[k]);
     out += "]}";
   }

@@ -9,6 +9,7 @@
 #include "hx/Message.h"
 #include "hx/XmlForm.h"
 
+#include <algorithm>
 #include <charconv>
 #include <vector>
 
@@ -44,7 +45,7 @@ bool At(const std::vector<int>& path, std::initializer_list<int> fields) {
   return true;
 }
 
-void TakeText(const std::vector<int>& path, const char* text, JobFigures* job) {
+void TakeText(const std::vector<int>& path, const char* text, JobRow* job) {
   if (At(path, {kSubclient.i, kSubclientClient.i})) job->client = text;
   else if (At(path, {kStatistics.i, kSummary.i, kSummaryStartTime.i})) job->startTime = Number(text);
   else if (At(path, {kStatistics.i, kSummary.i, kSummaryBytes.i})) job->bytes = Number(text);
@@ -66,17 +67,17 @@ bool CloseReader(xmlTextReaderPtr reader, int status, const std::string& path, s
 
 }  // namespace
 
-bool StreamJobList(const std::string& path, const std::function<void(const JobFigures&)>& onJob, std::string* error) {
+bool StreamJobList(const std::string& path, const std::function<void(const JobRow&)>& onJob, std::string* error) {
   xmlTextReaderPtr reader = OpenReader(path, error);
   if (!reader) return false;
   std::vector<int> fields;
-  JobFigures job;
+  JobRow job;
   int status;
   while ((status = xmlTextReaderRead(reader)) == 1) {
     int type = xmlTextReaderNodeType(reader);
     if (type == XML_READER_TYPE_ELEMENT) {
       fields.push_back(FieldIndex(reader));
-      if (fields.size() == 3) job = JobFigures();
+      if (fields.size() == 3) job = JobRow();
       if (xmlTextReaderIsEmptyElement(reader)) type = XML_READER_TYPE_END_ELEMENT;
     } else if (type == XML_READER_TYPE_TEXT) {
       const xmlChar* text = xmlTextReaderConstValue(reader);
@@ -90,16 +91,19 @@ bool StreamJobList(const std::string& path, const std::function<void(const JobFi
   return CloseReader(reader, status, path, error);
 }
 
-bool StreamListItems(const std::string& path, int listIndex, const std::function<void(const CNMessageBase&)>& onItem,
-                     std::string* error) {
+bool StreamListItems(const std::string& path, const std::vector<int>& fields,
+                     const std::function<void(const CNMessageBase&)>& onItem, std::string* error) {
   xmlTextReaderPtr reader = OpenReader(path, error);
   if (!reader) return false;
-  bool inList = false;
+  const int items = static_cast<int>(fields.size()) + 1;  // depth of the list's elements
+  int matched = 0;  // leading `fields` matched by the ancestors of where the reader is
   int status = xmlTextReaderRead(reader);
   while (status == 1 && error->empty()) {
-    int depth = xmlTextReaderDepth(reader), type = xmlTextReaderNodeType(reader);
-    if (type == XML_READER_TYPE_ELEMENT && depth == 1) inList = FieldIndex(reader) == listIndex;
-    if (type != XML_READER_TYPE_ELEMENT || depth != 2 || !inList) {
+    int depth = xmlTextReaderDepth(reader);
+    bool element = xmlTextReaderNodeType(reader) == XML_READER_TYPE_ELEMENT;
+    if (element && depth >= 1 && depth < items)
+      matched = matched >= depth - 1 && FieldIndex(reader) == fields[depth - 1] ? depth : std::min(matched, depth - 1);
+    if (!element || depth != items || matched != items - 1) {
       status = xmlTextReaderRead(reader);
       continue;
     }

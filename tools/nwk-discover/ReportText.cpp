@@ -1,6 +1,8 @@
 // Escaping for the report's HTML and JSON.
 #include "ReportText.h"
 
+#include <set>
+
 #include "hx/XmlForm.h"
 
 namespace nwk {
@@ -61,6 +63,17 @@ std::string HtmlEscape(std::string_view bytes) {
   return out;
 }
 
+std::string PlainText(std::string_view bytes, bool keepLineBreaks) {
+  std::string valid = ValidUtf8(bytes), out;
+  out.reserve(valid.size());
+  for (char c : valid) {
+    bool lineBreak = c == '\t' || c == '\n';
+    if (static_cast<unsigned char>(c) < 0x20 && !(keepLineBreaks && lineBreak)) out += "\xEF\xBF\xBD";
+    else out += c;
+  }
+  return out;
+}
+
 std::string JsonString(std::string_view bytes) {
   std::string clean = ValidUtf8(bytes);
   std::string out = "\"";
@@ -78,6 +91,39 @@ std::string JsonString(std::string_view bytes) {
     }
   }
   return out + "\"";
+}
+
+namespace {
+
+std::string LevelName(long long level) {
+  switch (level) {
+    case 1: return "Full";
+    case 2: return "Incr";
+    case 3: return "Diff";
+    case 4: return "Synth";
+    default: return "L" + std::to_string(level);
+  }
+}
+
+std::string StartTime(long long seconds) {
+  if (seconds < 0) return "";
+  long long h = seconds / 3600 % 24, m = seconds / 60 % 60;
+  return " " + std::string(h < 10 ? "0" : "") + std::to_string(h) + ":" + (m < 10 ? "0" : "") + std::to_string(m);
+}
+
+}  // namespace
+
+ScheduleCells ScheduleText(const SchedulePolicyRow& policy, const char* join) {
+  ScheduleCells cells;
+  std::set<std::string> monthDays;  // a monthly schedule repeats a day once per subtask name
+  for (const ScheduleSlot& slot : policy.slots) {
+    std::string what = LevelName(slot.level) + StartTime(slot.startSeconds);
+    std::string day = "day " + std::to_string(slot.dayOfMonth) + ": " + what;
+    if (slot.monthly && monthDays.insert(day).second) cells.monthly += (cells.monthly.empty() ? "" : "; ") + day;
+    for (int d = 0; d < 7 && !slot.monthly; ++d)
+      if (slot.weekDays & (1u << d)) cells.days[d] += (cells.days[d].empty() ? "" : join) + what;
+  }
+  return cells;
 }
 
 }  // namespace nwk

@@ -13,6 +13,7 @@
 #include <limits>
 #include <memory>
 
+#include "EstateCompareCommand.h"
 #include "Report.h"
 #include "ReportServerRelease.h"
 #include "ResultsDirectory.h"
@@ -104,8 +105,8 @@ std::string ErrorsLogged(long long errors) {
   return ", " + std::to_string(errors) + (errors == 1 ? " error" : " errors");
 }
 
-// Writes report.html and summary.json and makes them durable; 0 when done, 1
-// otherwise (the reason is logged and shown).
+// Writes report.html, summary.json and estate.xlsx and makes them durable; 0
+// when done, 1 otherwise (the reason is logged and shown).
 int BuildReport(const std::string& outDir, const ResultsDirectory& results) {
   std::string error;
   if (WriteReport(outDir, &error) && results.Sync(&error)) {
@@ -263,6 +264,22 @@ int Runner::RebuildReport() {
   return BuildReport(m_options.outDir, m_results);
 }
 
+// `compare`: holds NEW as a run would (it writes changes.json and changes.html
+// there), so no run writes it meanwhile and no link in it is followed.
+int Runner::Compare() {
+  std::string error;
+  if (!m_results.Open(m_options.compareDirs[1], false, &error)) {
+    std::fprintf(stderr, "nwk-discover: %s\n", error.c_str());
+    return 2;
+  }
+  int status = CompareResults(m_options.compareDirs[0], m_options.compareDirs[1]);
+  if (status != 2 && !m_results.Sync(&error)) {
+    std::fprintf(stderr, "nwk-discover: %s\n", error.c_str());
+    return 2;
+  }
+  return status;
+}
+
 // Opens the log before anything else is written, and clears what an
 // interrupted run left (the lock is held, so no other run is writing them).
 bool Runner::OpenLog(std::string* error) {
@@ -363,6 +380,7 @@ void Runner::LogOrigin() const {
 
 int Runner::Run() {
   if (IsReportOnly(m_options)) return RebuildReport();
+  if (IsCompare(m_options)) return Compare();
   std::string error;
   hx::SetProgressSink(PrintProgress);
   if (m_options.reordered) {

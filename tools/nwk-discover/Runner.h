@@ -33,6 +33,7 @@ class Runner {
   bool CopyReports(std::string* error);
   [[noreturn]] void Interrupted(int sig);
   int RebuildReport();
+  int Compare();
   void LogOrigin() const;
   int RunOperations(PluginHandle& plugin);
   bool ShowServerRelease();

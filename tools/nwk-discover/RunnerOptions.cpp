@@ -139,7 +139,9 @@ const std::vector<Operation>& Operations() {
        "retention dates are read in the server's date format and names carry the server's name"},
       {"schedule", "schedule discovery: groups and schedules as schedule policies", RunSchedule, {"clients"},
        "schedules are built from the clients and groups it reads"},
-      {"report", "only rebuild report.html and summary.json from an existing results directory", nullptr},
+      {"report", "only rebuild report.html, summary.json and estate.xlsx from an existing results directory", nullptr},
+      {"compare", "compare OLD NEW: what changed between two results directories (changes.json, changes.html in NEW)",
+       nullptr},
   };
   return kOperations;
 }
@@ -157,6 +159,10 @@ bool ParseRunnerOptions(int argc, char** argv, RunnerOptions* o, std::string* er
       if (!ParseOption(argc, argv, &i, o, error)) return false;
       continue;
     }
+    if (IsCompare(*o) && o->compareDirs.size() < 2) {
+      o->compareDirs.push_back(arg);
+      continue;
+    }
     const Operation* op = FindOperation(arg);
     if (!op) {
       *error = "unknown operation '" + arg + "' (operations: " + OperationNames() + ")";
@@ -170,6 +176,10 @@ bool ParseRunnerOptions(int argc, char** argv, RunnerOptions* o, std::string* er
         *error = std::string("operation '") + op->name + "' runs alone";
         return false;
       }
+  if (IsCompare(*o) && o->compareDirs.size() != 2) {
+    *error = "compare needs two results directories: compare OLD NEW";
+    return false;
+  }
   if (!PutInHostOrder(o, error)) return false;
   if (o->live && !o->replayDir.empty()) {
     *error = "--live and --replay exclude each other";
@@ -186,12 +196,18 @@ bool ParseRunnerOptions(int argc, char** argv, RunnerOptions* o, std::string* er
 }
 
 bool IsReportOnly(const RunnerOptions& options) {
-  return options.operations.size() == 1 && !options.operations[0]->run;
+  return options.operations.size() == 1 && std::string(options.operations[0]->name) == "report";
+}
+
+bool IsCompare(const RunnerOptions& options) {
+  return options.operations.size() == 1 && std::string(options.operations[0]->name) == "compare";
 }
 
 std::string UsageText() {
   std::string text =
       "Usage: nwk-discover [OPTIONS] [OPERATION ...]\n"
+      "       nwk-discover report --out DIR\n"
+      "       nwk-discover compare OLD NEW\n"
       "\n"
       "Inspects a NetWorker server with nsradmin and mminfo and describes it as host\n"
       "messages, written as XML files under the results directory.\n"
@@ -221,7 +237,9 @@ std::string UsageText() {
       "Exit status: 0 when every operation succeeded, 1 when one failed (with --strict, also\n"
       "when an error was logged), 2 on bad options, a missing prerequisite operation, or a\n"
       "missing dataset or settings file. The log is <results>/nwk-discover.log; every run ends\n"
-      "by writing <results>/report.html and <results>/summary.json (exit status 1 when that fails).\n";
+      "by writing <results>/report.html, <results>/summary.json and the workbook\n"
+      "<results>/estate.xlsx (exit status 1 when that fails). compare exits 0 when nothing\n"
+      "changed, 1 when something did, 2 when a directory cannot be read.\n";
   return text;
 }
 

@@ -13,15 +13,15 @@ namespace nwk {
 struct Operation {
   const char* name;
   const char* description;
-  // Null for an operation of the runner itself (`report`), which loads no plug-in.
+  // Null for an operation of the runner itself (`report`, `compare`), which loads no plug-in.
   int (*run)(CForeignHandlerBase& handler, CNMessageBase& request);
   // The operations that must run before it in the same run, and why.
   std::vector<const char*> needs = {};
   const char* why = nullptr;
 };
 
-// The discovery operations in the order the host runs them, then `report`;
-// operations named on the command line run in this order.
+// The discovery operations in the order the host runs them, then `report` and
+// `compare`; operations named on the command line run in this order.
 const std::vector<Operation>& Operations();
 const Operation* FindOperation(const std::string& name);
 
@@ -43,10 +43,13 @@ struct RunnerOptions {
   bool version = false;
   std::vector<const Operation*> operations;  // empty before defaults are applied
   bool reordered = false;                    // the operations were named in another order
+  std::vector<std::string> compareDirs;      // compare OLD NEW
 };
 
-// True when the options ask only to rebuild report.html and summary.json.
+// True when the options ask only to rebuild the report files.
 bool IsReportOnly(const RunnerOptions& options);
+// True when the options ask to compare two results directories.
+bool IsCompare(const RunnerOptions& options);
 
 // Parses argv. False with a one-line `error` naming the problem.
 bool ParseRunnerOptions(int argc, char** argv, RunnerOptions* options, std::string* error);

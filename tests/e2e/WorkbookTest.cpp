@@ -1,0 +1,166 @@
+// estate.xlsx end to end: the workbook opened as the zip it is, each sheet's
+// XML read back and held against summary.json; hostile names in cells.
+#include <gtest/gtest.h>
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+
+#include <charconv>
+#include <cstdio>
+
+#include "../../tools/nwk-discover/EstateWorkbook.h"
+#include "DiscoverRun.h"
+#include "hx/Files.h"
+
+namespace {
+
+const std::string kSample = std::string(NWK_SOURCE_DIR) + "/samples/nwsrv-lab";
+
+// One member of a zip file, through `unzip -p`; "" when it is missing.
+std::string ZipMember(const std::string& zip, const std::string& member) {
+  std::string command = "unzip -p '" + zip + "' '" + member + "' 2>/dev/null";
+  FILE* pipe = popen(command.c_str(), "r");
+  std::string out;
+  char buffer[65536];
+  for (std::size_t n; pipe && (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+  if (pipe) pclose(pipe);
+  return out;
+}
+
+std::string Text(xmlNode* node) {
+  xmlChar* text = xmlNodeGetContent(node);
+  std::string out = text ? reinterpret_cast<const char*>(text) : "";
+  xmlFree(text);
+  return out;
+}
+
+// A sheet's cells, row by row (a missing cell is ""), read with libxml2, so
+// the XML must be well formed too.
+std::vector<std::vector<std::string>> Rows(const std::string& xml) {
+  std::vector<std::vector<std::string>> rows;
+  xmlDocPtr doc = xmlReadMemory(xml.data(), static_cast<int>(xml.size()), "sheet.xml", nullptr, XML_PARSE_NONET);
+  EXPECT_NE(doc, nullptr) << "sheet XML not well formed";
+  if (!doc) return rows;
+  for (xmlNode* data = xmlDocGetRootElement(doc)->children; data; data = data->next) {
+    if (xmlStrcmp(data->name, BAD_CAST "sheetData") != 0) continue;
+    for (xmlNode* row = data->children; row; row = row->next) {
+      rows.emplace_back();
+      for (xmlNode* cell = row->children; cell; cell = cell->next) {
+        xmlChar* ref = xmlGetProp(cell, BAD_CAST "r");
+        std::size_t column = static_cast<std::size_t>(ref[0] - 'A');
+        xmlFree(ref);
+        rows.back().resize(column + 1);
+        rows.back()[column] = Text(cell);
+      }
+    }
+  }
+  xmlFreeDoc(doc);
+  return rows;
+}
+
+long long Number(const std::string& text) {
+  long long value = -1;
+  std::from_chars(text.data(), text.data() + text.size(), value);
+  return value;
+}
+
+// A top-level number of summary.json (one member a line: `  "clients": 14`).
+long long Figure(const std::string& json, const std::string& key) {
+  std::size_t at = json.find("\n  \"" + key + "\": ");
+  return at == std::string::npos ? -1 : Number(json.substr(at + key.size() + 7));
+}
+
+// Members of a list in summary.json: strings, or objects counted by their first key.
+long long Members(const std::string& json, const std::string& key, const std::string& item) {
+  std::size_t at = json.find("\n  \"" + key + "\": "), end = json.find("\n  \"", at + 1);
+  long long n = 0;
+  for (std::size_t p = json.find(item, at + key.size() + 6); p < end; p = json.find(item, p + 1)) ++n;
+  return n;
+}
+
+class Workbook : public DiscoverRun {
+ protected:
+  std::string Out() const { return dir_ / "out"; }
+  std::string Book() const { return Out() + "/estate.xlsx"; }
+  std::vector<std::vector<std::string>> Sheet(int n) {
+    return Rows(ZipMember(Book(), "xl/worksheets/sheet" + std::to_string(n) + ".xml"));
+  }
+};
+
+TEST_F(Workbook, EverySheetHoldsTheFiguresOfTheSummary) {
+  ASSERT_EQ(Discover(Out(), {}), 0) << output_;
+  std::string json = testutil::ReadFile(Out() + "/summary.json");
+  std::string workbook = ZipMember(Book(), "xl/workbook.xml");
+  std::size_t at = 0;
+  for (const char* name : {"Clients", "Resources", "Schedule policies", "Media", "History", "Needs attention"}) {
+    at = workbook.find("name=\"" + std::string(name) + "\"", at);
+    EXPECT_NE(at, std::string::npos) << name << " missing or out of order";
+  }
+  auto clients = Sheet(1), resources = Sheet(2), policies = Sheet(3), media = Sheet(4), history = Sheet(5),
+       attention = Sheet(6);
+  EXPECT_EQ(static_cast<long long>(clients.size()) - 1, Figure(json, "clients"));
+  EXPECT_EQ(static_cast<long long>(resources.size()) - 1, Figure(json, "subclients"));
+  EXPECT_EQ(static_cast<long long>(policies.size()) - 1, Members(json, "schedules", "{\"name\""));
+  EXPECT_EQ(static_cast<long long>(media.size()) - 1, Figure(json, "media"));
+  EXPECT_EQ(static_cast<long long>(history.size()) - 1, Members(json, "days", "{\"day\""));
+  long long needing = Members(json, "otherAgentResources", "\"") / 2 + Members(json, "poolsWithoutCopies", "\"") / 2 +
+                      Members(json, "skippedSchedules", "\"") / 2 + Figure(json, "droppedSaveSets");
+  EXPECT_EQ(static_cast<long long>(attention.size()) - 1, needing);
+
+  long long jobs = 0, bytes = 0;
+  for (std::size_t r = 1; r < history.size(); ++r) jobs += Number(history[r][1]), bytes += Number(history[r][2]);
+  EXPECT_EQ(jobs, Figure(json, "jobs"));
+  EXPECT_EQ(bytes, Figure(json, "bytes"));
+  // Dates are serial day numbers (days since 1899-12-30): 2026-11-16 and 2027-02-17.
+  EXPECT_EQ(history[1][0], "46342");
+  EXPECT_EQ(media[1], (std::vector<std::string>{"A00001L5", "i500@3.0.0", "46435", "20"}));
+  EXPECT_EQ(clients[0], (std::vector<std::string>{"Client", "Operating system", "NetWorker version", "Storage node", "Agents"}));
+  EXPECT_EQ(clients[1], (std::vector<std::string>{"aixdb01", "AIX", "EMC NetWorker 8.2.1.0.Build.154", "",
+                                                  "Other External Agent, AIX File System, Oracle Database"}));
+  EXPECT_EQ(resources[3], (std::vector<std::string>{"aixdb01", "ORA_Prod", "Oracle Weekend Full",
+                                                    "RMAN:/home/oracle/rman/aixprd_backup.rcv", "subclient2",
+                                                    "Oracle Database", "no", "no"}));
+  EXPECT_EQ(attention[1], (std::vector<std::string>{"Other External Agent", "hpuxapp01 / subclient1",
+                                                    "no agent of the host matches its save sets: migrate it by hand"}));
+  std::string sheet = ZipMember(Book(), "xl/worksheets/sheet4.xml");
+  for (const char* part : {"state=\"frozen\"", "<autoFilter ref=\"A1:D", "<col min=\"1\" max=\"1\" width=\""})
+    EXPECT_NE(sheet.find(part), std::string::npos) << part;
+}
+
+TEST_F(Workbook, ReportRebuildsItAndLeavesNoTemporaryFile) {
+  ASSERT_EQ(Discover(Out(), {"clients"}), 0) << output_;
+  std::string before = ZipMember(Book(), "xl/worksheets/sheet1.xml");
+  std::remove(Book().c_str());
+  ASSERT_EQ(Discover(Out(), {"report"}), 0) << output_;
+  EXPECT_EQ(ZipMember(Book(), "xl/worksheets/sheet1.xml"), before);
+  for (const std::string& name : testutil::ListDir(Out())) EXPECT_FALSE(hx::IsLeftoverTemporary(name)) << name;
+}
+
+TEST_F(Workbook, HostileNamesReachTheCellsEscapedAndValid) {
+  std::string dataset = dir_ / "dataset";
+  hx::MakeDirectories(dataset, nullptr);
+  for (const std::string& name : testutil::ListDir(kSample, ".txt"))
+    testutil::WriteFile(dataset + "/" + name, testutil::ReadFile(kSample + "/" + name));
+  testutil::WriteFile(dataset + "/tarn_client.txt", testutil::ReadFile(dataset + "/tarn_client.txt") +
+                                                         "\nname: zz<b>&amp;\xFF\x01;\nserver: nwsrv01;\ngroup: UNIX_Daily;\n"
+                                                         "save set: /x;\nclient OS type: Linux;\n");
+  int status = Discover(Out(), {"--replay", dataset});
+  ASSERT_TRUE(status == 0 || status == 1) << output_;
+  std::string xml = ZipMember(Book(), "xl/worksheets/sheet1.xml");
+  EXPECT_NE(xml.find("zz&lt;b&gt;&amp;amp;\xEF\xBF\xBD\xEF\xBF\xBD"), std::string::npos);
+  auto clients = Rows(xml);
+  ASSERT_FALSE(clients.empty());
+  EXPECT_EQ(clients.back()[0], "zz<b>&amp;\xEF\xBF\xBD\xEF\xBF\xBD");
+}
+
+TEST(WorkbookCell, TextIsValidAndFitsACell) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"plain <&>", "plain <&>"},
+      {"tab\tline\nbell\x07", "tab\tline\nbell\xEF\xBF\xBD"},
+      {"bad\xC3", "bad\xEF\xBF\xBD"},
+      {std::string(32766, 'a') + "\xC3\xA9", std::string(32766, 'a')},  // a character is not cut in two
+      {std::string(40000, 'b'), std::string(32767, 'b')},
+  };
+  for (const auto& [input, cell] : cases) EXPECT_EQ(nwk::CellText(input), cell) << input.substr(0, 20);
+}
+
+}  // namespace

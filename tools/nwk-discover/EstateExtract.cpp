@@ -1,0 +1,385 @@
+// Message readers: each takes one message as the plug-in built it and hands
+// its rows to a sink; the log reader keeps only the last run's lines, the
+// records reader gives the facts and attention rows the operations recorded.
+#include "EstateExtract.h"
+
+#include <charconv>
+#include <cstring>
+#include <fstream>
+#include <string_view>
+
+#include "fields/RunRecords.h"
+#include "fields/ScheduleFields.h"
+#include "hx/Message.h"
+#include "hx/XmlForm.h"
+
+namespace nwk {
+namespace {
+
+const std::vector<CNMessageBase> kNoList;
+
+const hx::MessageField* FieldAt(const CNMessageBase& msg, short index) {
+  for (std::size_t n = 0; n < msg.fieldCount(); ++n)
+    if (msg.field(n).index() == index) return &msg.field(n);
+  return nullptr;
+}
+
+const CNMessageBase* Sub(const CNMessageBase* msg, short index) {
+  const hx::MessageField* f = msg ? FieldAt(*msg, index) : nullptr;
+  return f ? f->message() : nullptr;
+}
+
+const std::vector<CNMessageBase>& List(const CNMessageBase* msg, short index) {
+  const hx::MessageField* f = msg ? FieldAt(*msg, index) : nullptr;
+  const std::vector<CNMessageBase>* list = f ? f->messageList() : nullptr;
+  return list ? *list : kNoList;
+}
+
+std::string Str(const CNMessageBase* msg, short index) {
+  const hx::MessageField* f = msg ? FieldAt(*msg, index) : nullptr;
+  return f ? std::string(f->stringValue()) : std::string();
+}
+
+long long Int(const CNMessageBase* msg, short index, long long absent = 0) {
+  const hx::MessageField* f = msg ? FieldAt(*msg, index) : nullptr;
+  return f && f->kind() == hx::FieldKind::kInt64 ? f->int64Value() : absent;
+}
+
+long long Number(const std::string& text) {
+  long long value = 0;
+  std::from_chars(text.data(), text.data() + text.size(), value);
+  return value;
+}
+
+// ---- clients -------------------------------------------------------------
+
+void ExtractSubclient(const CNMessageBase& sub, const ClientRow& client, const std::string& application,
+                      bool otherAgent, const ScheduleIndex& index, EstateSink& sink) {
+  ResourceRow row;
+  row.client = client.name;
+  row.subclient = Str(Sub(&sub, 1), 1);
+  row.application = application;
+  row.otherAgent = otherAgent;
+  row.defaultManual = otherAgent && row.subclient == "Manual";
+  for (const CNMessageBase& set : List(&sub, 7)) row.saveSets.push_back(Str(&set, 5));
+  const std::vector<CNMessageBase>& props = List(&sub, 6);
+  row.hasProperties = !props.empty();
+  for (const CNMessageBase& p : props) {
+    std::string key = Str(&p, 3), value = Str(&p, 5);
+    if (key == "compression" && value == "0") row.compressed = true;
+    if (key == "Encrypt: encryption" && value == "2") row.encrypted = true;
+  }
+  // Every agent has an empty "default" subclient of its own: not a resource of the server.
+  if (!row.hasProperties && row.saveSets.empty() && !row.defaultManual) return;
+  index.Fill(&row);
+  if (otherAgent && !row.defaultManual)
+    sink.Attention({kAttentionOtherAgent, row.client + " / " + row.subclient,
+                    "no agent of the host matches its save sets: migrate it by hand"});
+  sink.Resource(row);
+}
+
+void ExtractAgents(const CNMessageBase* record, const ScheduleIndex& index, ClientRow* client, EstateSink& sink) {
+  for (const CNMessageBase& agent : List(record, 20)) {
+    const CNMessageBase* type = Sub(&agent, 1);
+    std::string application = Str(type, 1);
+    client->agents.push_back(application.empty() ? "(unnamed)" : application);
+    bool other = Int(type, 0) == 130;
+    for (const CNMessageBase& instance : List(&agent, 6))
+      for (const CNMessageBase& set : List(&instance, 8))
+        for (const CNMessageBase& sub : List(&set, 6)) ExtractSubclient(sub, *client, application, other, index, sink);
+  }
+}
+
+std::string OperatingSystem(const CNMessageBase* record) {
+  const CNMessageBase* os = Sub(record, 2);
+  // Windows clients are named "Server" by their OS record; the family makes that readable.
+  std::string family = Str(os, 2), name = Str(os, 3);
+  if (family == "Windows" || name.empty()) name = family + (name.empty() ? "" : " " + name);
+  return name.empty() ? "(unknown)" : name;
+}
+
+// ---- schedules -----------------------------------------------------------
+
+ScheduleSlot ReadSlot(const CNMessageBase& subtask) {
+  using namespace schedulefields;  // NOLINT: the schedule policy's vocabulary
+  ScheduleSlot slot;
+  slot.level = Int(Sub(Sub(&subtask, kSubtaskOptions.i), kBackupOptions.i), kBackupLevel.i);
+  const CNMessageBase* pattern = Sub(&subtask, kPattern.i);
+  slot.monthly = Int(pattern, kPatternKind.i) == kMonthly;
+  slot.startSeconds = Int(pattern, kPatternStart.i, -1);
+  const CNMessageBase* days = Sub(pattern, kPatternDays.i);
+  for (short d = 1; d <= 7; ++d)
+    if (Int(days, Weekday(d).i) == 1) slot.weekDays |= 1u << (d - 1);
+  slot.dayOfMonth = Int(days, kDayOfMonth.i);
+  return slot;
+}
+
+// ---- log -----------------------------------------------------------------
+
+// The text between "[" and the last "]" after `marker`; false when `line` lacks it.
+bool Bracketed(const std::string& line, const std::string& marker, std::string* value) {
+  std::size_t at = line.find(marker);
+  if (at == std::string::npos) return false;
+  std::size_t open = line.find('[', at + marker.size());
+  std::size_t close = line.rfind(']');
+  if (open == std::string::npos || close == std::string::npos || close < open) return false;
+  *value = line.substr(open + 1, close - open - 1);
+  return true;
+}
+
+// The runner's own lines, told apart by their function field (right after the
+// first "] ") so that no name read from the server can pass for one.
+constexpr const char* kRunStart = "Runner::Run Debug: Discovery run started";
+constexpr const char* kOperationResult = "Runner::RunOne Debug: Operation ";
+constexpr const char* kQuestionedFrom = "Runner::Run Debug: Questioned from host ";
+constexpr const char* kNamedServer = "Runner::Run Debug: Server named with --server ";
+constexpr const char* kReplayed = "Runner::Run Debug: Replaying the reports of ";
+
+bool IsRunnerLine(const std::string& line, const char* head) {
+  std::size_t at = line.find("] ");
+  return at != std::string::npos && line.compare(at + 2, std::string(head).size(), head) == 0;
+}
+
+// The runner's lines on where the reports come from; false for any other line.
+bool ReadOrigin(const std::string& line, RunRow* run) {
+  if (IsRunnerLine(line, kQuestionedFrom) && Bracketed(line, kQuestionedFrom, &run->originHost)) {
+    if (run->origin.empty()) run->origin = "local";
+  } else if (IsRunnerLine(line, kNamedServer) && Bracketed(line, kNamedServer, &run->originServer)) {
+    run->origin = "remote";
+  } else if (IsRunnerLine(line, kReplayed) && Bracketed(line, kReplayed, &run->originDataset)) {
+    run->origin = "replay";
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// One reading of the log, gathering what it says of the last run.
+struct LogPass {
+  RunLog* log;
+  long long lineNumber = 0;
+  OperationErrors errors;  // logged since the last operation ended
+};
+
+// "S] for policy [P], client [C]": resource P of client C runs on schedule S
+// (its group's, when the group overrides the resource's own).
+bool ReadChosen(const std::string& rest, LogPass* pass) {
+  std::size_t policy = rest.find("] for policy ["), client = rest.rfind("], client [");
+  if (policy == std::string::npos || client == std::string::npos || client < policy || rest.back() != ']') return true;
+  std::string subclient = rest.substr(policy + 14, client - policy - 14);
+  pass->log->schedules[ScheduleKey(rest.substr(client + 11, rest.size() - client - 12), subclient)] = rest.substr(0, policy);
+  return true;
+}
+
+// "Building schedule [S] for policy [P], client [C]".
+bool ReadScheduleChosen(const std::string& line, LogPass* pass) {
+  constexpr const char* kChosen = "Building schedule [";
+  std::size_t at = line.find(kChosen);
+  return at != std::string::npos && ReadChosen(line.substr(at + std::strlen(kChosen)), pass);
+}
+
+// An Error line: its level follows the function field (right after the first
+// "] "), so no text read from the server can pass for one.
+bool ErrorMessage(const std::string& line, std::string* message) {
+  constexpr std::string_view kLevel = " Error: ";
+  std::size_t at = line.find("] ");
+  std::size_t level = at == std::string::npos ? at : line.find(' ', at + 2);
+  if (level == std::string::npos || line.compare(level, kLevel.size(), kLevel) != 0) return false;
+  *message = line.substr(level + kLevel.size());
+  return true;
+}
+
+void NoteError(const std::string& message, OperationErrors* errors) {
+  ++errors->count;
+  if (errors->lines.size() < OperationErrors::kErrorLinesKept) errors->lines.push_back(message);
+}
+
+// The operation of the runner's "Operation [jobs] ..." line.
+bool OperationName(const std::string& line, std::string* name) {
+  std::size_t open = line.find(kOperationResult);
+  open = open == std::string::npos ? open : line.find('[', open);
+  std::size_t close = open == std::string::npos ? open : line.find("] ", open);
+  if (close == std::string::npos) return false;
+  *name = line.substr(open + 1, close - open - 1);
+  return true;
+}
+
+// "Operation [jobs] ok", "... ok, 3 errors" or "... failed[, N errors]": the
+// errors logged since the previous operation ended are this one's.
+void EndOperation(const std::string& line, const std::string& name, LogPass* pass) {
+  RunRow& run = pass->log->run;
+  std::string outcome = line.substr(line.find("] ", line.find(kOperationResult)) + 2);
+  if (!run.operations.count(name)) run.operationOrder.push_back(name);
+  run.operations[name] = outcome == "ok" ? "ok" : outcome.compare(0, 3, "ok,") == 0 ? "completed with errors" : "failed";
+  if (pass->errors.count > 0) run.operationErrors[name] = std::move(pass->errors);
+  pass->errors = OperationErrors();
+}
+
+void ReadLogLine(const std::string& line, LogPass* pass) {
+  std::string value;
+  RunRow& run = pass->log->run;
+  if (ErrorMessage(line, &value)) NoteError(value, &pass->errors);
+  if (ReadScheduleChosen(line, pass)) return;
+  if (IsRunnerLine(line, kRunStart)) {
+    *pass->log = RunLog();  // a results directory used again: only the last run counts
+    pass->log->firstLine = pass->lineNumber;
+    if (Bracketed(line, "first message", &value)) hx::DumpNumberOf(value + "_.xml", &pass->log->firstMessage);
+    pass->errors = OperationErrors();
+    return;
+  }
+  if (ReadOrigin(line, &run)) return;
+  if (IsRunnerLine(line, kOperationResult) && OperationName(line, &value)) EndOperation(line, value, pass);
+}
+
+void ReadFact(const std::vector<std::string>& r, RunRow* run) {
+  if (r.size() < 4) return;
+  if (r[1] == records::kServerName) run->serverName = r[2];
+  if (r[1] == records::kMainMediaAgent) run->mainMediaAgent = r[2];
+  if (r[1] == records::kDateFormat) {
+    run->dateFormat = r[2];
+    run->dateFormatSource = r[3];
+  }
+}
+
+// A dropped save set or a resource given no schedule policy as an attention
+// row; false for any other record.
+bool AttentionOf(const std::vector<std::string>& r, AttentionRow* row) {
+  if (r[0] == records::kDroppedSaveSet && r.size() >= 5) {
+    *row = {kAttentionDropped, "content [" + r[3] + "], group[" + r[2] + "], client[" + r[1] + "]",
+            r[4] == records::kNoClient ? "its client is not known" : "its resource is not known"};
+    return true;
+  }
+  if (r[0] == records::kSkippedResource && r.size() >= 4) {
+    *row = {kAttentionNoSchedule, "[" + r[2] + "] client [" + r[1] + "]", r[3]};
+    return true;
+  }
+  return false;
+}
+
+// Calls `onRecord` with the fields of each record of the file, in order.
+template <typename OnRecord>
+void ForEachRecord(const std::string& path, OnRecord onRecord) {
+  std::ifstream in(path, std::ios::binary);
+  std::string line;
+  while (std::getline(in, line)) onRecord(records::Decode(line));
+}
+
+}  // namespace
+
+bool OfLastRun(const std::string& name, const RunLog& log) {
+  unsigned long number = 0;
+  return log.firstMessage == 0 || (hx::DumpNumberOf(name, &number) && number >= log.firstMessage);
+}
+
+std::string ScheduleKey(const std::string& client, const std::string& subclient) { return client + '\n' + subclient; }
+
+void ScheduleIndex::AddPolicy(const std::string& client, const std::string& application, const std::string& subclient,
+                              const std::string& policy) {
+  m_policies[client + '\n' + application + '\n' + subclient].push_back(policy);
+}
+
+// A policy is named "<schedule>_<group>"; with the schedule known the group is the rest.
+void ScheduleIndex::Fill(ResourceRow* row) const {
+  auto schedule = m_schedules.find(ScheduleKey(row->client, row->subclient));
+  if (schedule != m_schedules.end()) row->schedule = schedule->second;
+  auto policies = m_policies.find(row->client + '\n' + row->application + '\n' + row->subclient);
+  if (policies == m_policies.end()) return;
+  std::string prefix = row->schedule + "_";
+  for (const std::string& policy : policies->second)
+    row->groups.push_back(!row->schedule.empty() && policy.compare(0, prefix.size(), prefix) == 0 ? policy.substr(prefix.size())
+                                                                                                  : policy);
+}
+
+void ExtractClient(const CNMessageBase& info, const ScheduleIndex& index, EstateSink& sink) {
+  const CNMessageBase* record = Sub(&info, 1);
+  ClientRow client;
+  client.name = Str(Sub(record, 1), 1);
+  client.os = OperatingSystem(record);
+  for (const CNMessageBase& component : List(record, 19))
+    if (Int(Sub(&component, 1), 0) == 11) client.storageNode = true;
+  std::string installation = Str(Sub(Sub(&info, 2), 1), 1);
+  const std::string prefix = "NETWORKER_";
+  if (installation.compare(0, prefix.size(), prefix) == 0) client.server = installation.substr(prefix.size());
+  for (const CNMessageBase& p : List(Sub(&info, 3), 113))
+    if (Str(&p, 2) == "Foreign Client Version") client.versions.push_back(Str(&p, 4));
+  ExtractAgents(record, index, &client, sink);
+  sink.Client(client);
+}
+
+void ExtractSchedulePolicy(const CNMessageBase& task, ScheduleIndex& index, EstateSink& sink) {
+  using namespace schedulefields;  // NOLINT: the schedule policy's vocabulary
+  const CNMessageBase* body = Sub(&task, kBody.i);
+  SchedulePolicyRow row;
+  row.name = Str(Sub(body, kDefinition.i), kTaskName.i);
+  for (const CNMessageBase& subtask : List(body, kSubtasks.i)) row.slots.push_back(ReadSlot(subtask));
+  for (const CNMessageBase& entity : List(body, kAssociations.i)) {
+    std::string client = Str(&entity, 19), subclient = Str(&entity, 6);
+    index.AddPolicy(client, Str(&entity, 15), subclient, row.name);
+    row.subclients.push_back(client + " / " + subclient);
+  }
+  sink.SchedulePolicy(row);
+}
+
+void ExtractLibrary(const CNMessageBase& item, EstateSink& sink) {
+  sink.Library({Str(&item, 2), static_cast<long long>(List(Sub(&item, 4), 1).size())});
+}
+
+void ExtractMedium(const CNMessageBase& item, EstateSink& sink) {
+  constexpr long long kRetention = 218, kJob = 203;
+  MediumRow row;
+  row.volume = Str(&item, 3);
+  row.library = Str(&item, 1);
+  for (const CNMessageBase& info : List(Sub(&item, 5), 1)) {
+    long long id = Int(&info, 1);
+    if (id == kJob) ++row.jobs;
+    if (id == kRetention && !row.hasRetention) {
+      row.hasRetention = true;
+      row.retention = Number(Str(&info, 2));
+    }
+  }
+  sink.Medium(row);
+}
+
+void ExtractPool(const CNMessageBase& policy, EstateSink& sink) {
+  PoolRow row{Str(&policy, 1), Str(&policy, 2), {}, {}};
+  for (const CNMessageBase& copy : List(&policy, 10)) {
+    row.copies.push_back(Str(&copy, 3));
+    for (const CNMessageBase& path : List(&copy, 15)) row.libraries.push_back(Str(&path, 5));
+  }
+  if (row.copies.empty())
+    sink.Attention({kAttentionNoCopy, row.name, "none of its devices could be traced to a library (disk devices outside a jukebox have none)"});
+  sink.Pool(row);
+}
+
+namespace {
+
+bool ReadLog(const std::string& path, LogPass* pass) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::string line;
+  while (std::getline(in, line))
+    if (++pass->lineNumber >= pass->log->firstLine) ReadLogLine(line, pass);
+  return true;
+}
+
+}  // namespace
+
+bool ReadRunLog(const std::string& path, RunLog* log) {
+  LogPass pass{log, 0, {}};
+  return ReadLog(path, &pass);
+}
+
+void ReadRunFacts(const std::string& path, RunRow* run) {
+  ForEachRecord(path, [run](const std::vector<std::string>& r) {
+    if (r[0] == records::kFact) ReadFact(r, run);
+  });
+}
+
+void ReadRunAttention(const std::string& path, EstateSink& sink) {
+  ForEachRecord(path, [&sink](const std::vector<std::string>& r) {
+    AttentionRow row;
+    if (AttentionOf(r, &row)) sink.Attention(row);
+  });
+}
+
+}  // namespace nwk
