@@ -99,7 +99,8 @@ class ClientReportParser {
   void OnServer(const std::string& line) {
     if (!m_current || !ServerFacts::Current().serverName.empty()) return;
     std::string value = AttributeValue(line, ':');
-    if (compareNoCase(value, m_current->get_clientName()) != 0) return;
+    // An empty value names no server, even beside a client whose name is empty.
+    if (value.empty() || compareNoCase(value, m_current->get_clientName()) != 0) return;
     ServerFacts::Current().serverName = value;
     m_current->set_isMasterServer(true);
     m_current->set_isMediaServer(true);

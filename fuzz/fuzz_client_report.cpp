@@ -80,15 +80,19 @@ std::string ShortName(const std::string& name) { return name.substr(0, name.find
 
 // The server is learned once, from a client naming itself; the main media
 // agent, when there is one, is a media server sharing the server's short name.
+// A parse that knew its server still fails when a save set map cannot be
+// saved (a client name too long for a file name): `ok` implies a known server,
+// not the other way round.
 void CheckServer(const NWKClientMap& clients, bool preset, bool ok) {
   std::string server = CForeignHandlerNWK::get_NWKServerName();
-  if (ok == server.empty() || (preset && server != kPresetServer)) Fail();
+  bool known = !server.empty();
+  if ((ok && !known) || (preset && server != kPresetServer)) Fail();
   size_t masters = 0, media = 0;
   for (const auto& entry : clients) {
     masters += entry.second.get_isMasterServer();
     media += entry.second.get_isMediaServer();
   }
-  if (masters != (ok && !preset ? 1u : 0u) || media != masters) Fail();
+  if (masters != (known && !preset ? 1u : 0u) || media != masters) Fail();
   if (masters == 1) {
     auto it = clients.find(server);
     if (it == clients.end() || !it->second.get_isMasterServer()) Fail();
@@ -124,15 +128,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   NWKClientMap clients;
   bool ok = Parse(text, server, &clients);
+  bool named = !CForeignHandlerNWK::get_NWKServerName().empty();
   CheckServer(clients, preset, ok);
-  for (const auto& [key, client] : clients) CheckClient(key, client, ok);
+  for (const auto& [key, client] : clients) CheckClient(key, client, named);
 
   if (ok) {
     NWKClientMap again;
     if (!Parse(text, server, &again) || PolicyNames(again) != PolicyNames(clients)) Fail();
   }
   size_t maps = Maps().Empty();
-  if (!ok && maps != 0) Fail();  // nothing is named, so nothing is saved
+  if (!named && maps != 0) Fail();  // nothing is named, so nothing is saved
   CForeignHandlerNWK::set_NWKServerName("");
   CForeignHandlerNWK::set_NWKMAName("");
   return 0;

@@ -189,6 +189,11 @@ TEST_F(ClientReport, ServerIsTheClientThatNamesItselfIgnoringCase) {
   EXPECT_NE(Log().find("Discovered networker server name [srv.LAB.local]"), std::string::npos);
 }
 
+TEST_F(ClientReport, AnEmptyServerValueNamesNoServerEvenBesideAnEmptyName) {
+  EXPECT_FALSE(Parse("name: ;\nserver: ;\ngroup: G;\nlicensed PSPs: ;\n"));
+  for (const auto& [name, client] : clients_) EXPECT_FALSE(client.get_isMasterServer()) << "[" << name << "]";
+}
+
 TEST_F(ClientReport, NoServerFailsAfterReadingEverything) {
   EXPECT_FALSE(Parse("name: a;\nserver: b;\ngroup: G;\nlicensed PSPs: ;\n"));
   EXPECT_EQ(Policies("a").size(), 2u);
