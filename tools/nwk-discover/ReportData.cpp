@@ -16,19 +16,9 @@ void Add(long long* sum, long long value) {
 }  // namespace
 
 void SummarySink::Run(const RunRow& row) {
-  m_s->operations = row.operations;
-  m_s->operationOrder = row.operationOrder;
-  m_s->operationErrors = row.operationErrors;
-  m_s->serverVersion = row.serverVersion;
-  m_s->modelNotice = row.modelNotice;
-  m_s->origin = row.origin;
-  m_s->originHost = row.originHost;
-  m_s->originServer = row.originServer;
-  m_s->originDataset = row.originDataset;
-  m_s->mainMediaAgent = row.mainMediaAgent;
-  m_s->dateFormat = row.dateFormat;
-  m_s->dateFormatSource = row.dateFormatSource;
-  if (m_s->serverName.empty()) m_s->serverName = row.serverName;
+  std::string fromMessages = std::move(m_s->serverName);
+  static_cast<RunRow&>(*m_s) = row;
+  if (!fromMessages.empty()) m_s->serverName = std::move(fromMessages);
 }
 
 void SummarySink::Client(const ClientRow& row) {

@@ -23,29 +23,11 @@ struct DayTotal {
   long long bytes = 0;
 };
 
-struct ReportSummary {
-  // Operation name -> "ok", "completed with errors" (it succeeded but logged
-  // errors) or "failed", from the runner's log; absent when not run.
-  std::map<std::string, std::string> operations;
-  std::vector<std::string> operationOrder;  // the operations in the order they ran
-  std::map<std::string, OperationErrors> operationErrors;  // operations that logged errors
+// What the run row says (operations, server, origin, date format) plus the
+// totals of the other rows. `serverName` is the one the messages give, the
+// log's only when they give none.
+struct ReportSummary : RunRow {
   std::vector<std::string> problems;  // files that could not be read, with the reason
-
-  std::string serverVersion;  // the release the server report gives, "" when unknown
-  std::string modelNotice;    // set when that release is newer than the model the discovery reads
-
-  // Where the reports came from, from the runner's log: "local" (the tools of
-  // this host, for the server they answer for), "remote" (a server named with
-  // --server), "replay" (a dataset directory), "" (the log does not say).
-  std::string origin;
-  std::string originHost;     // the host the commands ran on (local, remote)
-  std::string originServer;   // the name given with --server (remote)
-  std::string originDataset;  // the dataset directory (replay)
-
-  std::string serverName;
-  std::string mainMediaAgent;
-  std::string dateFormat;
-  std::string dateFormatSource;  // "file", "setting", "default" or ""
   std::map<std::string, long long> clientVersions;  // version text -> clients
 
   long long clients = 0;
