@@ -50,8 +50,11 @@ std::string SystemError(const std::string& what, const std::string& path, int co
   return what + " '" + path + "': " + std::error_code(code, std::generic_category()).message();
 }
 
-// Writes a new hidden file in `folder` with `fill`, synced to disk; `target`
-// names the file being written in error messages. A failed fill leaves no file.
+// Writes a new hidden file in `folder` with `fill`; `target` names the file
+// being written in error messages. A failed fill leaves no file. The file is
+// not synced here: the runner makes a whole operation's files durable with
+// one sync of the file system, where a sync per file would cost a disk flush
+// per message.
 bool WriteTempFile(const std::string& folder, const std::string& target,
                    const std::function<bool(int fd, std::string* error)>& fill, std::string* tempPath,
                    std::string* error) {
@@ -63,23 +66,13 @@ bool WriteTempFile(const std::string& folder, const std::string& target,
     unlink(path.c_str());
     return false;
   }
-  bool ok = fsync(fd) == 0;
-  int code = errno;
-  if (close(fd) != 0 && ok) ok = false, code = errno;
-  if (!ok) {
+  if (close(fd) != 0) {
+    int code = errno;
     unlink(path.c_str());
     return SetError(error, SystemError("cannot write", target, code));
   }
   *tempPath = path;
   return true;
-}
-
-// Best effort: makes the rename durable; some file systems refuse to sync folders.
-void SyncFolder(const std::string& folder) {
-  int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  (void)fsync(fd);
-  close(fd);
 }
 
 // Gives the temporary file its final name unless that name exists: 0, or errno.
@@ -140,7 +133,6 @@ bool WriteMessageXmlFile(const CNMessageBase& msg, const std::string& path, std:
     unlink(tempPath.c_str());
     return SetError(error, SystemError("cannot write", path, code));
   }
-  SyncFolder(folder);
   return true;
 }
 
@@ -167,7 +159,6 @@ bool DumpMessageToFolder(const CNMessageBase& msg, const std::string& folder, st
     }
     unlink(tempPath.c_str());
     if (result != 0) return SetError(error, SystemError("cannot write", path, result));
-    SyncFolder(folder);
     numbers.Used(folder, number);
     if (writtenPath) *writtenPath = path;
     return true;
