@@ -166,6 +166,7 @@ class CForeignHandlerNWK : public CForeignHandlerBase {
   struct JobRun {
     FDC::JobList list;
     std::map<std::string, std::vector<size_t>> volumes;
+    JobTemplates templates;
   };
   void BuildManualJobs(CNWKJobInfoFetcher& fetcher, long long window, JobRun& run);
   void BuildGroupJobs(CNWKJobInfoFetcher& fetcher, const std::string& group, long long window, JobRun& run);
@@ -176,7 +177,8 @@ class CForeignHandlerNWK : public CForeignHandlerBase {
   void RecordDroppedSaveSet(const NWKJobInfo& record, bool clientKnown);
   // The job `record` folds into (updated) or a new one; its position in `jobs`.
   size_t MergeOrBuildJob(const NWKJobInfo& record, NWKClientInfo& client, NWKPolicyInfo& policy,
-                         std::vector<CNMessageBase>* jobs, JobMergeIndex& index, bool newestOnly);
+                         std::vector<CNMessageBase>* jobs, JobMergeIndex& index, JobTemplates& templates,
+                         bool newestOnly);
 
   // The status the host server is told: time, failed flag, text, job, host.
   FDC::DiscoveryError StatusMessage(long long failed, const std::string& text) const;
