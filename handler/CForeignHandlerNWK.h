@@ -7,6 +7,7 @@
 #include <fstream>
 #include <map>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "hx/HandlerBase.h"
@@ -126,6 +127,11 @@ class CForeignHandlerNWK : public CForeignHandlerBase {
   NWKScheduleMap m_schedules;
   NWKDirectiveMap m_directives;
   std::vector<NWKJobInfo> m_jobs;
+  // Job discovery's client lookups, by the save sets' client names (NWKJobInfo
+  // keeps each distinct name once, so its address stands for the name): a
+  // million save sets would otherwise search the client map a million times.
+  // Emptied when job discovery starts, since the clients may have changed.
+  std::unordered_map<const std::string*, NWKClientInfo*> m_clientOfSaveSet;
   std::vector<NWKLibrary> m_libraries;
   std::vector<NWKDrive> m_drives;
   std::vector<NWKStoragePolicy> m_storagePolicies;

@@ -188,6 +188,7 @@ int CForeignHandlerNWK::DiscoverJobs(CNMessageBase*) {
   CNWKJobInfoFetcher fetcher;
   long long window = JobAggregationWindow();
   ClearMediaJobMappings();
+  m_clientOfSaveSet.clear();
   bool writing = false;  // a list is being written
   {
     hx::LogHold hold(false);
@@ -206,10 +207,13 @@ int CForeignHandlerNWK::DiscoverJobs(CNMessageBase*) {
 
 void CForeignHandlerNWK::FindSubclientContent(const NWKJobInfo& job, NWKPolicyInfo*& policy, NWKClientInfo*& client) {
   policy = nullptr;
-  client = nullptr;
-  auto it = m_clients.find(job.get_clientName());
-  if (it == m_clients.end()) return;
-  client = &it->second;
+  auto [known, added] = m_clientOfSaveSet.try_emplace(&job.get_clientName(), nullptr);
+  if (added) {
+    auto it = m_clients.find(job.get_clientName());
+    known->second = it == m_clients.end() ? nullptr : &it->second;
+  }
+  client = known->second;
+  if (!client) return;
   std::vector<NWKPolicyInfo>& policies = client->get_policyList();
   const std::string& group = job.get_groupName();
   const std::string& content = job.get_contentFolder();
