@@ -6,8 +6,10 @@
 
 #include <fstream>
 #include <map>
+#include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "hx/HandlerBase.h"
@@ -112,6 +114,11 @@ class CForeignHandlerNWK : public CForeignHandlerBase {
   // starts them afresh (it then appends group after group). Every `*.txt` in
   // the results directory but the reports (`tarn_*.txt`) is a mapping file.
   void ClearMediaJobMappings();
+  // Lists the mapping files once, so that RetrieveMediaJobMapping tries to
+  // open only those (a jukebox of thousands of empty slots has no file for
+  // any of them); ForgetMediaJobMappings goes back to looking each file up.
+  void ListMediaJobMappings();
+  void ForgetMediaJobMappings() { m_mappingFiles.reset(); }
 
   static std::string GenerateLibraryName() { return ServerFacts::Current().DefaultLibraryName(); }
   static void NormalizeDrvLibName(std::string& name) { hostmap::NormalizeDrvLibName(name); }
@@ -132,6 +139,10 @@ class CForeignHandlerNWK : public CForeignHandlerBase {
   // million save sets would otherwise search the client map a million times.
   // Emptied when job discovery starts, since the clients may have changed.
   std::unordered_map<const std::string*, NWKClientInfo*> m_clientOfSaveSet;
+  // While media discovery runs: the mapping files there are (ListMediaJobMappings).
+  std::optional<std::unordered_set<std::string>> m_mappingFiles;
+  // While media discovery runs: the retention of each expiry date read so far.
+  std::unordered_map<std::string, unsigned int> m_retentionOfDate;
   std::vector<NWKLibrary> m_libraries;
   std::vector<NWKDrive> m_drives;
   std::vector<NWKStoragePolicy> m_storagePolicies;
