@@ -136,20 +136,63 @@ bool WriteMessageXmlFile(const CNMessageBase& msg, const std::string& path, std:
   return true;
 }
 
+namespace {
+
+// A dump written but not yet named: an unnamed file (O_TMPFILE) where the file
+// system has them, which costs no name to create and none to remove and
+// vanishes by itself if the run dies; otherwise a hidden temporary file.
+struct PendingDump {
+  int fd = -1;           // the unnamed file, open
+  std::string tempPath;  // or the temporary file
+};
+
+// Unnamed files are named through /proc (linking a descriptor itself needs a
+// privilege we do not ask for), so they are used only where /proc is there.
+bool CanNameUnnamedFiles() {
+  static const bool procMounted = access("/proc/self/fd", X_OK) == 0;
+  return procMounted;
+}
+
+bool WritePendingDump(const std::string& folder, const std::function<bool(int fd, std::string* error)>& fill,
+                      PendingDump* pending, std::string* error) {
+  int fd = CanNameUnnamedFiles() ? open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644) : -1;
+  if (fd < 0) return WriteTempFile(folder, folder, fill, &pending->tempPath, error);
+  if (!fill(fd, error)) {
+    close(fd);
+    return false;
+  }
+  pending->fd = fd;
+  return true;
+}
+
+// Names the dump `path` unless that name exists: 0, or errno (EEXIST when taken).
+int PublishDump(const PendingDump& pending, const std::string& path) {
+  if (pending.fd < 0) return PublishWithoutReplacing(pending.tempPath, path);
+  std::string self = "/proc/self/fd/" + std::to_string(pending.fd);
+  return linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0 ? 0 : errno;
+}
+
+void ReleaseDump(const PendingDump& pending) {
+  if (pending.fd >= 0) close(pending.fd);
+  else unlink(pending.tempPath.c_str());
+}
+
+}  // namespace
+
 bool DumpMessageToFolder(const CNMessageBase& msg, const std::string& folder, std::string* writtenPath,
                          std::string* error) {
   if (!MakeDirectories(folder, error)) return false;
-  std::string tempPath;
+  PendingDump pending;
   unsigned long number = 0;
   auto fill = [&](int fd, std::string* why) { return WriteMessageXmlToFd(msg, fd, folder, why); };
   DumpNumbers& numbers = DumpNumbers::OfProcess();
-  if (!numbers.Next(folder, &number, error) || !WriteTempFile(folder, folder, fill, &tempPath, error)) return false;
+  if (!numbers.Next(folder, &number, error) || !WritePendingDump(folder, fill, &pending, error)) return false;
   // Another writer may have taken the number: list the folder again once, then count on.
   constexpr int kAttempts = 1000;
   bool listedAgain = false;
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
     std::string path = JoinPath(folder, DumpFileName(number, msg));
-    int result = PublishWithoutReplacing(tempPath, path);
+    int result = PublishDump(pending, path);
     if (result == EEXIST) {
       unsigned long listed = 0;
       if (!listedAgain && numbers.Rescan(folder, &listed, nullptr) && listed > number) number = listed;
@@ -157,13 +200,13 @@ bool DumpMessageToFolder(const CNMessageBase& msg, const std::string& folder, st
       listedAgain = true;
       continue;
     }
-    unlink(tempPath.c_str());
+    ReleaseDump(pending);
     if (result != 0) return SetError(error, SystemError("cannot write", path, result));
     numbers.Used(folder, number);
     if (writtenPath) *writtenPath = path;
     return true;
   }
-  unlink(tempPath.c_str());
+  ReleaseDump(pending);
   return SetError(error, "cannot write into '" + folder + "': no free file number");
 }
 
