@@ -146,16 +146,9 @@ struct PendingDump {
   std::string tempPath;  // or the temporary file
 };
 
-// Unnamed files are named through /proc (linking a descriptor itself needs a
-// privilege we do not ask for), so they are used only where /proc is there.
-bool CanNameUnnamedFiles() {
-  static const bool procMounted = access("/proc/self/fd", X_OK) == 0;
-  return procMounted;
-}
-
 bool WritePendingDump(const std::string& folder, const std::function<bool(int fd, std::string* error)>& fill,
                       PendingDump* pending, std::string* error) {
-  int fd = CanNameUnnamedFiles() ? open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644) : -1;
+  int fd = CreateUnnamedFile(folder);
   if (fd < 0) return WriteTempFile(folder, folder, fill, &pending->tempPath, error);
   if (!fill(fd, error)) {
     close(fd);
@@ -167,9 +160,7 @@ bool WritePendingDump(const std::string& folder, const std::function<bool(int fd
 
 // Names the dump `path` unless that name exists: 0, or errno (EEXIST when taken).
 int PublishDump(const PendingDump& pending, const std::string& path) {
-  if (pending.fd < 0) return PublishWithoutReplacing(pending.tempPath, path);
-  std::string self = "/proc/self/fd/" + std::to_string(pending.fd);
-  return linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0 ? 0 : errno;
+  return pending.fd < 0 ? PublishWithoutReplacing(pending.tempPath, path) : LinkUnnamedFile(pending.fd, path);
 }
 
 void ReleaseDump(const PendingDump& pending) {

@@ -71,6 +71,14 @@ constexpr const char* kTempPrefix = ".hxtmp.";
 // Creates a new empty temporary file (mode 0644) in `folder`, open for writing;
 // its path goes to `path`. -1 with errno set when that fails.
 int CreateTempFile(const std::string& folder, std::string* path);
+// Creates a new empty file in `folder` that has no name yet (mode 0644, open
+// for writing): nobody sees it before LinkUnnamedFile names it, and it
+// vanishes with its descriptor otherwise. -1 where the file system or the
+// system (no /proc) cannot give such files a name; callers then use a
+// temporary file.
+int CreateUnnamedFile(const std::string& folder);
+// Gives the file of CreateUnnamedFile the name `path` unless that exists: 0, or errno (EEXIST).
+int LinkUnnamedFile(int fd, const std::string& path);
 // Whether a file name is one of our temporary files (as named now, or by
 // older versions), which only an interrupted run leaves behind.
 bool IsLeftoverTemporary(std::string_view name);
