@@ -106,13 +106,4 @@ TEST_F(CmdExec, ReplayAndSkipTokenParseTheFilePresentWithoutRunning) {
   EXPECT_EQ(present.lines, std::vector<std::string>{"kept"});
 }
 
-TEST_F(CmdExec, InputFilePathsAreFresh) {
-  FakeFetcher f("x");
-  std::string a = f.GetFileNameForOutput(0), b = f.GetFileNameForOutput(0);
-  EXPECT_NE(a, b);
-  EXPECT_TRUE(hx::FileExists(a));
-  unlink(a.c_str());
-  unlink(b.c_str());
-}
-
 }  // namespace

@@ -60,22 +60,4 @@ TEST(SafeFileName, EncodesOnlyWhatCouldEscapeTheDirectory) {
   for (const Case& c : cases) EXPECT_EQ(hx::SafeFileName(c.name), c.want) << c.name;
 }
 
-TEST(HostTrim, RemovesTheGivenCharactersAtBothEnds) {
-  EXPECT_EQ(Trim("  ;a b; ", " ;"), "a b");
-  EXPECT_EQ(Trim(" x ", ""), " x ");
-  std::string s = "\t\r\n value \t";
-  TrimInline(s, " \n\r\t");
-  EXPECT_EQ(s, "value");
-  s = "   ";
-  TrimInline(s, " ");
-  EXPECT_EQ(s, "");
-}
-
-TEST(CompareNoCase, OrdersIgnoringCase) {
-  EXPECT_EQ(compareNoCase("HostA", "hosta"), 0);
-  EXPECT_LT(compareNoCase("alpha", "Beta"), 0);
-  EXPECT_GT(compareNoCase("b", "A"), 0);
-  EXPECT_LT(compareNoCase("abc", "ABCD"), 0);
-}
-
 }  // namespace

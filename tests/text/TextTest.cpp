@@ -51,27 +51,6 @@ TEST(SmallHelpers, KeepTheirQuirks) {
   EXPECT_EQ(UnixTimeToStr(81000), "22:30");
 }
 
-TEST(LineReaders, TrimBlanksDropCarriageReturnsAndSkipBlankLines) {
-  testutil::ScopedTempDir dir;
-  testutil::WriteFile(dir / "r.txt", "  \r\n   name: a;\r\n\n\t\n  x  \n");
-  std::ifstream in(dir / "r.txt");
-  std::vector<std::string> lines;
-  EXPECT_FALSE(H::ReadNLinesFromFile(in, lines, 1));
-  EXPECT_EQ(lines, std::vector<std::string>{"name: a;"});
-  EXPECT_FALSE(H::ReadNLinesFromFile(in, lines, 5));
-  EXPECT_EQ(lines, (std::vector<std::string>{"\t", "x"}));  // only blanks are trimmed
-  EXPECT_TRUE(H::ReadNLinesFromFile(in, lines, 1));
-  EXPECT_TRUE(lines.empty());
-
-  std::ifstream closed;
-  EXPECT_TRUE(H::ReadNLinesFromFile(closed, lines, 1));
-
-  H::ParseCommandOutputFile(dir / "r.txt", lines);
-  EXPECT_EQ(lines, (std::vector<std::string>{"", "name: a;", "", "\t", "x"}));
-  H::ParseCommandOutputFile(dir / "missing.txt", lines);
-  EXPECT_TRUE(lines.empty());
-}
-
 // Reports what it passes over (report, line, reason) to the reporter it
 // was given, else to the one in scope, else to the log.
 TEST(ReportReader, NamesReportAndLineAndReportsLinesBeyondTheLimit) {
@@ -154,18 +133,6 @@ TEST(ReportReader, AFileCutShortWhileReadIsAReadError) {
   EXPECT_NE(file.readError().find("(it shrank while it was read)"), std::string::npos);
   EXPECT_NE(hx::LogSink::Captured().find(file.readError()), std::string::npos);
   hx::LogSink::SetCapture(false);
-}
-
-TEST(ReportReader, DropsCarriageReturnsAndThePrompt) {
-  // Saved twice on Windows: CR CR LF, or CR then a blank; nsradmin's prompt
-  // stands before the first resource's first line and alone at the end.
-  ReportReader reader("nsradmin>     name: a;\r\r\nsave set: b \r \r\n\r\nnsradmin> \r\n", "r");
-  std::string line;
-  ASSERT_TRUE(reader.Next(&line));
-  EXPECT_EQ(line, "name: a;");
-  ASSERT_TRUE(reader.Next(&line));
-  EXPECT_EQ(line, "save set: b");
-  EXPECT_FALSE(reader.Next(&line));
 }
 
 // "line number:text", with a '*' before the lines that start a resource.
