@@ -68,7 +68,6 @@ TEST_F(MediaBuild, RemoteNamesSplitIntoNameAndMediaAgent) {
       {"rd=h\\\\x:n", "n", "h\\\\x"},                    // ...never in the media agent
       {"RD=h:n", "RD=h:n", "mainma"},                    // the prefix is case-sensitive
       {"rd=snode01", "snode01", "mainma"},               // mended: no colon, the rest is the name
-      {"rd=", "", "mainma"},
       {"", "", "mainma"},
   };
   for (const Case& c : cases) {

