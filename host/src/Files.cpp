@@ -212,10 +212,6 @@ bool CopyBytes(int in, int out) {
   }
 }
 
-}  // namespace
-
-namespace {
-
 // A file that does not exist yet is written unnamed and linked into place:
 // one name made instead of a temporary one made and renamed. False, with
 // nothing written, when that cannot be done (the name exists, no unnamed

@@ -56,7 +56,8 @@ bool ReadWholeFile(const std::string& path, std::string* content, std::string* e
 bool MakeDirectories(const std::string& dir, std::string* error);
 bool FileExists(const std::string& path);
 // Writes `content` to a temporary file beside `path` and renames it over
-// `path`, so readers see the old file or the new one, never a part. A symbolic
+// `path` (or, when `path` does not exist yet, to an unnamed file linked there),
+// so readers see the old file or the new one, never a part. A symbolic
 // link at `path` is replaced, never written through. Not synced: callers make
 // a whole operation's files durable at once.
 bool ReplaceFile(const std::string& path, std::string_view content, std::string* error);
