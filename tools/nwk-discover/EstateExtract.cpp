@@ -8,6 +8,7 @@
 #include <fstream>
 #include <string_view>
 
+#include "fields/JobFields.h"
 #include "fields/RunRecords.h"
 #include "fields/ScheduleFields.h"
 #include "hx/Message.h"
@@ -54,7 +55,7 @@ long long Number(const std::string& text) {
 // ---- clients -------------------------------------------------------------
 
 void ExtractSubclient(const CNMessageBase& sub, const ClientRow& client, const std::string& application,
-                      bool otherAgent, const ScheduleIndex& index, EstateSink& sink) {
+                      bool otherAgent, EstateSink& sink) {
   ResourceRow row;
   row.client = client.name;
   row.subclient = Str(Sub(&sub, 1), 1);
@@ -71,14 +72,13 @@ void ExtractSubclient(const CNMessageBase& sub, const ClientRow& client, const s
   }
   // Every agent has an empty "default" subclient of its own: not a resource of the server.
   if (!row.hasProperties && row.saveSets.empty() && !row.defaultManual) return;
-  index.Fill(&row);
   if (otherAgent && !row.defaultManual)
     sink.Attention({kAttentionOtherAgent, row.client + " / " + row.subclient,
                     "no agent of the host matches its save sets: migrate it by hand"});
   sink.Resource(row);
 }
 
-void ExtractAgents(const CNMessageBase* record, const ScheduleIndex& index, ClientRow* client, EstateSink& sink) {
+void ExtractAgents(const CNMessageBase* record, ClientRow* client, EstateSink& sink) {
   for (const CNMessageBase& agent : List(record, 20)) {
     const CNMessageBase* type = Sub(&agent, 1);
     std::string application = Str(type, 1);
@@ -86,7 +86,7 @@ void ExtractAgents(const CNMessageBase* record, const ScheduleIndex& index, Clie
     bool other = Int(type, 0) == 130;
     for (const CNMessageBase& instance : List(&agent, 6))
       for (const CNMessageBase& set : List(&instance, 8))
-        for (const CNMessageBase& sub : List(&set, 6)) ExtractSubclient(sub, *client, application, other, index, sink);
+        for (const CNMessageBase& sub : List(&set, 6)) ExtractSubclient(sub, *client, application, other, sink);
   }
 }
 
@@ -273,9 +273,9 @@ bool OfLastRun(const std::string& name, const RunLog& log) {
 
 std::string ScheduleKey(const std::string& client, const std::string& subclient) { return client + '\n' + subclient; }
 
-void ScheduleIndex::AddPolicy(const std::string& client, const std::string& application, const std::string& subclient,
-                              const std::string& policy) {
-  m_policies[client + '\n' + application + '\n' + subclient].push_back(policy);
+void ScheduleIndex::AddPolicy(const SchedulePolicyRow& policy) {
+  for (const ScheduledResource& r : policy.resources)
+    m_policies[r.client + '\n' + r.application + '\n' + r.subclient].push_back(policy.name);
 }
 
 // A policy is named "<schedule>_<group>"; with the schedule known the group is the rest.
@@ -290,7 +290,7 @@ void ScheduleIndex::Fill(ResourceRow* row) const {
                                                                                                   : policy);
 }
 
-void ExtractClient(const CNMessageBase& info, const ScheduleIndex& index, EstateSink& sink) {
+void ExtractClient(const CNMessageBase& info, EstateSink& sink) {
   const CNMessageBase* record = Sub(&info, 1);
   ClientRow client;
   client.name = Str(Sub(record, 1), 1);
@@ -302,20 +302,20 @@ void ExtractClient(const CNMessageBase& info, const ScheduleIndex& index, Estate
   if (installation.compare(0, prefix.size(), prefix) == 0) client.server = installation.substr(prefix.size());
   for (const CNMessageBase& p : List(Sub(&info, 3), 113))
     if (Str(&p, 2) == "Foreign Client Version") client.versions.push_back(Str(&p, 4));
-  ExtractAgents(record, index, &client, sink);
+  ExtractAgents(record, &client, sink);
   sink.Client(client);
 }
 
-void ExtractSchedulePolicy(const CNMessageBase& task, ScheduleIndex& index, EstateSink& sink) {
+void ExtractSchedulePolicy(const CNMessageBase& task, EstateSink& sink) {
   using namespace schedulefields;  // NOLINT: the schedule policy's vocabulary
   const CNMessageBase* body = Sub(&task, kBody.i);
   SchedulePolicyRow row;
   row.name = Str(Sub(body, kDefinition.i), kTaskName.i);
   for (const CNMessageBase& subtask : List(body, kSubtasks.i)) row.slots.push_back(ReadSlot(subtask));
   for (const CNMessageBase& entity : List(body, kAssociations.i)) {
-    std::string client = Str(&entity, 19), subclient = Str(&entity, 6);
-    index.AddPolicy(client, Str(&entity, 15), subclient, row.name);
-    row.subclients.push_back(client + " / " + subclient);
+    ScheduledResource resource{Str(&entity, 19), Str(&entity, 15), Str(&entity, 6)};
+    row.subclients.push_back(resource.client + " / " + resource.subclient);
+    row.resources.push_back(std::move(resource));
   }
   sink.SchedulePolicy(row);
 }
@@ -349,6 +349,37 @@ void ExtractPool(const CNMessageBase& policy, EstateSink& sink) {
   if (row.copies.empty())
     sink.Attention({kAttentionNoCopy, row.name, "none of its devices could be traced to a library (disk devices outside a jukebox have none)"});
   sink.Pool(row);
+}
+
+void ExtractJob(const CNMessageBase& job, EstateSink& sink) {
+  using namespace jobfields;  // NOLINT: the job's vocabulary
+  const CNMessageBase* summary = Sub(Sub(&job, kStatistics.i), kSummary.i);
+  sink.Job({Str(Sub(&job, kSubclient.i), kSubclientClient.i), Int(summary, kSummaryStartTime.i),
+            Int(summary, kSummaryBytes.i)});
+}
+
+const std::vector<MessageRows>& MessageKinds() {
+  static const std::vector<MessageRows> kKinds = {
+      {"App::ClientsList", {1}, ExtractClient},
+      {"TMMsg::CreateTaskReq", {}, ExtractSchedulePolicy},
+      {"FDC::ForeignLibraries", {4, 1}, ExtractLibrary},
+      {"FDC::ForeignMedias", {4, 1}, ExtractMedium},
+      {"FDC::StoragePolicyList", {4}, ExtractPool},
+      {"FDC::JobList", {jobfields::kListJobs.i}, ExtractJob},
+  };
+  return kKinds;
+}
+
+void ExtractMessage(const CNMessageBase& msg, EstateSink& sink) {
+  const char* name = msg.className() ? msg.className() : "";
+  for (const MessageRows& kind : MessageKinds()) {
+    if (std::strcmp(kind.className, name) != 0) continue;
+    if (kind.listPath.empty()) return kind.extract(msg, sink);
+    const CNMessageBase* holder = &msg;
+    for (std::size_t n = 0; holder && n + 1 < kind.listPath.size(); ++n) holder = Sub(holder, static_cast<short>(kind.listPath[n]));
+    for (const CNMessageBase& item : List(holder, static_cast<short>(kind.listPath.back()))) kind.extract(item, sink);
+    return;
+  }
 }
 
 namespace {

@@ -1,21 +1,16 @@
-// The file side of the estate rows: which message file goes to which
-// extraction, big files streamed one element at a time, jobs totalled per day.
+// The file side of the estate rows: the last run's message files, in the
+// order they were numbered, each streamed into the rows of its kind.
 #include "EstateReader.h"
 
 #include <dirent.h>
 
 #include <algorithm>
-#include <climits>
-#include <functional>
-#include <map>
 #include <vector>
 
+#include "EstateAssembler.h"
 #include "EstateExtract.h"
-#include "ReportServerRelease.h"
 #include "ReportStream.h"
-#include "fields/RunRecords.h"
 #include "hx/Files.h"
-#include "hx/Message.h"
 #include "hx/XmlForm.h"
 
 namespace nwk {
@@ -33,114 +28,27 @@ bool ListXmlFiles(const std::string& dir, std::vector<std::string>* names) {
     if (EndsWith(name, ".xml") && name[0] != '.') names->push_back(name);
   }
   closedir(d);
-  std::sort(names->begin(), names->end());
+  // In the order the messages were numbered: 100000_ comes after 99999_.
+  auto number = [](const std::string& name) {
+    unsigned long n = 0;
+    return hx::DumpNumberOf(name, &n) ? n : 0;
+  };
+  std::sort(names->begin(), names->end(), [&number](const std::string& a, const std::string& b) {
+    unsigned long x = number(a), y = number(b);
+    return x != y ? x < y : a < b;
+  });
   return true;
 }
 
-constexpr const char* kScheduleSuffix = "_TMMsg_CreateTaskReq.xml";
-
-// Sums stay defined whatever sizes a damaged file holds.
-void Add(long long* sum, long long value) {
-  if (__builtin_add_overflow(*sum, value, sum)) *sum = value > 0 ? LLONG_MAX : LLONG_MIN;
+// The kind of message a file holds, by its name: "NNNNN_<Class_Name>.xml".
+const MessageRows* KindOfFile(const std::string& name) {
+  for (const MessageRows& kind : MessageKinds()) {
+    std::string suffix = std::string("_") + kind.className + ".xml";
+    suffix.replace(suffix.find("::"), 2, "_");
+    if (EndsWith(name, suffix)) return &kind;
+  }
+  return nullptr;
 }
-
-class DirectoryReader {
- public:
-  explicit DirectoryReader(EstateSink& sink) : m_sink(sink) {}
-
-  void ReadSchedule(const std::string& path) {
-    CNMessageBase msg(0, 0);
-    if (ReadWhole(path, &msg)) ExtractSchedulePolicy(msg, m_index, m_sink);
-  }
-
-  // Every list is read one element at a time: a file of 200,000 media is never one tree.
-  void ReadOther(const std::string& path, const std::string& name) {
-    using Extract = void (*)(const CNMessageBase&, EstateSink&);
-    static const struct {
-      const char* suffix;
-      std::vector<int> fields;
-      Extract extract;
-    } kLists[] = {
-        {"_FDC_ForeignLibraries.xml", {4, 1}, ExtractLibrary},
-        {"_FDC_ForeignMedias.xml", {4, 1}, ExtractMedium},
-        {"_FDC_StoragePolicyList.xml", {4}, ExtractPool},
-    };
-    if (EndsWith(name, "_FDC_JobList.xml")) return ReadJobs(path);
-    if (EndsWith(name, "_App_ClientsList.xml"))
-      return ReadList(path, {1}, [this](const CNMessageBase& client) { ExtractClient(client, m_index, m_sink); });
-    for (const auto& list : kLists)
-      if (EndsWith(name, list.suffix))
-        ReadList(path, list.fields, [this, &list](const CNMessageBase& item) { list.extract(item, m_sink); });
-  }
-
-  // The log is read first (it gives each resource its schedule); its rows go
-  // out last, after those of the messages, by EndLog.
-  void ReadLog(const std::string& path) {
-    m_logRead = ReadRunLog(path, &m_log);
-    m_logPath = path;
-    m_index.SetSchedules(std::move(m_log.schedules));
-  }
-
-  // The operations' records: their facts now, their attention rows by EndLog.
-  void ReadRecords(const std::string& path) {
-    ReadRunFacts(path, &m_log.run);
-    m_recordsPath = path;
-  }
-
-  const RunLog& log() const { return m_log; }
-
-  void ReadServerRelease(const std::string& resultsDir) {
-    ServerRelease release;
-    if (!nwk::ReadServerRelease(resultsDir, &release)) return;
-    m_log.run.serverVersion = release.version;
-    m_log.run.modelNotice = ModelNotice(release);
-  }
-
-  void EndLog() {
-    if (!m_logRead) m_sink.Problem("cannot read the log '" + m_logPath + "'");
-    m_sink.Run(m_log.run);
-    ReadRunAttention(m_recordsPath, m_sink);
-  }
-
-  void EndDays() {
-    for (const auto& [day, total] : m_days) m_sink.Day(total);
-  }
-
- private:
-  bool ReadWhole(const std::string& path, CNMessageBase* msg) {
-    std::string error;
-    if (hx::ReadMessageXmlFile(path, msg, &error)) return true;
-    m_sink.Problem(error);
-    return false;
-  }
-
-  void ReadList(const std::string& path, const std::vector<int>& fields,
-                const std::function<void(const CNMessageBase&)>& onItem) {
-    std::string error;
-    if (!StreamListItems(path, fields, onItem, &error)) m_sink.Problem(error);
-  }
-
-  void ReadJobs(const std::string& path) {
-    std::string error;
-    bool ok = StreamJobList(path, [this](const JobRow& job) {
-      std::string day = UtcDay(job.startTime);
-      DayRow& total = m_days[day];
-      total.day = day;
-      ++total.jobs;
-      Add(&total.bytes, job.bytes);
-      m_sink.Job(job);
-    }, &error);
-    if (!ok) m_sink.Problem(error);
-  }
-
-  EstateSink& m_sink;
-  ScheduleIndex m_index;
-  RunLog m_log;
-  bool m_logRead = false;
-  std::string m_logPath;
-  std::string m_recordsPath;
-  std::map<std::string, DayRow> m_days;
-};
 
 }  // namespace
 
@@ -167,24 +75,19 @@ std::string UtcDay(long long seconds) {
 bool ReadEstate(const std::string& resultsDir, EstateSink& sink, std::string* error) {
   std::string xmlDir = hx::JoinPath(resultsDir, "xml");
   std::vector<std::string> names;
-  if (!ListXmlFiles(xmlDir, &names) && !hx::FileExists(hx::JoinPath(resultsDir, "nwk-discover.log"))) {
+  if (!ListXmlFiles(xmlDir, &names) && !hx::FileExists(RunLogPath(resultsDir))) {
     *error = "results directory '" + resultsDir + "' holds neither xml/ nor nwk-discover.log";
     return false;
   }
-  DirectoryReader reader(sink);
-  reader.ReadLog(hx::JoinPath(resultsDir, "nwk-discover.log"));
-  reader.ReadRecords(hx::JoinPath(resultsDir, records::kFileName));
-  reader.ReadServerRelease(resultsDir);
-  names.erase(std::remove_if(names.begin(), names.end(),
-                             [&reader](const std::string& name) { return !OfLastRun(name, reader.log()); }),
-              names.end());
-  for (const std::string& name : names)
-    if (EndsWith(name, kScheduleSuffix)) reader.ReadSchedule(hx::JoinPath(xmlDir, name));
-  for (const std::string& name : names)
-    if (!EndsWith(name, kScheduleSuffix)) reader.ReadOther(hx::JoinPath(xmlDir, name), name);
-  reader.EndLog();
-  reader.EndDays();
-  sink.End();
+  RunLog log;
+  bool logRead = ReadRunLog(RunLogPath(resultsDir), &log);
+  EstateAssembler rows(sink);
+  for (const std::string& name : names) {
+    const MessageRows* kind = OfLastRun(name, log) ? KindOfFile(name) : nullptr;
+    std::string problem;
+    if (kind && !StreamMessageFile(hx::JoinPath(xmlDir, name), *kind, rows, &problem)) rows.Problem(problem);
+  }
+  rows.Finish(resultsDir, std::move(log), logRead);
   return true;
 }
 
