@@ -14,7 +14,7 @@
 namespace nwk {
 namespace {
 
-constexpr std::size_t kBlock = 1 << 20;  // read from the file this much at a time
+constexpr std::size_t kBlock = 1 << 17;  // read from the file this much at a time: it stays in cache
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
@@ -82,8 +82,22 @@ bool ReportXmlPull::Fail(const std::string& what) {
   return false;
 }
 
-std::size_t ReportXmlPull::LineAt(std::size_t offset) const {
-  return m_linesBefore + static_cast<std::size_t>(std::count(m_buffer.data(), m_buffer.data() + offset, '\n')) + 1;
+ReportXmlPull::Step ReportXmlPull::Stop(const std::string& what) {
+  Fail(what);
+  return kFailed;
+}
+
+// Counted only for an error message: the file is read again from its start.
+std::size_t ReportXmlPull::LineAt(std::size_t offset) {
+  std::size_t left = m_dropped + offset, lines = 1;
+  int fd = open(m_path.c_str(), O_RDONLY | O_CLOEXEC);
+  std::string block(kBlock, '\0');
+  for (ssize_t n; fd >= 0 && left > 0 && (n = read(fd, block.data(), std::min(left, block.size()))) > 0;) {
+    lines += static_cast<std::size_t>(std::count(block.data(), block.data() + n, '\n'));
+    left -= static_cast<std::size_t>(n);
+  }
+  if (fd >= 0) close(fd);
+  return lines;
 }
 
 // Moves what is not yet read to the front and reads more behind it, growing
@@ -91,7 +105,7 @@ std::size_t ReportXmlPull::LineAt(std::size_t offset) const {
 bool ReportXmlPull::Refill() {
   if (m_eof || m_fd < 0) return false;
   if (m_pos > 0) {
-    m_linesBefore += static_cast<std::size_t>(std::count(m_buffer.data(), m_buffer.data() + m_pos, '\n'));
+    m_dropped += m_pos;
     std::memmove(m_buffer.data(), m_buffer.data() + m_pos, m_end - m_pos);
     m_end -= m_pos;
     m_pos = 0;
@@ -109,41 +123,6 @@ bool ReportXmlPull::Refill() {
   return n > 0;
 }
 
-// Where `what` starts, counted from m_pos, at or after `offset`; npos when
-// the file ends first.
-std::size_t ReportXmlPull::FindAhead(std::size_t offset, std::string_view what) {
-  for (;;) {
-    std::string_view data(m_buffer.data() + m_pos, m_end - m_pos);
-    std::size_t at = data.find(what, offset);
-    if (at != std::string_view::npos) return at;
-    offset = data.size() >= what.size() ? std::max(offset, data.size() - what.size() + 1) : offset;
-    if (!Refill()) return std::string_view::npos;
-  }
-}
-
-// The '>' that ends the tag at m_pos, counted from m_pos: a '>' inside a quoted value does not.
-std::size_t ReportXmlPull::TagEnd() {
-  std::size_t scanned = 1;
-  char quote = 0;
-  for (;;) {
-    std::size_t close = FindAhead(scanned, ">");
-    if (close == std::string_view::npos) return close;
-    for (; scanned < close; ++scanned) {
-      char c = m_buffer[m_pos + scanned];
-      if (quote ? c == quote : (c == '"' || c == '\'')) quote = quote ? 0 : c;
-    }
-    if (!quote) return close;
-    scanned = close + 1;
-  }
-}
-
-bool ReportXmlPull::PassOver(std::size_t skip, std::string_view end, const char* what) {
-  std::size_t at = FindAhead(skip, end);
-  if (at == std::string_view::npos) return Fail(std::string("the document ends inside ") + what);
-  m_pos += at + end.size();
-  return true;
-}
-
 bool ReportXmlPull::Next() {
   if (!m_error.empty()) return false;
   if (m_popPending) m_open.pop_back(), m_popPending = false;
@@ -155,88 +134,123 @@ bool ReportXmlPull::Next() {
     return true;
   }
   for (;;) {
-    if (m_pos == m_end && !Refill()) return AtEndOfFile();
-    if (m_buffer[m_pos] != '<') {
-      std::size_t length = FindAhead(0, "<");
-      if (length == std::string_view::npos) length = m_end - m_pos;
-      if (TextToken(length, false)) return true;
-      if (!m_error.empty()) return false;
-      continue;
-    }
-    if (m_end - m_pos < 9) Refill();  // "<![CDATA[" is the longest opening looked at
-    std::string_view ahead(m_buffer.data() + m_pos, m_end - m_pos);
-    if (ahead.compare(0, 2, "<?") == 0) {
-      if (!PassOver(2, "?>", "a processing instruction")) return false;
-    } else if (ahead.compare(0, 4, "<!--") == 0) {
-      if (!PassOver(4, "-->", "a comment")) return false;
-    } else if (ahead.compare(0, 9, "<![CDATA[") == 0) {
-      std::size_t end = FindAhead(9, "]]>");
-      if (end == std::string_view::npos) return Fail("the document ends inside a CDATA section");
-      m_pos += 9;
-      if (TextToken(end - 9, true)) return m_pos += 3, true;
-      if (!m_error.empty()) return false;
-      m_pos += 3;
-    } else if (ahead.compare(0, 2, "<!") == 0) {
-      return Fail("a document type declaration is not accepted");
-    } else {
-      return ahead.compare(0, 2, "</") == 0 ? EndTag() : StartTag();
+    switch (TryToken()) {
+      case kToken: return true;
+      case kFailed: return false;
+      case kPassed: break;
+      case kMore:
+        if (Refill()) break;
+        if (!m_error.empty()) return false;
+        if (m_pos == m_end) return AtEndOfFile();
+        if (m_buffer[m_pos] == '<') return Fail("the document ends inside markup");
+        if (Text(std::string_view(m_buffer.data() + m_pos, m_end - m_pos), m_end - m_pos, false) == kToken) return true;
+        if (!m_error.empty()) return false;
     }
   }
 }
 
 bool ReportXmlPull::AtEndOfFile() {
-  if (!m_error.empty()) return false;
   if (!m_open.empty()) return Fail("the document ends before </" + m_open.back() + ">");
   if (!m_rootSeen) return Fail("the document has no root element");
   return false;
 }
 
-// A text of `length` bytes at m_pos: a kText inside the root; outside it only
-// blanks may stand (false, nothing to give).
-bool ReportXmlPull::TextToken(std::size_t length, bool raw) {
-  m_raw = std::string_view(m_buffer.data() + m_pos, length);
-  if (m_open.empty()) {
-    if (!AllBlank(m_raw)) return Fail("text outside the root element");
-    m_pos += length;
-    return false;
+// One token from the bytes at m_pos, when they hold all of it.
+ReportXmlPull::Step ReportXmlPull::TryToken() {
+  std::string_view ahead(m_buffer.data() + m_pos, m_end - m_pos);
+  if (ahead.empty()) return kMore;
+  if (ahead[0] != '<') {
+    std::size_t lt = ahead.find('<');
+    return lt == std::string_view::npos ? kMore : Text(ahead.substr(0, lt), lt, false);
   }
-  m_pos += length;
-  m_rawIsPlain = raw;
-  m_token = kText;
-  return true;
+  if (ahead.size() < 2) return kMore;
+  if (ahead[1] == '/') return EndTag(ahead);
+  if (ahead[1] != '?' && ahead[1] != '!') return StartTag(ahead);
+  return TryMarkup(ahead);
 }
 
-bool ReportXmlPull::StartTag() {
-  std::size_t close = TagEnd();
-  if (close == std::string_view::npos) return Fail("the document ends inside a tag");
-  std::string_view tag(m_buffer.data() + m_pos + 1, close - 1);
-  bool selfClosing = !tag.empty() && tag.back() == '/';
-  if (selfClosing) tag.remove_suffix(1);
-  std::size_t nameEnd = std::min(tag.size(), tag.find_first_of(" \t\r\n"));
-  if (nameEnd == 0) return Fail("a tag without a name");
-  if (m_open.empty() && m_rootSeen) return Fail("a second root element <" + std::string(tag.substr(0, nameEnd)) + ">");
+// Declarations, processing instructions, comments and CDATA sections.
+ReportXmlPull::Step ReportXmlPull::TryMarkup(std::string_view ahead) {
+  if (ahead[1] == '?') return PassOver(ahead, "<?", "?>");
+  if (ahead.size() < 9) return kMore;  // "<![CDATA[" is the longest opening told apart
+  if (ahead.compare(0, 4, "<!--") == 0) return PassOver(ahead, "<!--", "-->");
+  if (ahead.compare(0, 9, "<![CDATA[") != 0) return Stop("a document type declaration is not accepted");
+  std::size_t end = ahead.find("]]>", 9);
+  if (end == std::string_view::npos) return kMore;
+  return Text(ahead.substr(9, end - 9), end + 3, true);
+}
+
+ReportXmlPull::Step ReportXmlPull::PassOver(std::string_view ahead, std::string_view open, std::string_view close) {
+  std::size_t end = ahead.find(close, open.size());
+  if (end == std::string_view::npos) return kMore;
+  m_pos += end + close.size();
+  return kPassed;
+}
+
+// `text` (taking `consumed` bytes of the file): a kText inside the root;
+// outside it only blanks may stand, and give no token.
+ReportXmlPull::Step ReportXmlPull::Text(std::string_view text, std::size_t consumed, bool plain) {
+  if (m_open.empty() && !AllBlank(text)) return Stop("text outside the root element");
+  m_pos += consumed;
+  if (m_open.empty()) return kPassed;
+  m_text = text;
+  m_textIsPlain = plain;
+  m_token = kText;
+  return kToken;
+}
+
+// A start tag: its name, then each attribute up to the quote that closes its
+// value (a '>' inside a value does not end the tag). Plain loops: the spans
+// are a few bytes, shorter than a library call pays off for.
+ReportXmlPull::Step ReportXmlPull::StartTag(std::string_view ahead) {
+  const char* p = ahead.data();
+  const std::size_t size = ahead.size();
+  std::size_t at = 1;
+  while (at < size && !IsBlank(p[at]) && p[at] != '>' && p[at] != '/') ++at;
+  if (at == size) return kMore;
+  if (at == 1) return Stop("a tag without a name");
+  std::string_view name(p + 1, at - 1);
+  m_attributes.clear();
+  for (;;) {
+    while (at < size && IsBlank(p[at])) ++at;
+    if (at + 1 >= size) return kMore;
+    if (p[at] == '>' || (p[at] == '/' && p[at + 1] == '>')) break;
+    std::size_t equals = at;
+    while (equals < size && p[equals] != '=') ++equals;
+    std::size_t open = equals + 1;
+    while (open < size && IsBlank(p[open])) ++open;
+    if (open >= size) return kMore;
+    if (p[open] != '"' && p[open] != '\'') return Stop("an attribute value without quotes");
+    std::size_t close = open + 1;
+    while (close < size && p[close] != p[open]) ++close;
+    if (close == size) return kMore;
+    std::size_t nameEnd = equals;
+    while (nameEnd > at && IsBlank(p[nameEnd - 1])) --nameEnd;
+    m_attributes.push_back({std::string_view(p + at, nameEnd - at), std::string_view(p + open + 1, close - open - 1)});
+    at = close + 1;
+  }
+  if (m_open.empty() && m_rootSeen) return Stop("a second root element <" + std::string(name) + ">");
   m_rootSeen = true;
-  m_open.emplace_back(tag.substr(0, nameEnd));
-  m_attributes = tag.substr(nameEnd);
+  m_closePending = p[at] == '/';
+  m_open.emplace_back(name);
   m_name = m_open.back();
   m_token = kStart;
-  m_closePending = selfClosing;
-  m_pos += close + 1;
-  return true;
+  m_pos += at + (m_closePending ? 2 : 1);
+  return kToken;
 }
 
-bool ReportXmlPull::EndTag() {
-  std::size_t close = FindAhead(2, ">");
-  if (close == std::string_view::npos) return Fail("the document ends inside a tag");
-  std::string_view name(m_buffer.data() + m_pos + 2, close - 2);
+ReportXmlPull::Step ReportXmlPull::EndTag(std::string_view ahead) {
+  std::size_t close = ahead.find('>', 2);
+  if (close == std::string_view::npos) return kMore;
+  std::string_view name = ahead.substr(2, close - 2);
   while (!name.empty() && IsBlank(name.back())) name.remove_suffix(1);
   if (m_open.empty() || name != m_open.back())
-    return Fail("</" + std::string(name) + "> closes " + (m_open.empty() ? std::string("nothing") : "<" + m_open.back() + ">"));
+    return Stop("</" + std::string(name) + "> closes " + (m_open.empty() ? std::string("nothing") : "<" + m_open.back() + ">"));
   m_pos += close + 1;
   m_token = kEnd;
   m_name = m_open.back();
   m_popPending = true;
-  return true;
+  return kToken;
 }
 
 bool ReportXmlPull::Decode(std::string_view raw, std::string* out) {
@@ -255,30 +269,19 @@ bool ReportXmlPull::Decode(std::string_view raw, std::string* out) {
 }
 
 std::string_view ReportXmlPull::text() {
-  if (m_rawIsPlain || m_raw.find('&') == std::string_view::npos) return m_raw;
-  Decode(m_raw, &m_decoded);
+  if (m_textIsPlain || m_text.find('&') == std::string_view::npos) return m_text;
+  Decode(m_text, &m_decoded);
   return m_decoded;
 }
 
 bool ReportXmlPull::Attribute(std::string_view attribute, std::string_view* value) {
-  std::string_view rest = m_attributes;
-  for (;;) {
-    std::size_t start = rest.find_first_not_of(" \t\r\n");
-    if (start == std::string_view::npos) return false;
-    std::size_t equals = rest.find('=', start), open = rest.find_first_of("\"'", equals);
-    if (equals == std::string_view::npos || open == std::string_view::npos) return false;
-    std::size_t close = rest.find(rest[open], open + 1);
-    if (close == std::string_view::npos) return false;
-    std::string_view name = rest.substr(start, equals - start);
-    while (!name.empty() && IsBlank(name.back())) name.remove_suffix(1);
-    if (name == attribute) {
-      std::string_view raw = rest.substr(open + 1, close - open - 1);
-      if (raw.find('&') == std::string_view::npos) return *value = raw, true;
-      if (!Decode(raw, &m_decoded)) return false;
-      return *value = m_decoded, true;
-    }
-    rest.remove_prefix(close + 1);
+  for (const Attr& a : m_attributes) {
+    if (a.name != attribute) continue;
+    if (a.value.find('&') == std::string_view::npos) return *value = a.value, true;
+    if (!Decode(a.value, &m_decoded)) return false;
+    return *value = m_decoded, true;
   }
+  return false;
 }
 
 int ReportXmlPull::IntAttribute(std::string_view attribute, int absent) {
@@ -301,11 +304,51 @@ bool ReportXmlPull::ReadText(std::string* out) {
   return false;
 }
 
+// The elements inside are only counted, not made tokens of: a job list is
+// mostly passed over, and this is most of the time of reading it.
 bool ReportXmlPull::Skip() {
-  std::size_t depth = m_open.size();
-  while (Next())
-    if (m_token == kEnd && m_open.size() == depth) return true;
-  return false;
+  if (m_closePending) return Next();
+  std::size_t depth = 1;
+  while (depth > 0) {
+    std::string_view ahead(m_buffer.data() + m_pos, m_end - m_pos);
+    std::size_t lt = ahead.find('<');
+    Step step = kMore;
+    if (lt != std::string_view::npos) {
+      m_pos += lt;
+      step = SkipTag(ahead.substr(lt), &depth);
+    } else {
+      m_pos = m_end;  // text
+    }
+    if (step == kFailed) return false;
+    if (step == kMore && !Refill()) return Fail("the document ends before </" + m_open.back() + ">");
+  }
+  m_token = kEnd;
+  m_name = m_open.back();
+  m_popPending = true;
+  return true;
+}
+
+// Passes over the tag, comment, CDATA section or processing instruction at
+// the start of `ahead`, counting `depth` up for a start tag, down for an end tag.
+ReportXmlPull::Step ReportXmlPull::SkipTag(std::string_view ahead, std::size_t* depth) {
+  if (ahead.size() < 2) return kMore;
+  if (ahead[1] == '?' || ahead[1] == '!') {
+    Step step = TryMarkup(ahead);
+    return step == kToken ? kPassed : step;  // the text of a CDATA section is passed over too
+  }
+  for (std::size_t at = 1; at < ahead.size(); ++at) {
+    char c = ahead[at];
+    if (c == '"' || c == '\'') {
+      for (++at; at < ahead.size() && ahead[at] != c;) ++at;
+      if (at == ahead.size()) return kMore;
+    } else if (c == '>') {
+      if (ahead[1] == '/') --*depth;
+      else if (ahead[at - 1] != '/') ++*depth;
+      m_pos += at + 1;
+      return kPassed;
+    }
+  }
+  return kMore;
 }
 
 }  // namespace nwk

@@ -45,7 +45,8 @@ class ReportXmlPull {
   // At a kStart: reads on to its end, appending its text to `out`. False
   // (error() set) when it holds an element.
   bool ReadText(std::string* out);
-  // At a kStart: passes over everything up to its end.
+  // At a kStart: passes over everything up to its end, which becomes the
+  // token. Inside, only the nesting of the elements is checked.
   bool Skip();
 
   // Stops the reading: error() becomes `what`, with the path and the line. Answers false.
@@ -53,14 +54,22 @@ class ReportXmlPull {
   const std::string& error() const { return m_error; }
 
  private:
-  std::size_t LineAt(std::size_t offset) const;
+  // What reading a token from the bytes buffered so far gave.
+  enum Step { kToken, kPassed, kMore, kFailed };
+  struct Attr {
+    std::string_view name;
+    std::string_view value;  // raw, between the quotes
+  };
+  std::size_t LineAt(std::size_t offset);
   bool Refill();
-  std::size_t FindAhead(std::size_t offset, std::string_view what);
-  std::size_t TagEnd();
-  bool PassOver(std::size_t skip, std::string_view end, const char* what);
-  bool StartTag();
-  bool EndTag();
-  bool TextToken(std::size_t length, bool raw);
+  Step TryToken();
+  Step TryMarkup(std::string_view ahead);
+  Step PassOver(std::string_view ahead, std::string_view open, std::string_view close);
+  Step Stop(const std::string& what);
+  Step StartTag(std::string_view ahead);
+  Step EndTag(std::string_view ahead);
+  Step SkipTag(std::string_view ahead, std::size_t* depth);
+  Step Text(std::string_view text, std::size_t consumed, bool plain);
   bool AtEndOfFile();
   bool Decode(std::string_view raw, std::string* out);
 
@@ -70,13 +79,13 @@ class ReportXmlPull {
   std::size_t m_pos = 0;  // start of what is not yet read, in m_buffer
   std::size_t m_end = 0;  // end of the bytes read into m_buffer
   bool m_eof = false;
-  std::size_t m_linesBefore = 0;  // newlines in the bytes dropped from the front of m_buffer
+  std::size_t m_dropped = 0;  // bytes of the file dropped from the front of m_buffer
 
   Token m_token = kText;
   std::string_view m_name;
-  std::string_view m_attributes;  // raw, of a kStart
-  std::string_view m_raw;         // of a kText, as in the file
-  bool m_rawIsPlain = false;      // CDATA: taken as is
+  std::vector<Attr> m_attributes;  // of a kStart
+  std::string_view m_text;         // of a kText, as in the file
+  bool m_textIsPlain = false;      // CDATA: taken as is
   std::string m_decoded;
   std::vector<std::string> m_open;
   bool m_closePending = false;  // the kEnd of a self-closing element comes next
