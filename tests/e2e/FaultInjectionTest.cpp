@@ -75,6 +75,10 @@ TEST_F(FaultInjection, FailedJobListWriteEndsJobDiscoveryBeforeTheNextGroup) {
   EXPECT_EQ(testutil::ListDir(Out() + "/xml").back(), "00006_FDC_JobList.xml");
   for (const std::string& name : testutil::ListDir(Out(), ".txt"))
     EXPECT_EQ(testutil::ReadFile(Out() + "/" + name).find("_UNIX_Daily_"), std::string::npos) << name;
+  // The run's report counts the lists written, as the rebuild from them does.
+  std::string summary = testutil::ReadFile(Out() + "/summary.json");
+  ASSERT_EQ(Discover({"report"}), 0) << output_;
+  EXPECT_EQ(testutil::ReadFile(Out() + "/summary.json"), summary);
 }
 
 TEST_F(FaultInjection, FileSizeLimitWhileCopyingReportsNamesTheCauseAndLeavesNoPart) {
