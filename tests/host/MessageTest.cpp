@@ -136,59 +136,6 @@ TEST(MessageTest, StringsSurviveEveryReplacement) {
   }
 }
 
-TEST(MessageTest, GettersCreateOnlyWhenAsked) {
-  const struct {
-    const char* name;
-    std::function<const void*(CNMessageBase&, bool create)> get;  // field 2/2
-  } getters[] = {
-      {"message", [](CNMessageBase& m, bool c) { return m.getObjectAccessor(true, c, 2, 2, 0, 0, 30, 163); }},
-      {"message list", [](CNMessageBase& m, bool c) { return m.getlistobject(2, 2, 0, 0, c); }},
-      {"int list", [](CNMessageBase& m, bool c) { return m.getlistint(2, 2, 0, 0, c); }},
-      {"ulong list", [](CNMessageBase& m, bool c) { return m.getlistulong(2, 2, 0, 0, c); }},
-  };
-  for (const auto& g : getters) {
-    CNMessageBase msg(1, 1);
-    EXPECT_EQ(g.get(msg, false), nullptr) << g.name;
-    EXPECT_FALSE(msg.isSet(2)) << g.name;
-    const void* made = g.get(msg, true);
-    ASSERT_NE(made, nullptr) << g.name;
-    EXPECT_TRUE(msg.isSet(2)) << g.name;
-    EXPECT_EQ(g.get(msg, false), made) << g.name;
-    EXPECT_EQ(g.get(msg, true), made) << g.name << ": a second create must reuse the value";
-
-    CNMessageBase other(1, 1);
-    other.setint64(2, 2, 5);
-    EXPECT_EQ(g.get(other, false), nullptr) << g.name << " on an int64 field";
-    EXPECT_EQ(other.getint64(2), 5) << g.name;
-  }
-}
-
-TEST(MessageTest, PlainGettersAnswerTheirKindOnly) {
-  CNMessageBase msg(1, 1);
-  msg.setint64(1, 7, 42);
-  msg.setstring(2, 8, "text");
-  EXPECT_EQ(msg.getint64(7), 42);
-  EXPECT_EQ(msg.getint64(1), 0) << "looked up by tag, not index";
-  EXPECT_EQ(msg.getint64(8), 0) << "a string field";
-  EXPECT_EQ(msg.getint64(99), 0);
-  EXPECT_EQ(msg.getstring(2, 8), "text");
-  EXPECT_EQ(msg.getstring(1, 7), "") << "an int64 field";
-  EXPECT_EQ(msg.getstring(3, 3), "");
-  EXPECT_TRUE(msg.isSet(1));
-  EXPECT_FALSE(msg.isSet(7));
-}
-
-TEST(MessageTest, PointersStayValidWhileFieldsAreAdded) {
-  CNMessageBase msg(1, 1);
-  std::vector<int>* list = msg.getlistint(1, 1, 0, 0, true);
-  CNMessageBase* embedded = msg.getObjectAccessor(true, true, 2, 2, 0, 0, 1, 2);
-  for (short i = 3; i < 200; ++i) msg.setint64(i, i, i);
-  list->push_back(5);
-  embedded->setint64(1, 1, 6);
-  EXPECT_EQ(msg.field(0).intList()->at(0), 5);
-  EXPECT_EQ(msg.field(1).message()->getint64(1), 6);
-}
-
 CNMessageBase NestedMessage() {
   App::ClientsList msg;
   msg.setint64(2, 2, 0);

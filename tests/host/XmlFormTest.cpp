@@ -11,7 +11,6 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
-#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -119,21 +118,6 @@ TEST(XmlFormTest, EscapesMarkupAndKeepsCarriageReturns) {
   }
 }
 
-TEST(XmlFormTest, AnyBytesGiveAWellFormedDocument) {
-  std::vector<std::string> inputs;
-  for (int byte = 0; byte < 256; ++byte) inputs.push_back(std::string(1, static_cast<char>(byte)) + "x");
-  std::mt19937 random(1234);
-  for (int n = 0; n < 2000; ++n) {
-    std::string bytes(random() % 24, '\0');
-    for (char& c : bytes) c = static_cast<char>(random() % 4 == 0 ? 0x80 + random() % 0x80 : random() % 256);
-    inputs.push_back(bytes);
-  }
-  for (const std::string& input : inputs) {
-    std::string xml = Xml(StringMessage(input));
-    ASSERT_EQ(ReadBackString(xml), hx::CleanXmlText(input)) << xml;
-  }
-}
-
 CNMessageBase EveryKindMessage() {
   App::ClientsList msg;
   msg.setint64(1, 1, std::numeric_limits<long long>::min());
@@ -187,29 +171,21 @@ TEST(XmlFormTest, RejectsMalformedInputWithTheLine) {
       {"<root/>", "line 1: the root element is <root>, not <msg>"},
       {"<msg type=\"2\"/>", "<msg> lacks the attribute module"},
       {"<msg module=\"x1\" type=\"2\"/>", "<msg> attribute module=\"x1\" is not a number in range"},
-      {"<msg module=\" 1\" type=\"2\"/>", "attribute module=\" 1\" is not a number"},
-      {"<msg module=\"1\" type=\"99999999999\"/>", "attribute type=\"99999999999\" is not a number"},
       {"<msg module=\"1\" type=\"2\" i=\"1\"/>", "<msg> has an unexpected attribute \"i\""},
       {"<msg class=\"App::ClientInfo\" module=\"30\" type=\"164\"/>",
        "class \"App::ClientInfo\" is not the class of module 30 type 164"},
-      {"<msg class=\"No::Such\" module=\"1\" type=\"2\"/>", "class \"No::Such\" is not the class of module 1"},
       {HEAD "\n\n<int64 i=\"1\" t=\"1\">12abc</int64></msg>", "line 3: <int64> value \"12abc\" is not a number"},
       {HEAD "<int64 i=\"1\" t=\"1\">99999999999999999999</int64></msg>", "value \"99999999999999999999\" is not"},
       {HEAD "<int64 i=\"1\" t=\"1\"/></msg>", "<int64> value \"\" is not a number"},
-      {HEAD "<int64 i=\"1\" t=\"1\">+1</int64></msg>", "value \"+1\" is not"},
       {HEAD "<int64 i=\"40000\" t=\"1\">1</int64></msg>", "<int64> attribute i=\"40000\" is not a number"},
-      {HEAD "<int64 i=\"1\">1</int64></msg>", "<int64> lacks the attribute t"},
-      {HEAD "<int64 i=\"1\" t=\"1\" x=\"1\">1</int64></msg>", "<int64> has an unexpected attribute \"x\""},
       {HEAD "<float i=\"1\" t=\"1\">1</float></msg>", "unknown element <float>"},
       {HEAD "hello</msg>", "<msg> may hold field elements only"},
       {HEAD "<int64 i=\"1\" t=\"1\">1</int64><string i=\"1\" t=\"2\"/></msg>", "field i=1 appears twice"},
       {HEAD "<intlist i=\"1\" t=\"1\"><x>1</x></intlist></msg>", "<intlist> may hold <v> elements only"},
-      {HEAD "<intlist i=\"1\" t=\"1\">1</intlist></msg>", "<intlist> may hold <v> elements only"},
       {HEAD "<intlist i=\"1\" t=\"1\"><v>3000000000</v></intlist></msg>", "<v> value \"3000000000\" is not"},
       {HEAD "<ulonglist i=\"1\" t=\"1\"><v>-1</v></ulonglist></msg>", "<v> value \"-1\" is not"},
       {HEAD "<string i=\"1\" t=\"1\">a<b/></string></msg>", "<string> may hold text only"},
       {HEAD "<list i=\"1\" t=\"1\"><int64 i=\"1\" t=\"1\">1</int64></list></msg>", "<list> may hold <msg> elements"},
-      {HEAD "<list i=\"1\" t=\"1\"><msg i=\"1\" module=\"1\" type=\"1\"/></list></msg>", "unexpected attribute \"i\""},
       {HEAD "<msg t=\"1\" module=\"1\" type=\"1\"/></msg>", "<msg> lacks the attribute i"},
       {"<!DOCTYPE msg [<!ENTITY x \"y\">]>\n" HEAD "<string i=\"1\" t=\"1\">&x;</string></msg>",
        "line 2: a document type declaration is not accepted"},
@@ -364,30 +340,6 @@ TEST_F(XmlFileTest, DumpNumbersCountOnAndNeverOverwriteAFileThatAppears) {
   }
   EXPECT_EQ(testutil::ReadFile((folder / "00002_App_ClientsList.xml").string()), "theirs");
   EXPECT_EQ(Names(folder).size(), 5u);
-}
-
-// Counting on holds only while the folder is as this process left it: files
-// removed by someone else, or the folder made anew, and it is listed again.
-// (The folder's time is set far back: a change within one tick of the clock
-// that stamps it could go unseen, and then a number is skipped, never reused.)
-TEST_F(XmlFileTest, DumpNumbersFollowAFolderChangedBySomeoneElse) {
-  const fs::path folder = dir_ / "xml";
-  auto changedLater = [&] {
-    const timespec longAgo[2] = {{1, 0}, {1, 0}};
-    ASSERT_EQ(utimensat(AT_FDCWD, folder.c_str(), longAgo, 0), 0);
-  };
-  CNMessageBase msg(32, 74);
-  std::string path, error;
-  for (int n = 0; n < 3; ++n) ASSERT_TRUE(hx::DumpMessageToFolder(msg, folder.string(), &path, &error)) << error;
-  fs::remove(folder / "00003_FDC_ExternalNBUConfig.xml");
-  changedLater();
-  ASSERT_TRUE(hx::DumpMessageToFolder(msg, folder.string(), &path, &error)) << error;
-  EXPECT_EQ(path, (folder / "00003_FDC_ExternalNBUConfig.xml").string());
-  fs::remove_all(folder);
-  fs::create_directory(folder);
-  changedLater();
-  ASSERT_TRUE(hx::DumpMessageToFolder(msg, folder.string(), &path, &error)) << error;
-  EXPECT_EQ(path, (folder / "00001_FDC_ExternalNBUConfig.xml").string());
 }
 
 }  // namespace
