@@ -4,6 +4,7 @@
 
 #include <climits>
 
+#include "../../tools/nwk-discover/EstateAssembler.h"
 #include "../../tools/nwk-discover/ReportData.h"
 #include "../../tools/nwk-discover/ReportServerRelease.h"
 #include "../../tools/nwk-discover/ReportText.h"

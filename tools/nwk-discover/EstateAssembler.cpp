@@ -1,9 +1,9 @@
-// The held rows released with their schedules, then the run's own rows.
+// The held rows released with their schedules, then the run's own rows;
+// jobs totalled per UTC day on the way.
 #include "EstateAssembler.h"
 
 #include <climits>
 
-#include "EstateReader.h"
 #include "ReportServerRelease.h"
 #include "fields/RunRecords.h"
 #include "hx/Files.h"
@@ -17,6 +17,26 @@ void Add(long long* sum, long long value) {
 }
 
 }  // namespace
+
+std::string UtcDay(long long seconds) {
+  constexpr long long kYear1 = -62135596800LL, kYear9999End = 253402300799LL;
+  if (seconds < kYear1 || seconds > kYear9999End) return "out of range";
+  // Days since 1970-01-01 to a civil date (proleptic Gregorian).
+  long long z = (seconds >= 0 ? seconds : seconds - 86399) / 86400 + 719468;
+  long long era = (z >= 0 ? z : z - 146096) / 146097;
+  long long doe = z - era * 146097;
+  long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  long long mp = (5 * doy + 2) / 153;
+  long long day = doy - (153 * mp + 2) / 5 + 1;
+  long long month = mp < 10 ? mp + 3 : mp - 9;
+  long long year = yoe + era * 400 + (month <= 2);
+  auto pad = [](long long value, std::size_t width) {
+    std::string text = std::to_string(value);
+    return std::string(text.size() < width ? width - text.size() : 0, '0') + text;
+  };
+  return pad(year, 4) + "-" + pad(month, 2) + "-" + pad(day, 2);
+}
 
 std::string RunLogPath(const std::string& resultsDir) { return hx::JoinPath(resultsDir, "nwk-discover.log"); }
 

@@ -46,6 +46,9 @@ class EstateAssembler : public EstateSink {
   std::map<std::string, DayRow> m_days;
 };
 
+// "YYYY-MM-DD" of a time in seconds since 1970-01-01 UTC.
+std::string UtcDay(long long seconds);
+
 // Where a results directory keeps its log.
 std::string RunLogPath(const std::string& resultsDir);
 

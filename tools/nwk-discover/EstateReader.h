@@ -14,7 +14,4 @@ namespace nwk {
 // problems; false (with `error`) only when the directory holds neither.
 bool ReadEstate(const std::string& resultsDir, EstateSink& sink, std::string* error);
 
-// "YYYY-MM-DD" of a time in seconds since 1970-01-01 UTC.
-std::string UtcDay(long long seconds);
-
 }  // namespace nwk
