@@ -177,7 +177,7 @@ TEST_F(ReportLog, JobListsReadInAnyLayoutAndFaultsNameTheirLine) {
       {job + "c" + rest + "\n" + job + "d&nbsp;" + rest, 1, "c", "line 6: an unknown entity"},
       {job + "c" + rest + "\n\n" + job + "</msg>", 1, "c", "line 7: </msg> closes <string>"},
       {job + "c" + rest + "\n<msg module='32' type='21'><msg i='1'><x></y></msg></msg>", 2, "c,", ""},  // nesting only
-      {job + "c" + rest + "\n<msg i='1'", 1, "c", "line 6: the document ends inside markup"},
+      {job + "c" + rest + "\n<msg i='1'", 1, "c", "line 6: an attribute without a value"},
       {"<!DOCTYPE x>", 0, "", "line 5: a document type declaration is not accepted"},
   };
   hx::MakeDirectories(dir_ / "xml", nullptr);

@@ -220,12 +220,12 @@ bool StreamMedia(Pull& pull, EstateSink& sink) {
 
 bool StreamMessageFile(const std::string& path, const MessageRows& kind, EstateSink& sink, std::string* error) {
   Pull pull;
-  bool ok = pull.Open(path) && pull.Next();
-  if (ok && pull.name() != "msg") pull.Fail("the root element is <" + std::string(pull.name()) + ">, not <msg>");
-  if (ok && pull.error().empty()) {
-    if (std::strcmp(kind.className, "FDC::JobList") == 0) StreamJobs(pull, sink);
+  if (pull.Open(path) && pull.Next()) {
+    if (pull.name() != "msg") pull.Fail("the root element is <" + std::string(pull.name()) + ">, not <msg>");
+    else if (std::strcmp(kind.className, "FDC::JobList") == 0) StreamJobs(pull, sink);
     else if (std::strcmp(kind.className, "FDC::ForeignMedias") == 0) StreamMedia(pull, sink);
-    else if (StreamElements(pull, kind, sink)) while (pull.Next()) {}
+    else if (StreamElements(pull, kind, sink))
+      while (pull.Next()) {}  // past the root: a second element or text is a fault
   }
   *error = pull.error();
   return error->empty();

@@ -216,7 +216,8 @@ ReportXmlPull::Step ReportXmlPull::StartTag(std::string_view ahead) {
     if (at + 1 >= size) return kMore;
     if (p[at] == '>' || (p[at] == '/' && p[at + 1] == '>')) break;
     std::size_t equals = at;
-    while (equals < size && p[equals] != '=') ++equals;
+    while (equals < size && p[equals] != '=' && p[equals] != '>') ++equals;
+    if (equals < size && p[equals] == '>') return Stop("an attribute without a value");
     std::size_t open = equals + 1;
     while (open < size && IsBlank(p[open])) ++open;
     if (open >= size) return kMore;
@@ -294,10 +295,9 @@ int ReportXmlPull::IntAttribute(std::string_view attribute, int absent) {
 
 bool ReportXmlPull::ReadText(std::string* out) {
   std::size_t depth = m_open.size();
-  std::string element = m_open.back();
   while (Next()) {
     if (m_token == kEnd && m_open.size() == depth) return true;
-    if (m_token == kStart) return Fail("<" + element + "> may hold text only");
+    if (m_token == kStart) return Fail("<" + m_open[depth - 1] + "> may hold text only");
     std::string_view piece = text();
     out->append(piece.data(), piece.size());
   }
