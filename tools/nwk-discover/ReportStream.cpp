@@ -4,6 +4,7 @@
 #include "ReportStream.h"
 
 #include <charconv>
+#include <climits>
 #include <cstring>
 #include <vector>
 
@@ -16,6 +17,8 @@ namespace nwk {
 namespace {
 
 using Pull = ReportXmlPull;
+constexpr int kListElement = INT_MIN;  // no field index is this
+constexpr int L = kListElement;       // for the ways below
 
 long long ToNumber(std::string_view text) {
   long long value = 0;
@@ -114,7 +117,8 @@ bool StreamElements(Pull& pull, const MessageRows& kind, EstateSink& sink) {
     if (matched == way.size()) {
       if (!BuildMessage(pull, &item, static_cast<int>(matched) + 1)) return false;
       kind.extract(item, sink);
-    } else if (pull.IntAttribute("i", -1) == way[matched]) {
+    } else if (pull.IntAttribute("i", kListElement) == way[matched] &&
+               pull.name() == (matched + 1 == way.size() ? "list" : "msg")) {
       ++matched;
     } else if (!pull.Skip()) {
       return false;
@@ -125,10 +129,11 @@ bool StreamElements(Pull& pull, const MessageRows& kind, EstateSink& sink) {
 
 // ---- jobs and media, field by field ----------------------------------------
 
-// The field indexes of the open elements below the root (-1: a list element).
+// The field indexes of the open elements below the root (kListElement for
+// an element of a list, which has none).
 class FieldWay {
  public:
-  void Open(Pull& pull) { m_way.push_back(pull.IntAttribute("i", -1)); }
+  void Open(Pull& pull) { m_way.push_back(pull.IntAttribute("i", kListElement)); }
   void Close() {
     if (!m_way.empty()) m_way.pop_back();
   }
@@ -157,26 +162,26 @@ bool LeafNumber(Pull& pull, long long* out) {
   return pull.error().empty();
 }
 
-// Job list: [jobs field, job, ...]; only the subclient and the statistics of a job are entered.
+// Job list: [jobs field, job (L), ...]; only the subclient and the statistics of a job are entered.
 bool StreamJobs(Pull& pull, EstateSink& sink) {
   using namespace jobfields;  // NOLINT: this reader knows job lists only
   FieldWay way;
   JobRow job;
   while (pull.Next()) {
     if (pull.token() == Pull::kEnd) {
-      if (way.Is({kListJobs.i, -1})) sink.Job(job);
+      if (way.Is({kListJobs.i, L})) sink.Job(job);
       way.Close();
     }
     if (pull.token() != Pull::kStart) continue;
     way.Open(pull);
     bool leaf = true;
-    if (way.Is({kListJobs.i, -1})) job = JobRow(), leaf = false;
-    else if (way.Is({kListJobs.i}) || way.Is({kListJobs.i, -1, kSubclient.i}) || way.Is({kListJobs.i, -1, kStatistics.i}) ||
-             way.Is({kListJobs.i, -1, kStatistics.i, kSummary.i}))
+    if (way.Is({kListJobs.i, L})) job = JobRow(), leaf = false;
+    else if (way.Is({kListJobs.i}) || way.Is({kListJobs.i, L, kSubclient.i}) || way.Is({kListJobs.i, L, kStatistics.i}) ||
+             way.Is({kListJobs.i, L, kStatistics.i, kSummary.i}))
       leaf = false;
-    else if (way.Is({kListJobs.i, -1, kSubclient.i, kSubclientClient.i})) LeafText(pull, "string", &job.client);
-    else if (way.Is({kListJobs.i, -1, kStatistics.i, kSummary.i, kSummaryStartTime.i})) LeafNumber(pull, &job.startTime);
-    else if (way.Is({kListJobs.i, -1, kStatistics.i, kSummary.i, kSummaryBytes.i})) LeafNumber(pull, &job.bytes);
+    else if (way.Is({kListJobs.i, L, kSubclient.i, kSubclientClient.i})) LeafText(pull, "string", &job.client);
+    else if (way.Is({kListJobs.i, L, kStatistics.i, kSummary.i, kSummaryStartTime.i})) LeafNumber(pull, &job.startTime);
+    else if (way.Is({kListJobs.i, L, kStatistics.i, kSummary.i, kSummaryBytes.i})) LeafNumber(pull, &job.bytes);
     else pull.Skip();
     if (leaf) way.Close();
   }
@@ -193,8 +198,8 @@ bool StreamMedia(Pull& pull, EstateSink& sink) {
   std::string value;
   while (pull.Next()) {
     if (pull.token() == Pull::kEnd) {
-      if (way.Is({4, 1, -1})) sink.Medium(medium);
-      if (way.Is({4, 1, -1, 5, 1, -1})) {
+      if (way.Is({4, 1, L})) sink.Medium(medium);
+      if (way.Is({4, 1, L, 5, 1, L})) {
         medium.jobs += id == kJob;
         if (id == kRetention && !medium.hasRetention) medium.hasRetention = true, medium.retention = ToNumber(value);
       }
@@ -203,24 +208,21 @@ bool StreamMedia(Pull& pull, EstateSink& sink) {
     if (pull.token() != Pull::kStart) continue;
     way.Open(pull);
     bool leaf = true;
-    if (way.Is({4, 1, -1})) medium = MediumRow(), leaf = false;
-    else if (way.Is({4, 1, -1, 5, 1, -1})) id = 0, value.clear(), leaf = false;
-    else if (way.Is({4}) || way.Is({4, 1}) || way.Is({4, 1, -1, 5}) || way.Is({4, 1, -1, 5, 1})) leaf = false;
-    else if (way.Is({4, 1, -1, 3})) LeafText(pull, "string", &medium.volume);
-    else if (way.Is({4, 1, -1, 1})) LeafText(pull, "string", &medium.library);
-    else if (way.Is({4, 1, -1, 5, 1, -1, 1})) LeafNumber(pull, &id);
-    else if (way.Is({4, 1, -1, 5, 1, -1, 2})) LeafText(pull, "string", &value);
+    if (way.Is({4, 1, L})) medium = MediumRow(), leaf = false;
+    else if (way.Is({4, 1, L, 5, 1, L})) id = 0, value.clear(), leaf = false;
+    else if (way.Is({4}) || way.Is({4, 1}) || way.Is({4, 1, L, 5}) || way.Is({4, 1, L, 5, 1})) leaf = false;
+    else if (way.Is({4, 1, L, 3})) LeafText(pull, "string", &medium.volume);
+    else if (way.Is({4, 1, L, 1})) LeafText(pull, "string", &medium.library);
+    else if (way.Is({4, 1, L, 5, 1, L, 1})) LeafNumber(pull, &id);
+    else if (way.Is({4, 1, L, 5, 1, L, 2})) LeafText(pull, "string", &value);
     else pull.Skip();
     if (leaf) way.Close();
   }
   return pull.error().empty();
 }
 
-}  // namespace
-
-bool StreamMessageFile(const std::string& path, const MessageRows& kind, EstateSink& sink, std::string* error) {
-  Pull pull;
-  if (pull.Open(path) && pull.Next()) {
+bool Stream(Pull& pull, const MessageRows& kind, EstateSink& sink, std::string* error) {
+  if (pull.Next()) {
     if (pull.name() != "msg") pull.Fail("the root element is <" + std::string(pull.name()) + ">, not <msg>");
     else if (std::strcmp(kind.className, "FDC::JobList") == 0) StreamJobs(pull, sink);
     else if (std::strcmp(kind.className, "FDC::ForeignMedias") == 0) StreamMedia(pull, sink);
@@ -229,6 +231,22 @@ bool StreamMessageFile(const std::string& path, const MessageRows& kind, EstateS
   }
   *error = pull.error();
   return error->empty();
+}
+
+}  // namespace
+
+bool StreamMessageFile(const std::string& path, const MessageRows& kind, EstateSink& sink, std::string* error) {
+  Pull pull;
+  if (pull.Open(path)) return Stream(pull, kind, sink, error);
+  *error = pull.error();
+  return false;
+}
+
+bool StreamMessageText(std::string xml, const std::string& name, const MessageRows& kind, EstateSink& sink,
+                       std::string* error) {
+  Pull pull;
+  pull.OpenText(std::move(xml), name);
+  return Stream(pull, kind, sink, error);
 }
 
 }  // namespace nwk

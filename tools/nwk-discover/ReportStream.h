@@ -16,5 +16,8 @@ namespace nwk {
 // when the file cannot be read or is not in the host's XML form; the rows
 // of the elements before the fault have gone out.
 bool StreamMessageFile(const std::string& path, const MessageRows& kind, EstateSink& sink, std::string* error);
+// The same for the document `xml`; `name` stands for it in errors.
+bool StreamMessageText(std::string xml, const std::string& name, const MessageRows& kind, EstateSink& sink,
+                       std::string* error);
 
 }  // namespace nwk

@@ -77,6 +77,13 @@ bool ReportXmlPull::Open(const std::string& path) {
   return true;
 }
 
+void ReportXmlPull::OpenText(std::string xml, const std::string& name) {
+  m_path = name;
+  m_buffer = std::move(xml);
+  m_end = m_buffer.size();
+  m_eof = true;
+}
+
 bool ReportXmlPull::Fail(const std::string& what) {
   if (m_error.empty()) m_error = m_path + ": line " + std::to_string(LineAt(m_pos)) + ": " + what;
   return false;
@@ -89,6 +96,7 @@ ReportXmlPull::Step ReportXmlPull::Stop(const std::string& what) {
 
 // Counted only for an error message: the file is read again from its start.
 std::size_t ReportXmlPull::LineAt(std::size_t offset) {
+  if (m_fd < 0) return static_cast<std::size_t>(std::count(m_buffer.data(), m_buffer.data() + offset, '\n')) + 1;
   std::size_t left = m_dropped + offset, lines = 1;
   int fd = open(m_path.c_str(), O_RDONLY | O_CLOEXEC);
   std::string block(kBlock, '\0');
@@ -269,9 +277,19 @@ bool ReportXmlPull::Decode(std::string_view raw, std::string* out) {
   return true;
 }
 
+// Line ends first: a carriage return written as "&#13;" is kept.
 std::string_view ReportXmlPull::text() {
-  if (m_textIsPlain || m_text.find('&') == std::string_view::npos) return m_text;
-  Decode(m_text, &m_decoded);
+  std::string_view text = m_text;
+  if (text.find('\r') != std::string_view::npos) {
+    m_lineEnds.clear();
+    for (std::size_t n = 0; n < text.size(); ++n) {
+      if (text[n] != '\r') m_lineEnds += text[n];
+      else if (n + 1 == text.size() || text[n + 1] != '\n') m_lineEnds += '\n';
+    }
+    text = m_lineEnds;
+  }
+  if (m_textIsPlain || text.find('&') == std::string_view::npos) return text;
+  Decode(text, &m_decoded);
   return m_decoded;
 }
 

@@ -27,6 +27,8 @@ class ReportXmlPull {
 
   // False when the file cannot be opened; error() says why.
   bool Open(const std::string& path);
+  // Reads `xml` instead of a file; `name` stands for it in errors.
+  void OpenText(std::string xml, const std::string& name);
   // Moves to the next token. False at the end of the document, and on an
   // error (error() is then set). A self-closing element gives kStart and kEnd.
   bool Next();
@@ -40,7 +42,8 @@ class ReportXmlPull {
   bool Attribute(std::string_view attribute, std::string_view* value);
   // The number in attribute `attribute` of a kStart; `absent` when missing or not a number.
   int IntAttribute(std::string_view attribute, int absent);
-  // The text of a kText, entities replaced; valid until the next call.
+  // The text of a kText, line ends made "\n" and entities replaced, as
+  // any XML reader gives it; valid until the next call.
   std::string_view text();
   // At a kStart: reads on to its end, appending its text to `out`. False
   // (error() set) when it holds an element.
@@ -73,7 +76,7 @@ class ReportXmlPull {
   bool AtEndOfFile();
   bool Decode(std::string_view raw, std::string* out);
 
-  int m_fd = -1;
+  int m_fd = -1;  // -1: reading a text given whole
   std::string m_path;
   std::string m_buffer;
   std::size_t m_pos = 0;  // start of what is not yet read, in m_buffer
@@ -87,6 +90,7 @@ class ReportXmlPull {
   std::string_view m_text;         // of a kText, as in the file
   bool m_textIsPlain = false;      // CDATA: taken as is
   std::string m_decoded;
+  std::string m_lineEnds;  // a text whose line ends were rewritten
   std::vector<std::string> m_open;
   bool m_closePending = false;  // the kEnd of a self-closing element comes next
   bool m_popPending = false;    // the element of the last kEnd is still in m_open
