@@ -52,33 +52,36 @@ class RunReport::Pending : public EstateSink {
   void Resource(const ResourceRow& r) override { m_rows.emplace_back(r); }
   void SchedulePolicy(const SchedulePolicyRow& r) override { m_rows.emplace_back(r); }
   void Library(const LibraryRow& r) override { m_rows.emplace_back(r); }
-  void Medium(const MediumRow& r) override { m_rows.emplace_back(r); }
+  void Medium(const MediumRow& r) override { m_media.push_back(r); }
   void Pool(const PoolRow& r) override { m_rows.emplace_back(r); }
   void Job(const JobRow& r) override { m_jobs.push_back(r); }
   void Attention(const AttentionRow& r) override { m_rows.emplace_back(r); }
 
-  // A message gives jobs or other rows, never both.
+  // A message gives jobs, media or other rows, never two of these.
   void HandTo(EstateSink& sink) {
     for (const Row& row : m_rows) std::visit([&sink](const auto& r) { Give(sink, r); }, row);
+    for (const MediumRow& medium : m_media) sink.Medium(medium);
     for (const JobRow& job : m_jobs) sink.Job(job);
     Drop();
   }
   void Drop() {
     std::vector<Row>().swap(m_rows);
+    std::vector<MediumRow>().swap(m_media);
     std::vector<JobRow>().swap(m_jobs);
   }
 
  private:
-  using Row = std::variant<ClientRow, ResourceRow, SchedulePolicyRow, LibraryRow, MediumRow, PoolRow, AttentionRow>;
+  using Row = std::variant<ClientRow, ResourceRow, SchedulePolicyRow, LibraryRow, PoolRow, AttentionRow>;
   static void Give(EstateSink& s, const ClientRow& r) { s.Client(r); }
   static void Give(EstateSink& s, const ResourceRow& r) { s.Resource(r); }
   static void Give(EstateSink& s, const SchedulePolicyRow& r) { s.SchedulePolicy(r); }
   static void Give(EstateSink& s, const LibraryRow& r) { s.Library(r); }
-  static void Give(EstateSink& s, const MediumRow& r) { s.Medium(r); }
   static void Give(EstateSink& s, const PoolRow& r) { s.Pool(r); }
   static void Give(EstateSink& s, const AttentionRow& r) { s.Attention(r); }
   std::vector<Row> m_rows;
-  std::vector<JobRow> m_jobs;  // apart: a list of 100,000 jobs is held in a fifth of the room
+  // Apart: a list of 100,000 jobs or 200,000 media is held in a fraction of the room.
+  std::vector<MediumRow> m_media;
+  std::vector<JobRow> m_jobs;
 };
 
 RunReport::RunReport(const std::string& resultsDir) : m_resultsDir(resultsDir), m_pending(std::make_unique<Pending>()) {
