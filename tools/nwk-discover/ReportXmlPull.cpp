@@ -218,7 +218,7 @@ ReportXmlPull::Step ReportXmlPull::StartTag(std::string_view ahead) {
   if (at == size) return kMore;
   if (at == 1) return Stop("a tag without a name");
   std::string_view name(p + 1, at - 1);
-  m_attributes.clear();
+  m_attributeCount = 0;
   for (;;) {
     while (at < size && IsBlank(p[at])) ++at;
     if (at + 1 >= size) return kMore;
@@ -235,7 +235,8 @@ ReportXmlPull::Step ReportXmlPull::StartTag(std::string_view ahead) {
     if (close == size) return kMore;
     std::size_t nameEnd = equals;
     while (nameEnd > at && IsBlank(p[nameEnd - 1])) --nameEnd;
-    m_attributes.push_back({std::string_view(p + at, nameEnd - at), std::string_view(p + open + 1, close - open - 1)});
+    if (m_attributeCount < kMaxAttributes)
+      m_attributes[m_attributeCount++] = {std::string_view(p + at, nameEnd - at), std::string_view(p + open + 1, close - open - 1)};
     at = close + 1;
   }
   if (m_open.empty() && m_rootSeen) return Stop("a second root element <" + std::string(name) + ">");
@@ -294,7 +295,8 @@ std::string_view ReportXmlPull::text() {
 }
 
 bool ReportXmlPull::Attribute(std::string_view attribute, std::string_view* value) {
-  for (const Attr& a : m_attributes) {
+  for (std::size_t n = 0; n < m_attributeCount; ++n) {
+    const Attr& a = m_attributes[n];
     if (a.name != attribute) continue;
     if (a.value.find('&') == std::string_view::npos) return *value = a.value, true;
     if (!Decode(a.value, &m_decoded)) return false;

@@ -86,7 +86,11 @@ class ReportXmlPull {
 
   Token m_token = kText;
   std::string_view m_name;
-  std::vector<Attr> m_attributes;  // of a kStart
+  // Of a kStart. The message form uses five names; attributes past
+  // kMaxAttributes are checked but not kept.
+  static constexpr std::size_t kMaxAttributes = 8;
+  Attr m_attributes[kMaxAttributes];
+  std::size_t m_attributeCount = 0;
   std::string_view m_text;         // of a kText, as in the file
   bool m_textIsPlain = false;      // CDATA: taken as is
   std::string m_decoded;
