@@ -13,6 +13,9 @@
 #include "EstateExtract.h"
 #include "ReportServerRelease.h"
 #include "ReportStream.h"
+#include "fields/ClientFields.h"
+#include "fields/MediaFields.h"
+#include "fields/PolicyFields.h"
 #include "fields/RunRecords.h"
 #include "hx/Files.h"
 #include "hx/Message.h"
@@ -61,13 +64,14 @@ class DirectoryReader {
       std::vector<int> fields;
       Extract extract;
     } kLists[] = {
-        {"_FDC_ForeignLibraries.xml", {4, 1}, ExtractLibrary},
-        {"_FDC_ForeignMedias.xml", {4, 1}, ExtractMedium},
-        {"_FDC_StoragePolicyList.xml", {4}, ExtractPool},
+        {"_FDC_ForeignLibraries.xml", {mediafields::kLibraryList.i, mediafields::kItems.i}, ExtractLibrary},
+        {"_FDC_ForeignMedias.xml", {mediafields::kMediaList.i, mediafields::kItems.i}, ExtractMedium},
+        {"_FDC_StoragePolicyList.xml", {policyfields::kPolicies.i}, ExtractPool},
     };
     if (EndsWith(name, "_FDC_JobList.xml")) return ReadJobs(path);
     if (EndsWith(name, "_App_ClientsList.xml"))
-      return ReadList(path, {1}, [this](const CNMessageBase& client) { ExtractClient(client, m_index, m_sink); });
+      return ReadList(path, {clientfields::kClients.i},
+                      [this](const CNMessageBase& client) { ExtractClient(client, m_index, m_sink); });
     for (const auto& list : kLists)
       if (EndsWith(name, list.suffix))
         ReadList(path, list.fields, [this, &list](const CNMessageBase& item) { list.extract(item, m_sink); });
