@@ -81,6 +81,7 @@ void CForeignHandlerNWK::BuildResourceSchedule(ScheduleTaskList& policies,
     m_records.Add({records::kSkippedResource, clientKey, policyName, "schedule [" + chosen + "] is not known"});
     return;
   }
+  m_records.Add({records::kResourceSchedule, client.get_clientName(), policyName, schedule->second.get_scheduleName()});
   resource.BuildSchedule(policies, client, schedule->second, group->second);
   log.Debug(kFunc, "Built schedule pattern[%s] for policy [%s] client [%s]",
             resource.get_associatedScheduleName().c_str(), policyName.c_str(), clientKey.c_str());

@@ -264,10 +264,17 @@ TEST_F(Report, ReportCommandRebuildsTheSameFilesWithoutDiscoveryWhateverTheLogSa
   std::string json = testutil::ReadFile(Out() + "/summary.json");
   std::string html = testutil::ReadFile(Out() + "/report.html");
   std::size_t xmlFiles = XmlFiles(Out() + "/xml", ".xml").size();
+  // The workbook's resource sheet gives each resource its group and schedule.
+  auto resources = [this](std::string* sheet) {
+    return testutil::RunProgram({"unzip", "-p", Out() + "/estate.xlsx", "xl/worksheets/sheet2.xml"}, {}, sheet);
+  };
+  std::string sheet, rebuiltSheet;
+  ASSERT_EQ(resources(&sheet), 0) << sheet;
+  EXPECT_NE(sheet.find("<t>Full Every Saturday</t>"), std::string::npos) << sheet;
   std::string log = testutil::ReadFile(Out() + "/nwk-discover.log");
   // Error lines are quoted as logged, so only the other sentences change.
   for (const char* sentence : {"Main MA is", "Networker server name is", "Locale information",
-                               "Skipping schedule creation", "Passing over policy"}) {
+                               "Skipping schedule creation", "Passing over policy", "Building schedule"}) {
     ASSERT_NE(log.find(sentence), std::string::npos) << sentence;
     for (std::size_t at = log.find(sentence); at != std::string::npos; at = log.find(sentence, at))
       log.replace(at, std::strlen(sentence), "Reworded");
@@ -278,6 +285,8 @@ TEST_F(Report, ReportCommandRebuildsTheSameFilesWithoutDiscoveryWhateverTheLogSa
   ASSERT_EQ(Discover({"report", "--out", Out()}), 0) << output_;
   EXPECT_EQ(testutil::ReadFile(Out() + "/summary.json"), json);
   EXPECT_EQ(testutil::ReadFile(Out() + "/report.html"), html);
+  ASSERT_EQ(resources(&rebuiltSheet), 0) << rebuiltSheet;
+  EXPECT_EQ(rebuiltSheet, sheet);
   EXPECT_EQ(testutil::ReadFile(Out() + "/nwk-discover.log"), log);
   EXPECT_EQ(XmlFiles(Out() + "/xml", ".xml").size(), xmlFiles);
   EXPECT_NE(html.find("operation <b>media</b>: <span class=\"missing\">not run</span>"), std::string::npos);

@@ -4,7 +4,6 @@
 #include "EstateExtract.h"
 
 #include <charconv>
-#include <cstring>
 #include <fstream>
 #include <string_view>
 
@@ -168,23 +167,6 @@ struct LogPass {
   OperationErrors errors;  // logged since the last operation ended
 };
 
-// "S] for policy [P], client [C]": resource P of client C runs on schedule S
-// (its group's, when the group overrides the resource's own).
-bool ReadChosen(const std::string& rest, LogPass* pass) {
-  std::size_t policy = rest.find("] for policy ["), client = rest.rfind("], client [");
-  if (policy == std::string::npos || client == std::string::npos || client < policy || rest.back() != ']') return true;
-  std::string subclient = rest.substr(policy + 14, client - policy - 14);
-  pass->log->schedules[ScheduleKey(rest.substr(client + 11, rest.size() - client - 12), subclient)] = rest.substr(0, policy);
-  return true;
-}
-
-// "Building schedule [S] for policy [P], client [C]".
-bool ReadScheduleChosen(const std::string& line, LogPass* pass) {
-  constexpr const char* kChosen = "Building schedule [";
-  std::size_t at = line.find(kChosen);
-  return at != std::string::npos && ReadChosen(line.substr(at + std::strlen(kChosen)), pass);
-}
-
 // An Error line: its level follows the function field (right after the first
 // "] "), so no text read from the server can pass for one.
 bool ErrorMessage(const std::string& line, std::string* message) {
@@ -226,7 +208,6 @@ void ReadLogLine(const std::string& line, LogPass* pass) {
   std::string value;
   RunRow& run = pass->log->run;
   if (ErrorMessage(line, &value)) NoteError(value, &pass->errors);
-  if (ReadScheduleChosen(line, pass)) return;
   if (IsRunnerLine(line, kRunStart)) {
     *pass->log = RunLog();  // a results directory used again: only the last run counts
     pass->log->firstLine = pass->lineNumber;
@@ -279,6 +260,10 @@ bool OfLastRun(const std::string& name, const RunLog& log) {
 }
 
 std::string ScheduleKey(const std::string& client, const std::string& subclient) { return client + '\n' + subclient; }
+
+void ScheduleIndex::SetSchedule(const std::string& client, const std::string& subclient, const std::string& schedule) {
+  m_schedules[ScheduleKey(client, subclient)] = schedule;
+}
 
 void ScheduleIndex::AddPolicy(const std::string& client, const std::string& application, const std::string& subclient,
                               const std::string& policy) {
@@ -379,9 +364,10 @@ bool ReadRunLog(const std::string& path, RunLog* log) {
   return ReadLog(path, &pass);
 }
 
-void ReadRunFacts(const std::string& path, RunRow* run) {
-  ForEachRecord(path, [run](const std::vector<std::string>& r) {
+void ReadRunFacts(const std::string& path, RunRow* run, ScheduleIndex* index) {
+  ForEachRecord(path, [run, index](const std::vector<std::string>& r) {
     if (r[0] == records::kFact) ReadFact(r, run);
+    if (r[0] == records::kResourceSchedule && r.size() >= 4) index->SetSchedule(r[1], r[2], r[3]);
   });
 }
 

@@ -77,17 +77,17 @@ class DirectoryReader {
         ReadList(path, list.fields, [this, &list](const CNMessageBase& item) { list.extract(item, m_sink); });
   }
 
-  // The log is read first (it gives each resource its schedule); its rows go
-  // out last, after those of the messages, by EndLog.
+  // The log is read first (it tells which messages are the last run's); its
+  // rows go out last, after those of the messages, by EndLog.
   void ReadLog(const std::string& path) {
     m_logRead = ReadRunLog(path, &m_log);
     m_logPath = path;
-    m_index.SetSchedules(std::move(m_log.schedules));
   }
 
-  // The operations' records: their facts now, their attention rows by EndLog.
+  // The operations' records, before the messages: their facts and each
+  // resource's schedule now, their attention rows by EndLog.
   void ReadRecords(const std::string& path) {
-    ReadRunFacts(path, &m_log.run);
+    ReadRunFacts(path, &m_log.run, &m_index);
     m_recordsPath = path;
   }
 
