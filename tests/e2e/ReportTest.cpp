@@ -136,13 +136,7 @@ class Report : public ::testing::Test {
   }
   std::string Out() const { return dir_ / "out"; }
   // A copy of the bundled sample to change.
-  std::string CopySample() {
-    std::string dataset = dir_ / "dataset";
-    hx::MakeDirectories(dataset, nullptr);
-    for (const std::string& path : XmlFiles(kSample, ".txt"))
-      testutil::WriteFile(dataset + path.substr(path.rfind('/')), testutil::ReadFile(path));
-    return dataset;
-  }
+  std::string CopySample() { return testutil::CopyDataset(kSample, dir_ / "dataset"); }
   testutil::ScopedTempDir dir_;
   std::string output_;
 };
@@ -249,17 +243,12 @@ TEST_F(Report, PageIsSelfContainedAndParses) {
 // The report takes its facts from the operations' records, so rewording the
 // log's sentences changes nothing in it.
 TEST_F(Report, ReportCommandRebuildsTheSameFilesWithoutDiscoveryWhateverTheLogSays) {
-  std::string dataset = dir_ / "dataset";
-  hx::MakeDirectories(dataset, nullptr);
-  for (const std::string& path : XmlFiles(kSample, ".txt"))
-    testutil::WriteFile(dataset + path.substr(path.rfind('/')), testutil::ReadFile(path));
-  testutil::WriteFile(dataset + "/tarn_jobs_unix_daily.txt", testutil::ReadFile(dataset + "/tarn_jobs_unix_daily.txt") +
-                                                                 "UNIX_Daily,ghost,/x,full,1795000000,1,x,1,v,l,1,B\n");
   // A manual save set of an unknown client is dropped as well (it was dropped without a record before).
-  testutil::WriteFile(dataset + "/tarn_jobs.txt",
-                      testutil::ReadFile(dataset + "/tarn_jobs.txt") + ",ghost,/y,manual,1795000000,1,x,1,v,l,1,B\n");
-  testutil::WriteFile(dataset + "/tarn_client.txt", testutil::ReadFile(dataset + "/tarn_client.txt") +
-                                                        "\nname: lonely;\ngroup: NoSuchGroup;\nlicensed PSPs: ;\n");
+  std::string dataset =
+      testutil::CopyDataset(kSample, dir_ / "dataset",
+                            {{"tarn_jobs_unix_daily.txt", "UNIX_Daily,ghost,/x,full,1795000000,1,x,1,v,l,1,B\n"},
+                             {"tarn_jobs.txt", ",ghost,/y,manual,1795000000,1,x,1,v,l,1,B\n"},
+                             {"tarn_client.txt", "\nname: lonely;\ngroup: NoSuchGroup;\nlicensed PSPs: ;\n"}});
   ASSERT_EQ(Discover({"--replay", dataset, "--out", Out(), "config", "clients", "jobs", "schedule"}), 0) << output_;
   std::string json = testutil::ReadFile(Out() + "/summary.json");
   std::string html = testutil::ReadFile(Out() + "/report.html");
