@@ -43,7 +43,8 @@ constexpr Field kBodyExtra{2, 2};             // of the body: (12, 309), empty
 // Task definition: 1/1 0 and 5/8 4 before the task name; then 4/7, 10/13,
 // 6/9 0, 9/12 5, 16/28 0; then its options (12, 265) with 1/1 and 5/5 0.
 constexpr Field kDefinitionA{1, 1}, kDefinitionB{5, 8};
-constexpr Field kDefinitionC{4, 7}, kDefinitionD{10, 13}, kDefinitionE{6, 9}, kDefinitionF{9, 12}, kDefinitionG{16, 28};
+constexpr Field kDefinitionC{4, 7}, kDefinitionD{10, 13}, kDefinitionE{6, 9};
+constexpr Field kDefinitionF{9, 12}, kDefinitionG{16, 28};
 constexpr Field kDefinitionOptions{3, 6};
 constexpr Field kDefinitionOptionA{1, 1}, kDefinitionOptionB{5, 5};
 constexpr Field kSubtaskHeaderA{3, 6}, kSubtaskHeaderB{4, 7};  // 2 and 2
