@@ -2,6 +2,7 @@
 #include "TestUtil.h"
 
 #include <dirent.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 
@@ -80,6 +81,14 @@ int RunProgram(const std::vector<std::string>& argv, const std::vector<std::stri
   if (output) *output = ReadFile(options.outputPath) + result.error;
   if (!result.started) return -1;
   return result.termSignal != 0 ? 128 + result.termSignal : result.exitCode;
+}
+
+void ExpectGoldenFiles(const std::string& dir, const std::string& golden, const std::string& suffix) {
+  const std::vector<std::string> names = ListDir(golden, suffix);
+  EXPECT_FALSE(names.empty()) << golden;
+  EXPECT_EQ(ListDir(dir, suffix), names) << dir;
+  for (const std::string& name : names)
+    EXPECT_EQ(ReadFile(dir + "/" + name), ReadFile(golden + "/" + name)) << name;
 }
 
 }  // namespace testutil

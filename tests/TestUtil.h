@@ -1,5 +1,5 @@
 // Test vocabulary shared by the unit and end-to-end tests: a temporary
-// directory that cleans up, and whole-file read and write.
+// directory that cleans up, whole-file read and write, golden files.
 #pragma once
 
 #include <map>
@@ -33,5 +33,8 @@ std::string CopyDataset(const std::string& from, const std::string& to,
 // Runs argv (no shell) with extra "K=V" environment entries; returns the exit
 // status and fills `output` with stdout and stderr together.
 int RunProgram(const std::vector<std::string>& argv, const std::vector<std::string>& env, std::string* output);
+// Expects the files of `dir` ending in `suffix` to be those of the reviewed
+// folder `golden`, byte for byte.
+void ExpectGoldenFiles(const std::string& dir, const std::string& golden, const std::string& suffix = "");
 
 }  // namespace testutil

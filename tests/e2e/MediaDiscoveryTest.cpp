@@ -36,18 +36,23 @@ TEST_F(MediaDiscovery, MediaCarryNoJobsWithoutJobDiscovery) {
     EXPECT_EQ(name.rfind("tarn_", 0), 0u) << name;
 }
 
-// The emulator has no registry to ask for the date format: the setting gives
-// the sample's, as it would for a server whose format cannot be read.
-TEST_F(MediaDiscovery, EmulatedServerGivesTheSameMessages) {
+// The emulated server gives every message and report the replay gives. It has
+// no registry to ask for the date format: the setting gives the sample's, as it
+// would for a server whose format cannot be read.
+TEST_F(MediaDiscovery, EmulatedServerGivesWhatTheReplayGives) {
   std::vector<std::string> env = {std::string("PATH=") + NWK_EMULATOR_DIR + ":/usr/bin:/bin",
                                   "NWK_EMULATOR_DATA=" + kSample};
   testutil::WriteFile(dir_ / "settings.ini", "[Pluvex]\nsNWKLOCALEFORMAT=dd/MM/yyyy\n");
-  ASSERT_EQ(Discover(dir_ / "live",
-                     {"--live", "--settings", dir_ / "settings.ini", "config", "clients", "jobs", "media"}, env),
-            0)
-      << output_;
-  for (const char* name : kMessages)
-    EXPECT_EQ(testutil::ReadFile(dir_ / "live/xml/" + name), testutil::ReadFile(kGolden + "/" + name)) << name;
+  const std::vector<std::string> operations = {"--settings", dir_ / "settings.ini", "config", "clients", "jobs", "media"};
+  ASSERT_EQ(Discover(dir_ / "replay", operations), 0) << output_;
+  std::vector<std::string> live = operations;
+  live.insert(live.begin(), "--live");
+  ASSERT_EQ(Discover(dir_ / "live", live, env), 0) << output_;
+  std::vector<std::string> names = testutil::ListDir(dir_ / "replay/xml", ".xml");
+  EXPECT_EQ(testutil::ListDir(dir_ / "live/xml", ".xml"), names);
+  names.push_back("../tarn_client.txt");
+  for (const std::string& name : names)
+    EXPECT_EQ(testutil::ReadFile(dir_ / "live/xml/" + name), testutil::ReadFile(dir_ / "replay/xml/" + name)) << name;
 }
 
 }  // namespace

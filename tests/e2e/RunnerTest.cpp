@@ -40,10 +40,7 @@ TEST_F(Runner, BundledSampleMatchesTheGoldenFiles) {
   ASSERT_EQ(Discover({"--out", Out(), "config", "clients"}, {"TZ=UTC"}), 0) << output_;
   EXPECT_EQ(output_.rfind("No --replay or --live given: replaying the bundled sample", 0), 0u) << output_;
   EXPECT_NE(output_.find("config    ok"), std::string::npos) << output_;
-  std::vector<std::string> written = testutil::ListDir(Out() + "/xml");
-  EXPECT_EQ(written, testutil::ListDir(kGolden));
-  for (const std::string& name : testutil::ListDir(kGolden))
-    EXPECT_EQ(testutil::ReadFile(Out() + "/xml/" + name), testutil::ReadFile(kGolden + "/" + name)) << name;
+  testutil::ExpectGoldenFiles(Out() + "/xml", kGolden);
   std::string log = testutil::ReadFile(Out() + "/nwk-discover.log");
   EXPECT_NE(log.find("Locale information for Networker server fetched successfully"), std::string::npos) << log;
 }
@@ -71,12 +68,6 @@ TEST_F(Runner, HostLinkCarriesRequestResponseAndStatus) {
   EXPECT_EQ(config.getint64(59), 5);
   EXPECT_EQ(config.getint64(58), 0);
   EXPECT_EQ(config.getstring(25, 76), "inst");
-}
-
-TEST_F(Runner, LiveModeRunsTheToolsFromPath) {
-  ASSERT_EQ(Discover({"--live", "--out", Out(), "config"}, LiveEnv()), 0) << output_;
-  EXPECT_EQ(output_.find("bundled sample"), std::string::npos);
-  EXPECT_TRUE(hx::FileExists(Out() + "/xml/00001_FDC_ExternalNBUConfig.xml"));
 }
 
 // --server reaches both tools as -s NAME: the emulators answer only for their
@@ -135,30 +126,22 @@ TEST_F(Runner, BadInvocationsExitTwoWithOneLine) {
       {{"--job-id", "12x"}, "option --job-id needs a number, got '12x'"},
       {{"inventory"}, "unknown operation 'inventory'"},
       {{"--live", "--replay", "/tmp"}, "--live and --replay exclude each other"},
-      {{"--replay", "/nonexistent/dataset"}, "dataset directory '/nonexistent/dataset' does not exist"},
       {{"--replay", "/"}, "holds no tarn_*.txt report"},
       {{"--plugin", "/nonexistent/libx.so", "config"}, "cannot load the plug-in"},
       {{"--timeout", "0"}, "option --timeout takes 1 to 31536000 seconds, got '0'"},
-      {{"--timeout", "-1"}, "option --timeout takes 1 to 31536000 seconds, got '-1'"},
-      {{"--timeout", "99999999999"}, "option --timeout takes 1 to 31536000 seconds, got '99999999999'"},
       {{"--debug-level", "-2"}, "option --debug-level takes -1 to 7, got '-2'"},
-      {{"--debug-level", "8"}, "option --debug-level takes -1 to 7, got '8'"},
       {{"--debug-level", "99"}, "option --debug-level takes -1 to 7, got '99'"},
       {{"--replay", ""}, "option --replay needs a value, got an empty one"},
       {{"--replay", file}, "dataset directory '" + file + "' is a file, not a directory"},
       {{"report", "--out", file}, "results directory '" + file + "' is a file, not a directory"},
       {{"report", "--out", empty}, "'" + empty + "' is not a results directory"},
-      {{"--settings", "/nonexistent/s.ini"}, "unreadable settings file: cannot open '/nonexistent/s.ini'"},
       {{"--settings", empty}, "unreadable settings file: cannot read '" + empty + "': Is a directory"},
       {{"--settings", garbage}, "unreadable settings file: " + garbage + ":1: expected [section] or key=value"},
       {{"jobs"}, "operation 'jobs' needs 'clients' in the same run"},
-      {{"schedule", "config"}, "operation 'schedule' needs 'clients' in the same run"},
-      {{"media", "clients"}, "operation 'media' needs 'config' in the same run"},
       {{"media"}, "operation 'media' needs 'config' and 'clients' in the same run"},
       {{"--live", "--server", ""}, "option --server needs a value, got an empty one"},
       {{"--live", "--server", "-s"}, "option --server needs a server name, got '-s'"},
       {{"--live", "--server", "a\nb"}, "the server name holds a control character"},
-      {{"--server"}, "option --server needs a value"},
       {{"--server", "nwsrv01"}, "--server names the server to question and needs --live"},
   };
   for (const Case& c : cases) {

@@ -1,10 +1,9 @@
 // estate.xlsx end to end: the workbook opened as the zip it is, each sheet's
-// XML read back and held against summary.json; hostile names in cells.
+// XML read back and held against reviewed cells; hostile names in cells.
 #include <gtest/gtest.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 
-#include <charconv>
 #include <cstdio>
 
 #include "../../tools/nwk-discover/EstateWorkbook.h"
@@ -57,70 +56,32 @@ std::vector<std::vector<std::string>> Rows(const std::string& xml) {
   return rows;
 }
 
-long long Number(const std::string& text) {
-  long long value = -1;
-  std::from_chars(text.data(), text.data() + text.size(), value);
-  return value;
-}
-
-// A top-level number of summary.json (one member a line: `  "clients": 14`).
-long long Figure(const std::string& json, const std::string& key) {
-  std::size_t at = json.find("\n  \"" + key + "\": ");
-  return at == std::string::npos ? -1 : Number(json.substr(at + key.size() + 7));
-}
-
-// Members of a list in summary.json: strings, or objects counted by their first key.
-long long Members(const std::string& json, const std::string& key, const std::string& item) {
-  std::size_t at = json.find("\n  \"" + key + "\": "), end = json.find("\n  \"", at + 1);
-  long long n = 0;
-  for (std::size_t p = json.find(item, at + key.size() + 6); p < end; p = json.find(item, p + 1)) ++n;
-  return n;
+// Every sheet, named as the workbook names it, a row a line, cells split by tabs.
+std::string Dump(const std::string& book) {
+  std::string workbook = ZipMember(book, "xl/workbook.xml"), out;
+  int n = 0;
+  for (std::size_t at = 0; (at = workbook.find("<sheet name=\"", at)) != std::string::npos; ++at) {
+    std::size_t start = at + 13;
+    out += "== " + workbook.substr(start, workbook.find('"', start) - start) + "\n";
+    for (const auto& row : Rows(ZipMember(book, "xl/worksheets/sheet" + std::to_string(++n) + ".xml"))) {
+      for (std::size_t c = 0; c < row.size(); ++c) out += (c ? "\t" : "") + row[c];
+      out += "\n";
+    }
+  }
+  return out;
 }
 
 class Workbook : public DiscoverRun {
  protected:
   std::string Out() const { return dir_ / "out"; }
   std::string Book() const { return Out() + "/estate.xlsx"; }
-  std::vector<std::vector<std::string>> Sheet(int n) {
-    return Rows(ZipMember(Book(), "xl/worksheets/sheet" + std::to_string(n) + ".xml"));
-  }
 };
 
-TEST_F(Workbook, EverySheetHoldsTheFiguresOfTheSummary) {
+// The reviewed cells of the sample (dates are serial day numbers, days since
+// 1899-12-30); the media sheet as a sample of the layout.
+TEST_F(Workbook, SampleCellsMatchTheReviewedGolden) {
   ASSERT_EQ(Discover(Out(), {}), 0) << output_;
-  std::string json = testutil::ReadFile(Out() + "/summary.json");
-  std::string workbook = ZipMember(Book(), "xl/workbook.xml");
-  std::size_t at = 0;
-  for (const char* name : {"Clients", "Resources", "Schedule policies", "Media", "History", "Needs attention"}) {
-    at = workbook.find("name=\"" + std::string(name) + "\"", at);
-    EXPECT_NE(at, std::string::npos) << name << " missing or out of order";
-  }
-  auto clients = Sheet(1), resources = Sheet(2), policies = Sheet(3), media = Sheet(4), history = Sheet(5),
-       attention = Sheet(6);
-  EXPECT_EQ(static_cast<long long>(clients.size()) - 1, Figure(json, "clients"));
-  EXPECT_EQ(static_cast<long long>(resources.size()) - 1, Figure(json, "subclients"));
-  EXPECT_EQ(static_cast<long long>(policies.size()) - 1, Members(json, "schedules", "{\"name\""));
-  EXPECT_EQ(static_cast<long long>(media.size()) - 1, Figure(json, "media"));
-  EXPECT_EQ(static_cast<long long>(history.size()) - 1, Members(json, "days", "{\"day\""));
-  long long needing = Members(json, "otherAgentResources", "\"") / 2 + Members(json, "poolsWithoutCopies", "\"") / 2 +
-                      Members(json, "skippedSchedules", "\"") / 2 + Figure(json, "droppedSaveSets");
-  EXPECT_EQ(static_cast<long long>(attention.size()) - 1, needing);
-
-  long long jobs = 0, bytes = 0;
-  for (std::size_t r = 1; r < history.size(); ++r) jobs += Number(history[r][1]), bytes += Number(history[r][2]);
-  EXPECT_EQ(jobs, Figure(json, "jobs"));
-  EXPECT_EQ(bytes, Figure(json, "bytes"));
-  // Dates are serial day numbers (days since 1899-12-30): 2026-11-16 and 2027-02-17.
-  EXPECT_EQ(history[1][0], "46342");
-  EXPECT_EQ(media[1], (std::vector<std::string>{"A00001L5", "i500@3.0.0", "46435", "20"}));
-  EXPECT_EQ(clients[0], (std::vector<std::string>{"Client", "Operating system", "NetWorker version", "Storage node", "Agents"}));
-  EXPECT_EQ(clients[1], (std::vector<std::string>{"aixdb01", "AIX", "EMC NetWorker 8.2.1.0.Build.154", "",
-                                                  "Other External Agent, AIX File System, Oracle Database"}));
-  EXPECT_EQ(resources[3], (std::vector<std::string>{"aixdb01", "ORA_Prod", "Oracle Weekend Full",
-                                                    "RMAN:/home/oracle/rman/aixprd_backup.rcv", "subclient2",
-                                                    "Oracle Database", "no", "no"}));
-  EXPECT_EQ(attention[1], (std::vector<std::string>{"Other External Agent", "hpuxapp01 / subclient1",
-                                                    "no agent of the host matches its save sets: migrate it by hand"}));
+  EXPECT_EQ(Dump(Book()), testutil::ReadFile(std::string(NWK_SOURCE_DIR) + "/tests/e2e/golden/report/estate-cells.txt"));
   std::string sheet = ZipMember(Book(), "xl/worksheets/sheet4.xml");
   for (const char* part : {"state=\"frozen\"", "<autoFilter ref=\"A1:D", "<col min=\"1\" max=\"1\" width=\""})
     EXPECT_NE(sheet.find(part), std::string::npos) << part;

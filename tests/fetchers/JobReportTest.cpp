@@ -1,19 +1,13 @@
-// The save set report: the mminfo command, the file name, and the rows.
+// The save set report: its file name and its rows.
 #include <gtest/gtest.h>
-
-#include <sys/stat.h>
-
-#include <cstdlib>
 
 #include "JobFixture.h"
 #include "fetchers/CNWKJobInfoFetcher.h"
-#include "hx/Files.h"
 
 namespace {
 
 class JobFetcher : public CNWKJobInfoFetcher {
  public:
-  using CNWKJobInfoFetcher::_GetCommandLine;
   using CNWKJobInfoFetcher::_GetFileNameForData;
 };
 
@@ -23,15 +17,11 @@ std::vector<NWKJobInfo> Parse(const std::string& text, const std::string& group,
   return jobs;
 }
 
-TEST(JobReport, CommandAndFileNameForGroupsAndManualSaveSets) {
+// The command itself is checked with every other fetcher's.
+TEST(JobReport, FileNameForGroupsAndManualSaveSets) {
   JobFetcher fetcher;
-  const std::string columns =
-      "mminfo -xc, -aocnt -r \"group,client,name,level,nsavetime,totalsize,sscomp(25),nfiles,volume,location,"
-      "volid,barcode\"";
-  EXPECT_EQ(fetcher._GetCommandLine(), columns + " -q \"level=manual\"");
   EXPECT_STREQ(fetcher._GetFileNameForData(), "tarn_jobs.txt");
   fetcher.set_groupName("Default");
-  EXPECT_EQ(fetcher._GetCommandLine(), columns + " -q \"group=Default\"");
   EXPECT_STREQ(fetcher._GetFileNameForData(), "tarn_jobs_default.txt");
   fetcher.set_groupName("../Ops/Nightly");
   EXPECT_STREQ(fetcher._GetFileNameForData(), "tarn_jobs_%2E.%2Fops%2Fnightly.txt");
@@ -72,32 +62,6 @@ TEST(JobReport, HeaderOnlyOnLiveRunsAndManualRunsKeepGrouplessRows) {
   ASSERT_EQ(replayed.size(), 3u);  // a header met in a replayed file is a row like any other
   EXPECT_EQ(replayed[0].get_clientName(), "client");
   EXPECT_EQ(replayed[0].get_backupTime(), 0);
-}
-
-// A group name is one word for mminfo, whatever it holds; nothing in it runs.
-class LiveJobFetch : public JobFixture {};
-
-TEST_F(LiveJobFetch, GroupNamesReachMminfoVerbatim) {
-  std::string bin = dir_ / "bin";
-  mkdir(bin.c_str(), 0755);
-  testutil::WriteFile(bin + "/mminfo", "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$ARGS_OUT\"\n");
-  chmod((bin + "/mminfo").c_str(), 0755);
-  std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
-  setenv("PATH", (bin + ":" + path).c_str(), 1);
-  std::string marker = dir_ / "ran";
-  for (std::string group : {std::string("a\" -x \"b"), "$(touch " + marker + ")", std::string("`touch ") + marker + "`",
-                            std::string("it's; rm -rf \\ & x")}) {
-    setenv("ARGS_OUT", (dir_ / "args").c_str(), 1);
-    CNWKJobInfoFetcher fetcher;
-    fetcher.set_groupName(group);
-    std::vector<NWKJobInfo> jobs;
-    EXPECT_TRUE(fetcher.FetchData(&jobs)) << group << ": " << fetcher.get_lastError();
-    std::string args = testutil::ReadFile(dir_ / "args");
-    EXPECT_NE(args.find("\ngroup=" + group + "\n"), std::string::npos) << args;
-  }
-  setenv("PATH", path.c_str(), 1);
-  unsetenv("ARGS_OUT");
-  EXPECT_FALSE(hx::FileExists(marker));
 }
 
 }  // namespace

@@ -119,20 +119,6 @@ TEST(DeviceJukeboxAndPoolReports, AwkwardLayoutsInLfAndCrlf) {
   }
 }
 
-// The sample's devices are pinned by the golden libraries; the log is not.
-TEST(DeviceReport, SampleLogsEachJukeboxOnce) {
-  hx::LogSink::SetCapture(true);
-  Drives(testutil::ReadFile(std::string(NWK_SOURCE_DIR) + "/samples/nwsrv-lab/tarn_drives.txt"));
-  std::string log = hx::LogSink::Captured();
-  hx::LogSink::SetCapture(false);
-  size_t lines = 0;
-  for (size_t at = 0; (at = log.find("belongs to library [", at)) != std::string::npos; ++at) ++lines;
-  EXPECT_EQ(lines, 8u);  // one per "parent jukebox:" line, empty ones included
-  EXPECT_NE(log.find("Device [rd=snode01:/dev/rmt/0cbn] belongs to library [rd=snode01:SL150@1.0.0]"),
-            std::string::npos)
-      << log;
-}
-
 using Expiry = std::map<std::string, std::string>;
 
 TEST(MediaReport, HeaderDroppedShortRowsSkippedFirstRowWins) {

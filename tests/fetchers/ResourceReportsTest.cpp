@@ -117,17 +117,4 @@ TEST(ResourceReports, AlphabeticalPrintsFileAttributesUnderTheirOwnResourceIssue
   EXPECT_EQ(nodes.count("snode01"), 1u);  // and no blank needed after the colon
 }
 
-TEST(StorageNodeReport, NodesBecomeMediaServers) {
-  NWKClientMap clients;
-  NWKClientInfo existing;
-  existing.set_clientName("NWSRV01");
-  clients.emplace("NWSRV01", existing);
-  CNWKStorageNodeFetcher::ParseStorageNodeReport("type: NSR Storage Node;\nname: nwsrv01;\nname: snode01;\n", &clients);
-  ASSERT_EQ(clients.size(), 2u);
-  EXPECT_TRUE(clients.at("nwsrv01").get_isMediaServer());
-  EXPECT_EQ(clients.at("nwsrv01").get_clientName(), "NWSRV01");
-  EXPECT_EQ(clients.at("snode01").get_clientName(), "snode01");
-  EXPECT_TRUE(clients.at("snode01").get_policyList().empty());
-}
-
 }  // namespace

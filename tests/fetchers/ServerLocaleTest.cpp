@@ -63,19 +63,14 @@ TEST(LocaleReport, ValueAfterRegSzIsTheFormat) {
 
 class LocaleFetcher : public JobFixture {};
 
-TEST_F(LocaleFetcher, RunsNothingAndReadsTheFilePresent) {
-  GivenReport("tarn_nwk_localeconfig.txt", "key\nsShortDate REG_SZ dd/MM/yy\n");
+// Nothing is run: the file present is read, else the default stands.
+TEST_F(LocaleFetcher, ReadsTheFilePresentElseFailsWithTheDefault) {
   std::string format;
-  Locale fetcher;
-  EXPECT_TRUE(fetcher.FetchData(&format));
-  EXPECT_EQ(format, "dd/MM/yy");
-}
-
-TEST_F(LocaleFetcher, MissingFileFailsWithDefault) {
-  std::string format;
-  Locale fetcher;
-  EXPECT_FALSE(fetcher.FetchData(&format));
+  EXPECT_FALSE(Locale().FetchData(&format));
   EXPECT_EQ(format, "MM/dd/YYYY");
+  GivenReport("tarn_nwk_localeconfig.txt", "key\nsShortDate REG_SZ dd/MM/yy\n");
+  EXPECT_TRUE(Locale().FetchData(&format));
+  EXPECT_EQ(format, "dd/MM/yy");
 }
 
 }  // namespace

@@ -33,34 +33,24 @@ class DiscoverConfig : public JobFixture {
 
 TEST_F(DiscoverConfig, OfflineAppendsOptionsAndSettlesTheDefaultFormat) {
   FDC::ExternalNBUConfig config;
+  config.getlistint(20, 62, 0, 0, true)->push_back(9);
   EXPECT_EQ(Run(&config), 1);
-  EXPECT_EQ(Options(config), (std::vector<int>{1, 4, 5, 3}));
+  EXPECT_EQ(Options(config), (std::vector<int>{9, 1, 4, 5, 3}));
   EXPECT_EQ(locale_, "MM/dd/YYYY");
   EXPECT_NE(Log().find("Value defaulted to [MM/dd/YYYY]"), std::string::npos);
   EXPECT_FALSE(config.isSet(16));
 }
 
-TEST_F(DiscoverConfig, OptionsAreAppendedToAnExistingList) {
-  FDC::ExternalNBUConfig config;
-  config.getlistint(20, 62, 0, 0, true)->push_back(9);
-  Run(&config);
-  EXPECT_EQ(Options(config), (std::vector<int>{9, 1, 4, 5, 3}));
-}
-
-TEST_F(DiscoverConfig, LocaleFileWinsOverTheSetting) {
-  GivenSetting("[Pluvex]\nsNWKLOCALEFORMAT=yyyy-MM-dd\n");
-  GivenReport("tarn_nwk_localeconfig.txt", "key\nsShortDate REG_SZ dd.MM.yyyy\n");
-  FDC::ExternalNBUConfig config;
-  Run(&config);
-  EXPECT_EQ(locale_, "dd.MM.yyyy");
-}
-
+// The setting stands in for a missing locale file; the file wins over it.
 TEST_F(DiscoverConfig, SettingStandsInForAMissingLocaleFile) {
   GivenSetting("[Pluvex]\nsNWKLOCALEFORMAT=dd.MM.yyyy\n");
   FDC::ExternalNBUConfig config;
   EXPECT_EQ(Run(&config), 1);
   EXPECT_EQ(locale_, "dd.MM.yyyy");
   EXPECT_NE(Log().find("overridden to [dd.MM.yyyy] with registry key 'Pluvex//sNWKLOCALEFORMAT'"), std::string::npos);
+  GivenReport("tarn_nwk_localeconfig.txt", "key\nsShortDate REG_SZ yyyy-MM-dd\n");
+  Run(&config);
+  EXPECT_EQ(locale_, "yyyy-MM-dd");
 }
 
 TEST_F(DiscoverConfig, HostLinkWithoutResponseSendsTheRequestOnly) {

@@ -68,7 +68,6 @@ TEST_F(MediaBuild, RemoteNamesSplitIntoNameAndMediaAgent) {
       {"rd=h\\\\x:n", "n", "h\\\\x"},                    // ...never in the media agent
       {"RD=h:n", "RD=h:n", "mainma"},                    // the prefix is case-sensitive
       {"rd=snode01", "snode01", "mainma"},               // mended: no colon, the rest is the name
-      {"rd=", "", "mainma"},
       {"", "", "mainma"},
   };
   for (const Case& c : cases) {
@@ -77,35 +76,6 @@ TEST_F(MediaBuild, RemoteNamesSplitIntoNameAndMediaAgent) {
     EXPECT_EQ(name, c.name) << c.input;
     EXPECT_EQ(ma, c.ma) << c.input;
   }
-}
-
-TEST_F(MediaBuild, NamesAndTypeMaps) {
-  struct Case {
-    const char* in;
-    const char* want;
-  } backslashes[] = {{"\\\\", "\\"}, {"\\\\\\", "\\\\"}, {"\\\\\\\\", "\\\\"}, {"a\\b", "a\\b"}, {"", ""}};
-  for (const Case& c : backslashes) {
-    std::string s = c.in;
-    H::NormalizeDrvLibName(s);
-    EXPECT_EQ(s, c.want) << c.in;
-  }
-  for (const char* family : {"disk", "DISK", "Disk"}) EXPECT_EQ(H::_MapDeviceType_NWKToHx(family), 3) << family;
-  for (const char* family : {"tape", "", "adv_file", "\"disk\"", "disk "})
-    EXPECT_EQ(H::_MapDeviceType_NWKToHx(family), 1) << family;
-  for (const char* model : {"Standard SCSI Jukebox", "", "ACSLS"}) EXPECT_EQ(H::_MapStorageType_NWKToHx(model), 1);
-  EXPECT_EQ(H::GenerateLibraryName(), "DefaultLibrary_NETWORKER_srv");
-  H::set_NWKServerName("");
-  EXPECT_EQ(H::GenerateLibraryName(), "DefaultLibrary_NETWORKER_");
-}
-
-TEST_F(MediaBuild, DefaultPolicyNameIsCutAtOneHundredAndFixedAtFirstUse) {
-  ServerFacts::Current() = ServerFacts();
-  H::set_NWKServerName(std::string(120, 's'));
-  std::string name = H::GenerateDefaultSPName();
-  H::set_NWKServerName("other");
-  std::string later = H::GenerateDefaultSPName();
-  EXPECT_EQ(name, "EMC_Networker_Policy_" + std::string(79, 's'));
-  EXPECT_EQ(later, name);
 }
 
 // The golden files pin the sample's libraries, drive-made ones included, and

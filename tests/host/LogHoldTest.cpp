@@ -63,18 +63,6 @@ TEST_F(LogHoldTest, OnlyTheHoldingThreadIsHeld) {
   EXPECT_EQ(Messages(), "other mine");
 }
 
-TEST_F(LogHoldTest, ASecondHoldOnOneThreadLeavesTheFirstInCharge) {
-  hx::LogHold outer;
-  {
-    hx::LogHold inner;
-    Log("a");
-    inner.Discard();  // not the holding one: drops nothing
-  }
-  Log("b");
-  outer.Release();
-  EXPECT_EQ(Messages(), "a b");
-}
-
 TEST_F(LogHoldTest, HeldErrorsCountOnceWrittenAndNeverWhenDiscarded) {
   hx::LogSink::SetCapture(false);  // counted without any sink too
   long long before = hx::LogSink::ErrorCount();

@@ -136,33 +136,6 @@ TEST(MessageTest, StringsSurviveEveryReplacement) {
   }
 }
 
-TEST(MessageTest, GettersCreateOnlyWhenAsked) {
-  const struct {
-    const char* name;
-    std::function<const void*(CNMessageBase&, bool create)> get;  // field 2/2
-  } getters[] = {
-      {"message", [](CNMessageBase& m, bool c) { return m.getObjectAccessor(true, c, 2, 2, 0, 0, 30, 163); }},
-      {"message list", [](CNMessageBase& m, bool c) { return m.getlistobject(2, 2, 0, 0, c); }},
-      {"int list", [](CNMessageBase& m, bool c) { return m.getlistint(2, 2, 0, 0, c); }},
-      {"ulong list", [](CNMessageBase& m, bool c) { return m.getlistulong(2, 2, 0, 0, c); }},
-  };
-  for (const auto& g : getters) {
-    CNMessageBase msg(1, 1);
-    EXPECT_EQ(g.get(msg, false), nullptr) << g.name;
-    EXPECT_FALSE(msg.isSet(2)) << g.name;
-    const void* made = g.get(msg, true);
-    ASSERT_NE(made, nullptr) << g.name;
-    EXPECT_TRUE(msg.isSet(2)) << g.name;
-    EXPECT_EQ(g.get(msg, false), made) << g.name;
-    EXPECT_EQ(g.get(msg, true), made) << g.name << ": a second create must reuse the value";
-
-    CNMessageBase other(1, 1);
-    other.setint64(2, 2, 5);
-    EXPECT_EQ(g.get(other, false), nullptr) << g.name << " on an int64 field";
-    EXPECT_EQ(other.getint64(2), 5) << g.name;
-  }
-}
-
 CNMessageBase NestedMessage() {
   App::ClientsList msg;
   msg.setint64(2, 2, 0);

@@ -33,10 +33,4 @@ TEST(Settings, MalformedLineIsReportedWithItsNumber) {
   EXPECT_NE(info.getString("Pluvex", "key", &value), 0);  // what came before stays
 }
 
-TEST(Settings, MissingFileMeansNoSettings) {
-  HxPlatformInfo info("/nonexistent/settings.ini");
-  std::string value;
-  EXPECT_EQ(info.getString("Pluvex", "sNWKLOCALEFORMAT", &value), 0);
-}
-
 }  // namespace

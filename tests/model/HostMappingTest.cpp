@@ -26,13 +26,4 @@ TEST(LevelMapping, SchedulesAndJobsReadLevelsDifferently) {
   }
 }
 
-TEST(ServerFacts, ZonarNameUsesTheServerNameElseTheHostName) {
-  ServerFacts facts;
-  char host[65] = {};
-  gethostname(host, sizeof host - 1);
-  EXPECT_EQ(facts.ZonarName(), std::string("NETWORKER_") + host);
-  facts.serverName = "nwsrv01";
-  EXPECT_EQ(facts.ZonarName(), "NETWORKER_nwsrv01");
-}
-
 }  // namespace

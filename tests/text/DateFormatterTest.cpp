@@ -51,12 +51,6 @@ TEST(DateFormatter, ReadsFieldsInFormatOrder) {
   }
 }
 
-TEST(DateFormatter, NullOutputTimeFails) {
-  CNWKDateFormatter formatter("MM/dd/YYYY");
-  tm out{};
-  EXPECT_FALSE(formatter.GetTMStruct("12/31/2025", "", false, &out, nullptr));
-}
-
 TEST(DateFormatter, StampIsLocalMidnight) {
   CNWKDateFormatter formatter("MM/dd/YYYY");
   tm out{};
