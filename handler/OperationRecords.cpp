@@ -28,7 +28,7 @@ void OperationRecords::Commit(const std::string& held) {
   if (!rc.IsError()) rc = m_file.Write(held.data(), held.size(), &done);
   if (!rc.IsError() || m_failureLogged) return;
   m_failureLogged = true;
-  EvEvent().Error("OperationRecords::Add", "Cannot write [%s]: %s", path.c_str(), rc.AsString().c_str());
+  EvEvent().Error("OperationRecords::Commit", "Cannot write [%s]: %s", path.c_str(), rc.AsString().c_str());
 }
 
 void OperationRecords::PassedOver(const std::string& report, size_t line, const std::string& reason) {
