@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "fields/JobFields.h"
 #include "handler/CForeignHandlerNWK.h"
 #include "handler/JobMergeIndex.h"
 #include "hx/MessageClasses.h"
@@ -59,7 +60,7 @@ void BM_JobMessageMemory(benchmark::State& state) {
   for (auto _ : state) {
     size_t before = Allocated();
     FDC::JobList list;
-    std::vector<CNMessageBase>* jobs = list.getlistobject(2, 5, 0, 0, true);
+    std::vector<CNMessageBase>* jobs = list.getlistobject(jobfields::kListJobs.i, jobfields::kListJobs.t, 0, 0, true);
     jobs->reserve(static_cast<size_t>(count));
     for (int n = 0; n < count; ++n) Record(n).BuildJob(jobs, &client, &policy);
     bytes = (Allocated() - before) / static_cast<size_t>(count);

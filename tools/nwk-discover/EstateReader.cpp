@@ -13,6 +13,9 @@
 #include "EstateExtract.h"
 #include "ReportServerRelease.h"
 #include "ReportStream.h"
+#include "fields/ClientFields.h"
+#include "fields/MediaFields.h"
+#include "fields/PolicyFields.h"
 #include "fields/RunRecords.h"
 #include "hx/Files.h"
 #include "hx/Message.h"
@@ -61,29 +64,30 @@ class DirectoryReader {
       std::vector<int> fields;
       Extract extract;
     } kLists[] = {
-        {"_FDC_ForeignLibraries.xml", {4, 1}, ExtractLibrary},
-        {"_FDC_ForeignMedias.xml", {4, 1}, ExtractMedium},
-        {"_FDC_StoragePolicyList.xml", {4}, ExtractPool},
+        {"_FDC_ForeignLibraries.xml", {mediafields::kLibraryList.i, mediafields::kItems.i}, ExtractLibrary},
+        {"_FDC_ForeignMedias.xml", {mediafields::kMediaList.i, mediafields::kItems.i}, ExtractMedium},
+        {"_FDC_StoragePolicyList.xml", {policyfields::kPolicies.i}, ExtractPool},
     };
     if (EndsWith(name, "_FDC_JobList.xml")) return ReadJobs(path);
     if (EndsWith(name, "_App_ClientsList.xml"))
-      return ReadList(path, {1}, [this](const CNMessageBase& client) { ExtractClient(client, m_index, m_sink); });
+      return ReadList(path, {clientfields::kClients.i},
+                      [this](const CNMessageBase& client) { ExtractClient(client, m_index, m_sink); });
     for (const auto& list : kLists)
       if (EndsWith(name, list.suffix))
         ReadList(path, list.fields, [this, &list](const CNMessageBase& item) { list.extract(item, m_sink); });
   }
 
-  // The log is read first (it gives each resource its schedule); its rows go
-  // out last, after those of the messages, by EndLog.
+  // The log is read first (it tells which messages are the last run's); its
+  // rows go out last, after those of the messages, by EndLog.
   void ReadLog(const std::string& path) {
     m_logRead = ReadRunLog(path, &m_log);
     m_logPath = path;
-    m_index.SetSchedules(std::move(m_log.schedules));
   }
 
-  // The operations' records: their facts now, their attention rows by EndLog.
+  // The operations' records, before the messages: their facts and each
+  // resource's schedule now, their attention rows by EndLog.
   void ReadRecords(const std::string& path) {
-    ReadRunFacts(path, &m_log.run);
+    ReadRunFacts(path, &m_log.run, &m_index);
     m_recordsPath = path;
   }
 
