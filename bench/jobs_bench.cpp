@@ -13,6 +13,7 @@
 
 #include "EstateExtract.h"
 #include "ReportStream.h"
+#include "fields/JobFields.h"
 #include "handler/CForeignHandlerNWK.h"
 #include "handler/JobMergeIndex.h"
 #include "hx/MessageClasses.h"
@@ -64,7 +65,7 @@ FDC::JobList BuiltJobs(int count) {
   policy.set_groupName("UNIX_Daily");
   policy.set_appName("Filesystem");
   FDC::JobList list;
-  std::vector<CNMessageBase>* jobs = list.getlistobject(2, 5, 0, 0, true);
+  std::vector<CNMessageBase>* jobs = list.getlistobject(jobfields::kListJobs.i, jobfields::kListJobs.t, 0, 0, true);
   jobs->reserve(static_cast<size_t>(count));
   for (int n = 0; n < count; ++n) Record(n).BuildJob(jobs, &client, &policy);
   return list;

@@ -55,7 +55,8 @@ void EstateAssembler::Job(const JobRow& row) {
 }
 
 void EstateAssembler::Finish(const std::string& resultsDir, RunLog log, bool logRead) {
-  m_index.SetSchedules(std::move(log.schedules));
+  std::string records = hx::JoinPath(resultsDir, records::kFileName);
+  ReadRunFacts(records, &log.run, &m_index);
   for (auto& held : m_held) {
     if (auto* resource = std::get_if<ResourceRow>(&held)) {
       m_index.Fill(resource);
@@ -68,8 +69,6 @@ void EstateAssembler::Finish(const std::string& resultsDir, RunLog log, bool log
   }
   m_held.clear();
   if (!logRead) m_out.Problem("cannot read the log '" + RunLogPath(resultsDir) + "'");
-  std::string records = hx::JoinPath(resultsDir, records::kFileName);
-  ReadRunFacts(records, &log.run);
   ServerRelease release;
   if (ReadServerRelease(resultsDir, &release)) {
     log.run.serverVersion = release.version;

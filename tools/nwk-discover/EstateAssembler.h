@@ -14,7 +14,7 @@
 namespace nwk {
 
 // Resource rows name their groups and schedule, which only the schedule
-// policies (written last in a run) and the log give: so client rows,
+// policies (written last in a run) and the records give: so client rows,
 // resource rows and the attention rows of messages (a few per client) are
 // held until Finish, while jobs, media and the rest go straight through,
 // jobs also totalled per day. A run's report and `report --out` feed it the
@@ -33,8 +33,9 @@ class EstateAssembler : public EstateSink {
   void Job(const JobRow& row) override;
   void Problem(const std::string& text) override { m_out.Problem(text); }
 
-  // After the last message of the run in <resultsDir>: the held rows, the
-  // run row (from `log`, the records and the server report), the recorded
+  // After the last message of the run in <resultsDir>: the held rows (with
+  // the schedules the records give), the run row (from `log`, the records
+  // and the server report), the recorded
   // attention rows, the days, then End. `logRead` false: the log could not
   // be read, which goes out as a problem.
   void Finish(const std::string& resultsDir, RunLog log, bool logRead);

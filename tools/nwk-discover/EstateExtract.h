@@ -13,13 +13,13 @@ class CNMessageBase;
 namespace nwk {
 
 // How each resource is scheduled: the schedule policies ("<schedule>_<group>")
-// naming it and its schedule (from the log), so that resource rows can give
-// group and schedule apart.
+// naming it and its schedule (from the records), so that resource rows can
+// give group and schedule apart.
 class ScheduleIndex {
  public:
   void AddPolicy(const SchedulePolicyRow& policy);
-  // Keyed by ScheduleKey(client, subclient).
-  void SetSchedules(std::unordered_map<std::string, std::string> schedules) { m_schedules = std::move(schedules); }
+  // The schedule the resource runs on; a later call for it wins.
+  void SetSchedule(const std::string& client, const std::string& subclient, const std::string& schedule);
   // Fills the row's groups and schedule.
   void Fill(ResourceRow* row) const;
 
@@ -57,7 +57,6 @@ void ExtractMessage(const CNMessageBase& msg, EstateSink& sink);
 // What the runner's log says about the last run recorded in it.
 struct RunLog {
   RunRow run;
-  std::unordered_map<std::string, std::string> schedules;  // ScheduleKey -> schedule of the resource
   long long firstLine = 0;  // line (from 1) that starts the last run, 0 when none does
   unsigned long firstMessage = 0;  // the last run's first message number; 0: every message counts
 };
@@ -68,9 +67,10 @@ std::string ScheduleKey(const std::string& client, const std::string& subclient)
 // False when the log cannot be read.
 bool ReadRunLog(const std::string& path, RunLog* log);
 // The facts the operations recorded in the records file at `path` (server
-// name, main media agent, date format and its source); the runner starts
-// that file anew with each run, so it holds the last run's records only.
-void ReadRunFacts(const std::string& path, RunRow* run);
+// name, main media agent, date format and its source) and the schedule of
+// each resource; the runner starts that file anew with each run, so it holds
+// the last run's records only.
+void ReadRunFacts(const std::string& path, RunRow* run, ScheduleIndex* index);
 // Hands the recorded attention rows (save sets dropped, resources given no
 // schedule policy) to `sink` in the order recorded, one at a time: a run
 // that drops a million save sets costs no memory for them.

@@ -10,6 +10,7 @@
 
 #include "ReportXmlPull.h"
 #include "fields/JobFields.h"
+#include "fields/MediaFields.h"
 #include "hx/Message.h"
 #include "hx/XmlForm.h"
 
@@ -188,33 +189,36 @@ bool StreamJobs(Pull& pull, EstateSink& sink) {
   return pull.error().empty();
 }
 
-// Media list: [4, 1, medium, ...]; a medium's info items [5, 1, item, ...]
-// say which jobs it holds (id 203) and its retention (id 218, the first).
+// Media list: [media list, items, medium (L), ...]; a medium's info items
+// [info list, items, item (L), ...] say which jobs it holds and its
+// retention (the first retention item).
 bool StreamMedia(Pull& pull, EstateSink& sink) {
-  constexpr long long kRetention = 218, kJob = 203;
+  using namespace mediafields;  // NOLINT: this reader knows media lists only
+  constexpr int kList = kMediaList.i, kAll = kItems.i, kInfo = kMediumInfo.i;
   FieldWay way;
   MediumRow medium;
   long long id = 0;
   std::string value;
   while (pull.Next()) {
     if (pull.token() == Pull::kEnd) {
-      if (way.Is({4, 1, L})) sink.Medium(medium);
-      if (way.Is({4, 1, L, 5, 1, L})) {
-        medium.jobs += id == kJob;
-        if (id == kRetention && !medium.hasRetention) medium.hasRetention = true, medium.retention = ToNumber(value);
+      if (way.Is({kList, kAll, L})) sink.Medium(medium);
+      if (way.Is({kList, kAll, L, kInfo, kAll, L})) {
+        medium.jobs += id == kInfoJob;
+        if (id == kInfoRetention && !medium.hasRetention) medium.hasRetention = true, medium.retention = ToNumber(value);
       }
       way.Close();
     }
     if (pull.token() != Pull::kStart) continue;
     way.Open(pull);
     bool leaf = true;
-    if (way.Is({4, 1, L})) medium = MediumRow(), leaf = false;
-    else if (way.Is({4, 1, L, 5, 1, L})) id = 0, value.clear(), leaf = false;
-    else if (way.Is({4}) || way.Is({4, 1}) || way.Is({4, 1, L, 5}) || way.Is({4, 1, L, 5, 1})) leaf = false;
-    else if (way.Is({4, 1, L, 3})) LeafText(pull, "string", &medium.volume);
-    else if (way.Is({4, 1, L, 1})) LeafText(pull, "string", &medium.library);
-    else if (way.Is({4, 1, L, 5, 1, L, 1})) LeafNumber(pull, &id);
-    else if (way.Is({4, 1, L, 5, 1, L, 2})) LeafText(pull, "string", &value);
+    if (way.Is({kList, kAll, L})) medium = MediumRow(), leaf = false;
+    else if (way.Is({kList, kAll, L, kInfo, kAll, L})) id = 0, value.clear(), leaf = false;
+    else if (way.Is({kList}) || way.Is({kList, kAll}) || way.Is({kList, kAll, L, kInfo}) || way.Is({kList, kAll, L, kInfo, kAll}))
+      leaf = false;
+    else if (way.Is({kList, kAll, L, kMediumName.i})) LeafText(pull, "string", &medium.volume);
+    else if (way.Is({kList, kAll, L, kMediumLibrary.i})) LeafText(pull, "string", &medium.library);
+    else if (way.Is({kList, kAll, L, kInfo, kAll, L, kInfoId.i})) LeafNumber(pull, &id);
+    else if (way.Is({kList, kAll, L, kInfo, kAll, L, kInfoValue.i})) LeafText(pull, "string", &value);
     else pull.Skip();
     if (leaf) way.Close();
   }
