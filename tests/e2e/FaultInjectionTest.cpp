@@ -79,6 +79,10 @@ TEST_F(FaultInjection, FailedJobListWriteEndsJobDiscoveryBeforeTheNextGroup) {
   EXPECT_NE(records.find("ghost\tSQL_Full"), std::string::npos) << records;
   EXPECT_EQ(records.find("ghost\tSQL_Logs"), std::string::npos) << records;
   EXPECT_EQ(records.find("ghost\tUNIX_Daily"), std::string::npos) << records;
+  // The run's report counts the lists written, as the rebuild from them does.
+  std::string summary = testutil::ReadFile(Out() + "/summary.json");
+  ASSERT_EQ(Discover({"report"}), 0) << output_;
+  EXPECT_EQ(testutil::ReadFile(Out() + "/summary.json"), summary);
 }
 
 TEST_F(FaultInjection, FileSizeLimitWhileCopyingReportsNamesTheCauseAndLeavesNoPart) {

@@ -4,10 +4,12 @@
 #include "EstateExtract.h"
 
 #include <charconv>
+#include <cstring>
 #include <fstream>
 #include <string_view>
 
 #include "fields/ClientFields.h"
+#include "fields/JobFields.h"
 #include "fields/MediaFields.h"
 #include "fields/PolicyFields.h"
 #include "fields/RunRecords.h"
@@ -56,7 +58,7 @@ long long Number(const std::string& text) {
 // ---- clients -------------------------------------------------------------
 
 void ExtractSubclient(const CNMessageBase& sub, const ClientRow& client, const std::string& application,
-                      bool otherAgent, const ScheduleIndex& index, EstateSink& sink) {
+                      bool otherAgent, EstateSink& sink) {
   using namespace clientfields;  // NOLINT: the client tree's vocabulary
   ResourceRow row;
   row.client = client.name;
@@ -74,14 +76,13 @@ void ExtractSubclient(const CNMessageBase& sub, const ClientRow& client, const s
   }
   // Every agent has an empty "default" subclient of its own: not a resource of the server.
   if (!row.hasProperties && row.saveSets.empty() && !row.defaultManual) return;
-  index.Fill(&row);
   if (otherAgent && !row.defaultManual)
     sink.Attention({kAttentionOtherAgent, row.client + " / " + row.subclient,
                     "no agent of the host matches its save sets: migrate it by hand"});
   sink.Resource(row);
 }
 
-void ExtractAgents(const CNMessageBase* record, const ScheduleIndex& index, ClientRow* client, EstateSink& sink) {
+void ExtractAgents(const CNMessageBase* record, ClientRow* client, EstateSink& sink) {
   using namespace clientfields;  // NOLINT: the client tree's vocabulary
   for (const CNMessageBase& agent : List(record, kAgents.i)) {
     const CNMessageBase* type = Sub(&agent, kAgentId.i);
@@ -90,8 +91,7 @@ void ExtractAgents(const CNMessageBase* record, const ScheduleIndex& index, Clie
     bool other = Int(type, kAgentType.i) == kOtherExternalAgentType;
     for (const CNMessageBase& instance : List(&agent, kInstances.i))
       for (const CNMessageBase& set : List(&instance, kBackupSets.i))
-        for (const CNMessageBase& sub : List(&set, kSubclients.i))
-          ExtractSubclient(sub, *client, application, other, index, sink);
+        for (const CNMessageBase& sub : List(&set, kSubclients.i)) ExtractSubclient(sub, *client, application, other, sink);
   }
 }
 
@@ -265,9 +265,9 @@ void ScheduleIndex::SetSchedule(const std::string& client, const std::string& su
   m_schedules[ScheduleKey(client, subclient)] = schedule;
 }
 
-void ScheduleIndex::AddPolicy(const std::string& client, const std::string& application, const std::string& subclient,
-                              const std::string& policy) {
-  m_policies[client + '\n' + application + '\n' + subclient].push_back(policy);
+void ScheduleIndex::AddPolicy(const SchedulePolicyRow& policy) {
+  for (const ScheduledResource& r : policy.resources)
+    m_policies[r.client + '\n' + r.application + '\n' + r.subclient].push_back(policy.name);
 }
 
 // A policy is named "<schedule>_<group>"; with the schedule known the group is the rest.
@@ -282,7 +282,7 @@ void ScheduleIndex::Fill(ResourceRow* row) const {
                                                                                                   : policy);
 }
 
-void ExtractClient(const CNMessageBase& info, const ScheduleIndex& index, EstateSink& sink) {
+void ExtractClient(const CNMessageBase& info, EstateSink& sink) {
   using namespace clientfields;  // NOLINT: the client tree's vocabulary
   const CNMessageBase* record = Sub(&info, kRecord.i);
   ClientRow client;
@@ -295,20 +295,21 @@ void ExtractClient(const CNMessageBase& info, const ScheduleIndex& index, Estate
   if (installation.compare(0, prefix.size(), prefix) == 0) client.server = installation.substr(prefix.size());
   for (const CNMessageBase& p : List(Sub(&info, kProperties.i), kPropertyList.i))
     if (Str(&p, kPropertyName.i) == "Foreign Client Version") client.versions.push_back(Str(&p, kPropertyValue.i));
-  ExtractAgents(record, index, &client, sink);
+  ExtractAgents(record, &client, sink);
   sink.Client(client);
 }
 
-void ExtractSchedulePolicy(const CNMessageBase& task, ScheduleIndex& index, EstateSink& sink) {
+void ExtractSchedulePolicy(const CNMessageBase& task, EstateSink& sink) {
   using namespace schedulefields;  // NOLINT: the schedule policy's vocabulary
   const CNMessageBase* body = Sub(&task, kBody.i);
   SchedulePolicyRow row;
   row.name = Str(Sub(body, kDefinition.i), kTaskName.i);
   for (const CNMessageBase& subtask : List(body, kSubtasks.i)) row.slots.push_back(ReadSlot(subtask));
   for (const CNMessageBase& entity : List(body, kAssociations.i)) {
-    std::string client = Str(&entity, kAssociationClient.i), subclient = Str(&entity, kAssociationSubclient.i);
-    index.AddPolicy(client, Str(&entity, kAssociationAppName.i), subclient, row.name);
-    row.subclients.push_back(client + " / " + subclient);
+    ScheduledResource resource{Str(&entity, kAssociationClient.i), Str(&entity, kAssociationAppName.i),
+                               Str(&entity, kAssociationSubclient.i)};
+    row.subclients.push_back(resource.client + " / " + resource.subclient);
+    row.resources.push_back(std::move(resource));
   }
   sink.SchedulePolicy(row);
 }
@@ -344,6 +345,37 @@ void ExtractPool(const CNMessageBase& policy, EstateSink& sink) {
   if (row.copies.empty())
     sink.Attention({kAttentionNoCopy, row.name, "none of its devices could be traced to a library (disk devices outside a jukebox have none)"});
   sink.Pool(row);
+}
+
+void ExtractJob(const CNMessageBase& job, EstateSink& sink) {
+  using namespace jobfields;  // NOLINT: the job's vocabulary
+  const CNMessageBase* summary = Sub(Sub(&job, kStatistics.i), kSummary.i);
+  sink.Job({Str(Sub(&job, kSubclient.i), kSubclientClient.i), Int(summary, kSummaryStartTime.i),
+            Int(summary, kSummaryBytes.i)});
+}
+
+const std::vector<MessageRows>& MessageKinds() {
+  static const std::vector<MessageRows> kKinds = {
+      {"App::ClientsList", {clientfields::kClients.i}, ExtractClient},
+      {"TMMsg::CreateTaskReq", {}, ExtractSchedulePolicy},
+      {"FDC::ForeignLibraries", {mediafields::kLibraryList.i, mediafields::kItems.i}, ExtractLibrary},
+      {"FDC::ForeignMedias", {mediafields::kMediaList.i, mediafields::kItems.i}, ExtractMedium},
+      {"FDC::StoragePolicyList", {policyfields::kPolicies.i}, ExtractPool},
+      {"FDC::JobList", {jobfields::kListJobs.i}, ExtractJob},
+  };
+  return kKinds;
+}
+
+void ExtractMessage(const CNMessageBase& msg, EstateSink& sink) {
+  const char* name = msg.className() ? msg.className() : "";
+  for (const MessageRows& kind : MessageKinds()) {
+    if (std::strcmp(kind.className, name) != 0) continue;
+    if (kind.listPath.empty()) return kind.extract(msg, sink);
+    const CNMessageBase* holder = &msg;
+    for (std::size_t n = 0; holder && n + 1 < kind.listPath.size(); ++n) holder = Sub(holder, static_cast<short>(kind.listPath[n]));
+    for (const CNMessageBase& item : List(holder, static_cast<short>(kind.listPath.back()))) kind.extract(item, sink);
+    return;
+  }
 }
 
 namespace {
