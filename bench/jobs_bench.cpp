@@ -1,14 +1,23 @@
 // Job discovery's memory and speed: bytes per save set record and per host
-// job record as job discovery holds them, and merging throughput.
+// job record as job discovery holds them, merging throughput, and the cost
+// of the report's rows of a job list.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "EstateExtract.h"
+#include "ReportStream.h"
+#include "fields/JobFields.h"
 #include "handler/CForeignHandlerNWK.h"
 #include "handler/JobMergeIndex.h"
 #include "hx/MessageClasses.h"
+#include "hx/XmlForm.h"
 
 namespace {
 
@@ -45,8 +54,8 @@ void BM_SaveSetRecordMemory(benchmark::State& state) {
 }
 BENCHMARK(BM_SaveSetRecordMemory)->Arg(200000)->Unit(benchmark::kMillisecond);
 
-void BM_JobMessageMemory(benchmark::State& state) {
-  const int count = static_cast<int>(state.range(0));
+// A job list of `count` jobs of one resource, as job discovery builds it.
+FDC::JobList BuiltJobs(int count) {
   CForeignHandlerNWK::set_NWKServerName("nwsrv01");
   NWKClientInfo client;
   client.set_clientName("host0001.lab.local");
@@ -55,15 +64,21 @@ void BM_JobMessageMemory(benchmark::State& state) {
   policy.set_policyName("subclient1");
   policy.set_groupName("UNIX_Daily");
   policy.set_appName("Filesystem");
+  FDC::JobList list;
+  std::vector<CNMessageBase>* jobs = list.getlistobject(jobfields::kListJobs.i, jobfields::kListJobs.t, 0, 0, true);
+  jobs->reserve(static_cast<size_t>(count));
+  for (int n = 0; n < count; ++n) Record(n).BuildJob(jobs, &client, &policy);
+  return list;
+}
+
+void BM_JobMessageMemory(benchmark::State& state) {
+  const int count = static_cast<int>(state.range(0));
   size_t bytes = 0;
   for (auto _ : state) {
     size_t before = Allocated();
-    FDC::JobList list;
-    std::vector<CNMessageBase>* jobs = list.getlistobject(2, 5, 0, 0, true);
-    jobs->reserve(static_cast<size_t>(count));
-    for (int n = 0; n < count; ++n) Record(n).BuildJob(jobs, &client, &policy);
+    FDC::JobList list = BuiltJobs(count);
     bytes = (Allocated() - before) / static_cast<size_t>(count);
-    benchmark::DoNotOptimize(jobs->data());
+    benchmark::DoNotOptimize(&list);
   }
   state.counters["bytes_per_job"] = static_cast<double>(bytes);
   state.SetItemsProcessed(state.iterations() * count);
@@ -89,5 +104,48 @@ void BM_JobMergeIndex(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * runs * subclients);
 }
 BENCHMARK(BM_JobMergeIndex)->Unit(benchmark::kMillisecond);
+
+class JobCount : public nwk::EstateSink {
+ public:
+  void Job(const nwk::JobRow& row) override { bytes += row.bytes; }
+  long long bytes = 0;
+};
+
+const nwk::MessageRows& JobListKind() {
+  for (const nwk::MessageRows& kind : nwk::MessageKinds())
+    if (std::string(kind.className) == "FDC::JobList") return kind;
+  std::abort();
+}
+
+// The report's share of a run: the rows of a job list taken from the message
+// as it is written, and streamed from its file as `report --out` reads it
+// (on tmpfs, so that the figure is the reader's and not the disk's).
+void BM_ReportJobRowsFromMessage(benchmark::State& state) {
+  FDC::JobList list = BuiltJobs(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    JobCount rows;
+    nwk::ExtractMessage(list, rows);
+    benchmark::DoNotOptimize(rows.bytes);
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_ReportJobRowsFromMessage)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+void BM_ReportJobRowsFromFile(benchmark::State& state) {
+  const std::string path = "/dev/shm/nwk-bench-report-" + std::to_string(getpid()) + ".xml";
+  std::string error;
+  if (!hx::WriteMessageXmlFile(BuiltJobs(static_cast<int>(state.range(0))), path, &error))
+    state.SkipWithError(error.c_str());
+  for (auto _ : state) {
+    JobCount rows;
+    if (!nwk::StreamMessageFile(path, JobListKind(), rows, &error)) state.SkipWithError(error.c_str());
+  }
+  struct stat file {};
+  stat(path.c_str(), &file);
+  std::remove(path.c_str());
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(file.st_size));
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_ReportJobRowsFromFile)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 }  // namespace

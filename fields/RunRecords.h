@@ -26,6 +26,9 @@ constexpr const char* kNoClient = "client not found";
 constexpr const char* kNoResource = "resource not found";
 // skipped-resource <client> <resource> <reason>: a resource given no schedule policy.
 constexpr const char* kSkippedResource = "skipped-resource";
+// resource-schedule <client> <resource> <schedule>: the schedule a resource
+// runs on (its group's, when the group names one).
+constexpr const char* kResourceSchedule = "resource-schedule";
 // passed-over-line <report> <line number> <reason>: a report line no parser took.
 constexpr const char* kPassedOverLine = "passed-over-line";
 // media-without-retention <volume> <reason>: a medium sent without an expiry time.

@@ -9,6 +9,7 @@
 
 #include "fetchers/CNWKDriveInfoFetcher.h"
 #include "FuzzSupport.h"
+#include "fields/MediaFields.h"
 #include "hx/MessageClasses.h"
 
 namespace {
@@ -51,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FDC::ForeignMediaList media;
   for (const NWKDrive& d : drives) {
     d.BuildLibrary(libraries);
-    d.BuildDrive(&libraries.getlistobject(1, 1, 0, 0, true)->back());
+    d.BuildDrive(&libraries.getlistobject(mediafields::kItems.i, mediafields::kItems.t, 0, 0, true)->back());
     d.BuildMedia(&media, {"job"}, 1);
   }
   return 0;

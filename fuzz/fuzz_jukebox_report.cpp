@@ -9,6 +9,7 @@
 
 #include "fetchers/CNWKLibraryInfoFetcher.h"
 #include "FuzzSupport.h"
+#include "fields/MediaFields.h"
 #include "hx/MessageClasses.h"
 
 namespace {
@@ -49,7 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       library.BuildMedia(media, code, {}, 0);
     }
   }
-  std::vector<CNMessageBase>* built = media.getlistobject(1, 1, 0, 0, false);
+  using mediafields::kItems;
+  std::vector<CNMessageBase>* built = media.getlistobject(kItems.i, kItems.t, 0, 0, false);
   if ((built ? built->size() : 0) != expectedMedia) __builtin_trap();
   return 0;
 }

@@ -9,6 +9,7 @@
 
 #include "fetchers/CNWKDriveInfoFetcher.h"
 #include "fetchers/CNWKStoragePolicyInfoFetcher.h"
+#include "fields/PolicyFields.h"
 #include "FuzzSupport.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -27,14 +28,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       if (entry.find_first_of(",\n") != std::string::npos) __builtin_trap();
     FDC::StoragePolicy policy;
     pool.BuildCopy(policy, drives);
-    std::vector<CNMessageBase>* copies = policy.getlistobject(10, 25, 0, 0, false);
+    using namespace policyfields;  // NOLINT: the storage policy's vocabulary
+    std::vector<CNMessageBase>* copies = policy.getlistobject(kCopies.i, kCopies.t, 0, 0, false);
     if (!copies) continue;
     if (copies->size() > pool.get_libNames().size()) __builtin_trap();
     for (size_t i = 0; i < copies->size(); ++i) {
       CNMessageBase& copy = (*copies)[i];
-      if (copy.getint64(5) != static_cast<long long>(i + 1) || copy.getstring(3, 6).size() > 64) __builtin_trap();
+      if (copy.getint64(kCopyNumber.t) != static_cast<long long>(i + 1) ||
+          copy.getstring(kCopyName.i, kCopyName.t).size() > 64)
+        __builtin_trap();
     }
-    if (policy.getstring(3, 9) != (*copies)[0].getstring(3, 6)) __builtin_trap();
+    if (policy.getstring(kPolicyPrimaryCopy.i, kPolicyPrimaryCopy.t) != (*copies)[0].getstring(kCopyName.i, kCopyName.t))
+      __builtin_trap();
   }
   return 0;
 }

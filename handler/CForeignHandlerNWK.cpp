@@ -4,9 +4,11 @@
 
 #include <ctime>
 
+#include "fields/ConfigFields.h"
 #include "hx/HostEnv.h"
 #include "hx/Log.h"
 #include "hx/MessageClasses.h"
+#include "model/MessageBuild.h"
 
 CForeignHandlerNWK::CForeignHandlerNWK() = default;
 CForeignHandlerNWK::CForeignHandlerNWK(long long jobId) : CForeignHandlerBase(jobId) {}
@@ -17,12 +19,14 @@ int CForeignHandlerNWK::RetrieveMetadata() { return 1; }
 int CForeignHandlerNWK::DoRestore(CNMessageBase*) { return 1; }
 
 FDC::DiscoveryError CForeignHandlerNWK::StatusMessage(long long failed, const std::string& text) const {
+  using namespace configfields;  // NOLINT: the status message's vocabulary
+  using msgbuild::Set;
   FDC::DiscoveryError status;
-  status.setint64(1, 1, static_cast<long long>(time(nullptr)));
-  status.setint64(5, 8, failed);
-  status.setstring(6, 9, text);
-  status.setint64(2, 2, GetJobId());
-  status.setstring(4, 4, GetHostName());
-  status.setint64(3, 3, 9);
+  Set(&status, kStatusTime, static_cast<long long>(time(nullptr)));
+  Set(&status, kStatusFailed, failed);
+  Set(&status, kStatusText, text);
+  Set(&status, kStatusJob, GetJobId());
+  Set(&status, kStatusHost, GetHostName());
+  Set(&status, kStatusFixed, kStatusFixedValue);
   return status;
 }

@@ -179,16 +179,24 @@ class CForeignHandlerNWK : public CForeignHandlerBase {
   long long JobAggregationWindow() const;
   bool FetchJobs(CNWKJobInfoFetcher& fetcher, const std::string& group);
   // One run's job list, built and not yet written; per volume, the position
-  // in the list of the job of each save set on it.
+  // in the list of the job of each save set on it; the job templates of its
+  // resources; the records its building made, held until the list is written.
   struct JobRun {
     FDC::JobList list;
     std::map<std::string, std::vector<size_t>> volumes;
     JobTemplates templates;
+    std::string records;
+  };
+  // The list being written on the second thread, if any, and its run's records.
+  struct JobWrite {
+    bool busy = false;
+    std::string records;
   };
   void BuildManualJobs(CNWKJobInfoFetcher& fetcher, long long window, JobRun& run);
   void BuildGroupJobs(CNWKJobInfoFetcher& fetcher, const std::string& group, long long window, JobRun& run);
   void DumpMediaJobMappings(JobRun& run);
-  bool HandOverJobRun(JobRun& run, bool& writing, hx::LogHold& hold);
+  bool HandOverJobRun(JobRun& run, JobWrite& writing, hx::LogHold& hold);
+  bool SettleJobWrite(JobWrite& writing);
   bool FinishJobListDump();
   // A save set no job carries: its client or its resource is not known.
   void RecordDroppedSaveSet(const NWKJobInfo& record, bool clientKnown);

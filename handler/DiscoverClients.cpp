@@ -7,11 +7,13 @@
 #include "fetchers/CNWKGroupInfoFetcher.h"
 #include "fetchers/CNWKServerInfoFetcher.h"
 #include "fetchers/CNWKStorageNodeFetcher.h"
+#include "fields/ClientFields.h"
 #include "fields/RunRecords.h"
 #include "handler/CForeignHandlerNWK.h"
 #include "hx/HostEnv.h"
 #include "hx/Log.h"
 #include "hx/MessageClasses.h"
+#include "model/MessageBuild.h"
 
 namespace {
 const char* kFunc = "CForeignHandlerNWK::DiscoverClients";
@@ -22,8 +24,8 @@ int CForeignHandlerNWK::DiscoverClients(CNMessageBase*) {
   EvEvent log;
   App::ClientsList list;
   list.Initialize();
-  list.setint64(2, 2, 0);
-  list.setint64(3, 3, 7);
+  msgbuild::Set(&list, clientfields::kListStatus, 0);
+  msgbuild::Set(&list, clientfields::kListKind, 7);
   if (!FetchClientInformation()) return 0;
   ApplyDirectives();
   bool status = true;

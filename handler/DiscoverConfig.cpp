@@ -2,6 +2,7 @@
 // exchanges the instance property request and response with the host server,
 // reports the status, and settles the server's date format.
 #include "fetchers/CNWKLocaleInfoFetcher.h"
+#include "fields/ConfigFields.h"
 #include "fields/RunRecords.h"
 #include "handler/CForeignHandlerNWK.h"
 #include "hx/HostEnv.h"
@@ -15,19 +16,13 @@ const char* kFunc = "CForeignHandlerNWK::DiscoverConfig";
 const char* kSection = "Pluvex";
 const char* kLocaleKey = "sNWKLOCALEFORMAT";
 
-// Copies one 64-bit field from the response, 0 when the response lacks it.
-void CopyInt64(const CNMessageBase& from, CNMessageBase* to, short i, short t) {
-  to->setint64(i, t, from.isSet(i) ? from.getint64(t) : 0);
-}
-
 void CopyResponse(const CNMessageBase& response, CNMessageBase* config) {
-  CopyInt64(response, config, 16, 58);
-  CopyInt64(response, config, 17, 59);
-  CopyInt64(response, config, 19, 61);
-  CopyInt64(response, config, 18, 60);
+  using namespace configfields;  // NOLINT: the configuration message's vocabulary
+  for (Field f : kResponseNumbers) config->setint64(f.i, f.t, response.isSet(f.i) ? response.getint64(f.t) : 0);
   CNMessageBase& source = const_cast<CNMessageBase&>(response);
-  config->setlistulong(24, 75, source.getlistulong(24, 75, 0, 0, false));
-  config->setstring(25, 76, response.getstring(25, 76));
+  config->setlistulong(kResponseList.i, kResponseList.t,
+                       source.getlistulong(kResponseList.i, kResponseList.t, 0, 0, false));
+  config->setstring(kResponseText.i, kResponseText.t, response.getstring(kResponseText.i, kResponseText.t));
 }
 
 }  // namespace
@@ -38,8 +33,10 @@ int CForeignHandlerNWK::DiscoverConfig(CNMessageBase* config) {
     log.Error(kFunc, "No configuration message was given");
     return 0;
   }
-  for (int option : {1, 4, 5, 3}) {
-    config->getlistint(20, 62, FDC::ExternalNBUConfig::kClassKey, 0, !config->isSet(20))->push_back(option);
+  using configfields::kOptions;
+  for (int option : configfields::kOptionValues) {
+    config->getlistint(kOptions.i, kOptions.t, FDC::ExternalNBUConfig::kClassKey, 0, !config->isSet(kOptions.i))
+        ->push_back(option);
   }
   ScopedLineReporter reporting(&m_records);
   bool status = m_offline || ExchangeInstanceProperties(config);

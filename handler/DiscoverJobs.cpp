@@ -163,46 +163,64 @@ void CForeignHandlerNWK::RecordDroppedSaveSet(const NWKJobInfo& record, bool cli
 // A run that holds jobs has its mapping files written and its list handed to
 // the writing thread, once the list before it is known to be written: a
 // failed write ends the operation before the next run leaves any trace.
-bool CForeignHandlerNWK::HandOverJobRun(JobRun& run, bool& writing, hx::LogHold& hold) {
+bool CForeignHandlerNWK::HandOverJobRun(JobRun& run, JobWrite& writing, hx::LogHold& hold) {
   hold.Stop();  // the write's own lines come before the run's
-  if (writing && !FinishJobListDump()) {
+  if (!SettleJobWrite(writing)) {
     hold.Discard();
     return false;
   }
   hold.Release();
-  writing = false;
   std::vector<CNMessageBase>* jobs = JobsOf(run.list);
-  if (!jobs || jobs->empty()) return true;
+  if (!jobs || jobs->empty()) {
+    m_records.Commit(run.records);  // no list to wait for
+    return true;
+  }
   DumpMediaJobMappings(run);
   StartXmlMsgDump(std::move(run.list));
-  writing = true;
+  writing.busy = true;
+  writing.records = std::move(run.records);
   return true;
+}
+
+// Waits for the list being written, if any. Its run's records are committed
+// once it is written; a list that could not be written (false) takes them
+// with it, so the report tells of no save set of a list that does not exist.
+bool CForeignHandlerNWK::SettleJobWrite(JobWrite& writing) {
+  bool written = !writing.busy || FinishJobListDump();
+  if (written) m_records.Commit(writing.records);
+  writing = JobWrite();
+  return written;
 }
 
 // Each run's save sets are read and merged while the list of the run before
 // is written on a second thread. Until that write has succeeded the run's log
 // lines are held back, so files, their numbers and the log come out as if
-// the runs went one after another.
+// the runs went one after another; its records are held until its own list
+// is written.
 int CForeignHandlerNWK::DiscoverJobs(CNMessageBase*) {
   ScopedLineReporter reporting(&m_records);
   CNWKJobInfoFetcher fetcher;
   long long window = JobAggregationWindow();
   ClearMediaJobMappings();
   m_clientOfSaveSet.clear();
-  bool writing = false;  // a list is being written
+  JobWrite writing;
   {
     hx::LogHold hold(false);
     JobRun run;
+    m_records.HoldIn(&run.records);
     BuildManualJobs(fetcher, window, run);
+    m_records.HoldIn(nullptr);
     if (!HandOverJobRun(run, writing, hold)) return 0;
   }
   for (const auto& entry : m_groups) {
-    hx::LogHold hold(writing);
+    hx::LogHold hold(writing.busy);
     JobRun run;
+    m_records.HoldIn(&run.records);
     BuildGroupJobs(fetcher, entry.first, window, run);
+    m_records.HoldIn(nullptr);
     if (!HandOverJobRun(run, writing, hold)) return 0;
   }
-  return !writing || FinishJobListDump() ? 1 : 0;
+  return SettleJobWrite(writing) ? 1 : 0;
 }
 
 void CForeignHandlerNWK::FindSubclientContent(const NWKJobInfo& job, NWKPolicyInfo*& policy, NWKClientInfo*& client) {

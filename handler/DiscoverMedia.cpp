@@ -8,6 +8,7 @@
 #include "fetchers/CNWKDriveInfoFetcher.h"
 #include "fetchers/CNWKLibraryInfoFetcher.h"
 #include "fetchers/CNWKMediaInfoFetcher.h"
+#include "fields/MediaFields.h"
 #include "fields/RunRecords.h"
 #include "handler/CForeignHandlerNWK.h"
 #include "text/CNWKDateFormatter.h"
@@ -16,7 +17,8 @@
 #include "hx/Log.h"
 #include "hx/MessageClasses.h"
 
-using msgbuild::Nested;
+using namespace msgbuild;    // NOLINT: the builders' vocabulary
+using namespace mediafields;  // NOLINT: media discovery builds media messages only
 
 namespace {
 
@@ -26,11 +28,11 @@ const char* kFunc = "DiscoverMedia";
 constexpr int kDiskDevice = 3;
 
 void SetHeader(CNMessageBase& msg) {
-  msg.setstring(1, 1, CForeignHandlerNWK::GenerateZonarName());
-  msg.setstring(2, 5, "unknown");
-  msg.setint64(3, 9, 7);
-  msg.setint64(5, 11, 0);
-  msg.setint64(6, 12, 7);
+  Set(&msg, kHeadInstallation, CForeignHandlerNWK::GenerateZonarName());
+  Set(&msg, kHeadUnknown, "unknown");
+  Set(&msg, kHeadKind, 7);
+  Set(&msg, kHeadStatus, 0);
+  Set(&msg, kHeadKindAgain, 7);
 }
 
 struct InfoRow {
@@ -44,9 +46,9 @@ void AddRows(mediabuild::InfoList& info, std::initializer_list<InfoRow> rows) {
 
 // The first library of the list named `name`; null when none is.
 CNMessageBase* FindLibrary(CNMessageBase& libraryList, const std::string& name) {
-  if (std::vector<CNMessageBase>* libraries = msgbuild::List(&libraryList, 1, 1))
+  if (std::vector<CNMessageBase>* libraries = List(&libraryList, kItems))
     for (CNMessageBase& library : *libraries)
-      if (library.getstring(2, 2) == name) return &library;
+      if (GetString(library, kLibraryName) == name) return &library;
   return nullptr;
 }
 
@@ -60,8 +62,8 @@ int CForeignHandlerNWK::DiscoverMedia(CNMessageBase*) {
   FDC::ForeignLibraries libraries;
   SetHeader(libraries);
   _BuildDefaultLibrary(libraries);
-  CNMessageBase* libraryList = Nested<FDC::ForeignLibraryList>(&libraries, 4, 10);
-  CNMessageBase* mediaList = Nested<FDC::ForeignMediaList>(&medias, 4, 10);
+  CNMessageBase* libraryList = Nested<FDC::ForeignLibraryList>(&libraries, kLibraryList);
+  CNMessageBase* mediaList = Nested<FDC::ForeignMediaList>(&medias, kMediaList);
 
   CNWKMediaInfoFetcher expiry;
   if (expiry.FetchData(&m_mediaRetention))
@@ -150,15 +152,15 @@ unsigned int CForeignHandlerNWK::NoRetention(const std::string& volume, const st
 // The default library: a disk library served by the server, first in the
 // list, there even when NetWorker has no jukebox and no device.
 void CForeignHandlerNWK::_BuildDefaultLibrary(FDC::ForeignLibraries& libraries) {
-  CNMessageBase* list = Nested<FDC::ForeignLibraryList>(&libraries, 4, 10);
-  CNMessageBase* library = msgbuild::Append<FDC::ForeignLibraryItem>(list, 1, 1);
-  library->setint64(1, 1, 3);
-  library->setstring(2, 2, GenerateLibraryName());
-  library->setstring(3, 6, "1");
-  library->setint64(7, 13, 1);
+  CNMessageBase* list = Nested<FDC::ForeignLibraryList>(&libraries, kLibraryList);
+  CNMessageBase* library = Append<FDC::ForeignLibraryItem>(list, kItems);
+  Set(library, kLibraryType, kDiskDevice);
+  Set(library, kLibraryName, GenerateLibraryName());
+  Set(library, kLibraryDefaultMark, "1");
+  Set(library, kLibraryFlag, 1);
   std::string server = get_NWKServerName();
 
-  mediabuild::InfoList drive(mediabuild::AppendDrive(library), 1, 1);
+  mediabuild::InfoList drive(mediabuild::AppendDrive(library), kDriveInfo);
   AddRows(drive, {{158, 1, "3"},
                   {151, 3, "@aaab"},
                   {152, 3, "Magnetic"},
@@ -167,7 +169,7 @@ void CForeignHandlerNWK::_BuildDefaultLibrary(FDC::ForeignLibraries& libraries) 
                   {155, 3, "@aaab"},
                   {157, 1, "1"},
                   {159, 3, server}});
-  mediabuild::InfoList info(library, 6, 12);
+  mediabuild::InfoList info(library, kLibraryInfo);
   AddRows(info, {{161, 1, "1"},
                  {8, 1, "3"},
                  {1, 3, "Default Media Library created for EMC Networker"},

@@ -7,6 +7,7 @@
 #include "handler/CForeignHandlerNWK.h"
 #include "hx/Log.h"
 #include "hx/MessageClasses.h"
+#include "model/MessageBuild.h"
 #include "model/ScheduleTaskList.h"
 
 namespace {
@@ -16,10 +17,9 @@ const char* kFunc = "DiscoverSchedule";
 // The policy's task name, read without adding fields to the policy.
 std::string TaskNameOf(CNMessageBase& policy) {
   using namespace schedulefields;  // NOLINT: the schedule policy's vocabulary
-  CNMessageBase* body = policy.getObjectAccessor(true, false, kBody.i, kBody.t, 0, 0, kModule, kBodyType);
-  CNMessageBase* definition =
-      body ? body->getObjectAccessor(true, false, kDefinition.i, kDefinition.t, 0, 0, kModule, kDefinitionType) : nullptr;
-  return definition ? definition->getstring(kTaskName.i, kTaskName.t) : std::string();
+  CNMessageBase* body = msgbuild::Existing(&policy, kBody, kModule, kBodyType);
+  CNMessageBase* definition = msgbuild::Existing(body, kDefinition, kModule, kDefinitionType);
+  return definition ? msgbuild::GetString(*definition, kTaskName) : std::string();
 }
 
 }  // namespace
@@ -81,6 +81,7 @@ void CForeignHandlerNWK::BuildResourceSchedule(ScheduleTaskList& policies,
     m_records.Add({records::kSkippedResource, clientKey, policyName, "schedule [" + chosen + "] is not known"});
     return;
   }
+  m_records.Add({records::kResourceSchedule, client.get_clientName(), policyName, schedule->second.get_scheduleName()});
   resource.BuildSchedule(policies, client, schedule->second, group->second);
   log.Debug(kFunc, "Built schedule pattern[%s] for policy [%s] client [%s]",
             resource.get_associatedScheduleName().c_str(), policyName.c_str(), clientKey.c_str());

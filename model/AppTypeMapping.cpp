@@ -2,6 +2,7 @@
 // records, application types and instance/backup set/subclient names.
 #include <cctype>
 
+#include "fields/ClientFields.h"
 #include "hx/MessageClasses.h"
 #include "hx/Strings.h"
 #include "model/HostMapping.h"
@@ -56,13 +57,15 @@ bool IsOracleResource(const NWKPolicyInfo& policy) {
 
 void hostmap::PopulateOsInfo(CNMessageBase* os, const std::string& osName) {
   const OsRow& row = FindOsRow(osName);
-  os->setint64(1, 1, row.code);
-  os->setstring(2, 2, row.family);
-  os->setstring(3, 6, row.name);
-  os->setstring(5, 14, "Any");
-  CNMessageBase* platform = msgbuild::Nested(os, 6, 18, 30, 17);
-  platform->setstring(1, 1, row.platform);
-  platform->setstring(3, 9, "Any");
+  using namespace clientfields;  // NOLINT: the operating system record's vocabulary
+  using msgbuild::Set;
+  Set(os, kOsCode, row.code);
+  Set(os, kOsFamily, row.family);
+  Set(os, kOsName, row.name);
+  Set(os, kOsAny, "Any");
+  CNMessageBase* platform = msgbuild::Nested(os, kOsPlatform, kAppModule, kPlatformType);
+  Set(platform, kPlatformName, row.platform);
+  Set(platform, kPlatformAny, "Any");
 }
 
 HxAppType hostmap::GetHxAppType(const NWKClientInfo* client, const NWKPolicyInfo* policy, std::string& appTypeName) {

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "fields/ClientFields.h"
+
 class CNMessageBase;
 class NWKClientInfo;
 class NWKGroupInfo;
@@ -20,7 +22,7 @@ constexpr HxAppType kOracle = 22;
 constexpr HxAppType kLinuxFileSystem = 29;
 constexpr HxAppType kWindowsFileSystem = 33;
 constexpr HxAppType kSqlServer = 81;
-constexpr HxAppType kOtherExternalAgent = 130;
+constexpr HxAppType kOtherExternalAgent = clientfields::kOtherExternalAgentType;
 }  // namespace hxapp
 
 namespace hostmap {

@@ -2,44 +2,49 @@
 // split of NetWorker's remote device names.
 #include "model/MediaBuild.h"
 
+#include "fields/MediaFields.h"
 #include "hx/MessageClasses.h"
 #include "model/HostMapping.h"
 #include "model/MessageBuild.h"
 #include "model/ServerFacts.h"
 
-using msgbuild::Append;
-using msgbuild::Nested;
+using namespace msgbuild;    // NOLINT: the builders' vocabulary
+using namespace mediafields;  // NOLINT: this file builds media pieces only
 
 namespace mediabuild {
 
-InfoList::InfoList(CNMessageBase* holder, short i, short t) : m_list(Nested(holder, i, t, kModule, kInfoList)) {}
+InfoList::InfoList(CNMessageBase* holder, Field f) : m_list(Nested(holder, f, kModule, kInfoList)) {}
 
 void InfoList::Add(long long id, long long kind, const std::string& value) {
-  CNMessageBase* item = Append<FDC::InfoItem>(m_list, 1, 1);
-  item->setint64(1, 1, id);
-  item->setint64(3, 6, kind);
-  item->setstring(2, 2, value);
+  CNMessageBase* item = Append<FDC::InfoItem>(m_list, kItems);
+  Set(item, kInfoId, id);
+  Set(item, kInfoKind, kind);
+  Set(item, kInfoValue, value);
 }
 
 void InfoList::AddJobs(const std::vector<std::string>& jobs) {
-  for (const std::string& job : jobs) Add(203, 3, job);
+  for (const std::string& job : jobs) Add(kInfoJob, 3, job);
+}
+
+void InfoList::AddRetention(unsigned int retention) {
+  if (retention != 0) Add(kInfoRetention, 2, std::to_string(retention));
 }
 
 CNMessageBase* AppendDrive(CNMessageBase* library, size_t* count) {
-  CNMessageBase* drives = Nested(library, 4, 10, kModule, kDriveList);
-  CNMessageBase* drive = Append<FDC::ForeignDriveItem>(drives, 1, 1);
-  if (count) *count = msgbuild::List(drives, 1, 1)->size();
+  CNMessageBase* drives = Nested(library, kDrives, kModule, kDriveList);
+  CNMessageBase* drive = Append<FDC::ForeignDriveItem>(drives, kItems);
+  if (count) *count = List(drives, kItems)->size();
   return drive;
 }
 
 void AddLibraryHost(CNMessageBase* library, const std::string& ma, const std::string& note) {
-  CNMessageBase* host = Append<FDC::ForeignLibraryHost>(Nested(library, 5, 11, kModule, kHostList), 1, 1);
-  host->setstring(1, 1, ma);
-  host->setstring(2, 5, ma);
-  host->setstring(3, 9, note);
-  host->setint64(4, 13, 1);
-  host->setint64(5, 14, 0);
-  host->setint64(6, 15, 0);
+  CNMessageBase* host = Append<FDC::ForeignLibraryHost>(Nested(library, kHosts, kModule, kHostList), kItems);
+  Set(host, kHostName, ma);
+  Set(host, kHostLibraryHost, ma);
+  Set(host, kHostNote, note);
+  Set(host, kHostFlagA, 1);
+  Set(host, kHostFlagB, 0);
+  Set(host, kHostFlagC, 0);
 }
 
 void SplitRemoteName(const std::string& input, std::string& name, std::string& ma) {

@@ -5,25 +5,22 @@
 #include <string>
 #include <vector>
 
+#include "fields/Field.h"
+
 class CNMessageBase;
 
 namespace mediabuild {
 
-// Unnamed holder classes of module 32: a library's drive and host lists, and
-// the info list of a library, drive or medium.
-constexpr int kModule = 32;
-constexpr int kDriveList = 71;
-constexpr int kHostList = 30;
-constexpr int kInfoList = 5;
-
-// The info list (32, 5) at field i/t of a message; each Add appends one
+// The info list (32, 5) at field f of a message; each Add appends one
 // FDC::InfoItem: property id, value kind, value.
 class InfoList {
  public:
-  InfoList(CNMessageBase* holder, short i, short t);
+  InfoList(CNMessageBase* holder, Field f);
   void Add(long long id, long long kind, const std::string& value);
-  // One item (203, 3, key) per job, in order.
+  // One item (kInfoJob, 3, key) per job, in order.
   void AddJobs(const std::vector<std::string>& jobs);
+  // The expiry time item (kInfoRetention), when `retention` is not 0.
+  void AddRetention(unsigned int retention);
 
  private:
   CNMessageBase* m_list;
@@ -33,7 +30,7 @@ class InfoList {
 // size of that list, this drive included, goes to `count` when not null.
 CNMessageBase* AppendDrive(CNMessageBase* library, size_t* count = nullptr);
 // Appends the FDC::ForeignLibraryHost of media agent `ma` to `library`;
-// `note` is its field 3/9.
+// `note` is its kHostNote.
 void AddLibraryHost(CNMessageBase* library, const std::string& ma, const std::string& note);
 
 // A device or jukebox name as (local name, media agent). "rd=host:path"

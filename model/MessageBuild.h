@@ -54,6 +54,11 @@ inline long long GetInt(const CNMessageBase& msg, Field f) { return msg.getint64
 inline CNMessageBase* Nested(CNMessageBase* msg, Field f, int module, int type) {
   return Nested(msg, f.i, f.t, module, type);
 }
+// The nested message of class (module, type) at field f, or null when there is
+// none: looking must not add an empty field to a message being searched.
+inline CNMessageBase* Existing(CNMessageBase* msg, Field f, int module, int type) {
+  return msg ? msg->getObjectAccessor(true, false, f.i, f.t, 0, 0, module, type) : nullptr;
+}
 template <class Named>
 CNMessageBase* Nested(CNMessageBase* msg, Field f) {
   return Nested(msg, f.i, f.t, Named::kModule, Named::kType);

@@ -1,6 +1,7 @@
 // Building the host's client tree from one NetWorker client and its resources.
 #include "model/NWKClientInfo.h"
 
+#include "fields/ClientFields.h"
 #include "model/HostMapping.h"
 #include "model/ServerFacts.h"
 #include "model/MessageBuild.h"
@@ -8,10 +9,11 @@
 #include "hx/Log.h"
 #include "hx/MessageClasses.h"
 
-using msgbuild::Append;
-using msgbuild::Nested;
+using namespace msgbuild;  // NOLINT: the builders' vocabulary
 
 namespace {
+
+using namespace clientfields;  // NOLINT: this file builds client trees only
 
 const char* kFunc = "NWKClientInfo::BuildClientHierarchy";
 
@@ -28,70 +30,73 @@ Placement PlacementOf(const NWKClientInfo& client, const NWKPolicyInfo& policy) 
   return p;
 }
 
-// The nested message at 1/1 that names a node, or null when it has none.
-CNMessageBase* IdOf(CNMessageBase* node, int type) { return node->getObjectAccessor(true, false, 1, 1, 0, 0, 18, type); }
+// The entity that names a node, or null when it has none.
+CNMessageBase* IdOf(CNMessageBase* node, int type) { return Existing(node, kNodeId, kEntityModule, type); }
 
-// The element of the list at i/t whose name message (class (18, nameType))
-// holds `name` at 1/1; null when none does.
-CNMessageBase* FindNamed(CNMessageBase* parent, short i, short t, int nameType, const std::string& name) {
-  std::vector<CNMessageBase>* list = msgbuild::List(parent, i, t);
+// The element of the list at `f` whose name entity (class (18, nameType))
+// holds `name`; null when none does.
+CNMessageBase* FindNamed(CNMessageBase* parent, Field f, int nameType, const std::string& name) {
+  std::vector<CNMessageBase>* list = List(parent, f);
   if (!list) return nullptr;
   for (CNMessageBase& element : *list) {
     CNMessageBase* id = IdOf(&element, nameType);
-    if (id && id->getstring(1, 1) == name) return &element;
+    if (id && GetString(*id, kNodeName) == name) return &element;
   }
   return nullptr;
 }
 
 // The agent entry of the client record for application type `type`.
 CNMessageBase* FindAgent(CNMessageBase* record, HxAppType type) {
-  std::vector<CNMessageBase>* agents = msgbuild::List(record, 20, 29);
+  std::vector<CNMessageBase>* agents = List(record, kAgents);
   if (!agents) return nullptr;
   for (CNMessageBase& agent : *agents) {
-    CNMessageBase* id = IdOf(&agent, 5);
-    if (id && id->getint64(0) == type) return &agent;
+    CNMessageBase* id = IdOf(&agent, kAgentIdType);
+    if (id && GetInt(*id, kAgentType) == type) return &agent;
   }
   return nullptr;
 }
 
-CNMessageBase* NameMessage(CNMessageBase* node, int type) { return Nested(node, 1, 1, 18, type); }
+// Names a node: its name entity of class (18, type).
+void SetNodeName(CNMessageBase* node, int type, const std::string& name) {
+  Set(Nested(node, kNodeId, kEntityModule, type), kNodeName, name);
+}
 
 void AddComponent(CNMessageBase* record, long long componentType) {
-  CNMessageBase* component = Append<App::ComponentInfo>(record, 19, 28);
-  Nested(component, 1, 1, 18, 2)->setint64(0, 0, componentType);
-  component->setstring(2, 2, "-NA-");
+  CNMessageBase* component = Append<App::ComponentInfo>(record, kComponents);
+  Set(Nested(component, kComponentId, kEntityModule, kComponentIdType), kEntityValue, componentType);
+  Set(component, kComponentNote, "-NA-");
 }
 
 // A content entry of a subclient: kind 1 and the path, no name.
 void AddContent(CNMessageBase* subclient, const std::string& value) {
-  CNMessageBase* attribute = Append<App::AttributeInfoEx>(subclient, 7, 10);
-  attribute->setint64(4, 7, 1);
-  attribute->setstring(5, 8, value);
+  CNMessageBase* attribute = Append<App::AttributeInfoEx>(subclient, kSubclientContent);
+  Set(attribute, kAttributeKind, 1);
+  Set(attribute, kAttributeValue, value);
 }
 
-void AddAttributeEx(CNMessageBase* node, short i, short t, const std::string& name, long long kind,
+void AddAttributeEx(CNMessageBase* node, Field list, const std::string& name, long long kind,
                     const std::string& value) {
-  CNMessageBase* attribute = Append<App::AttributeInfoEx>(node, i, t);
-  attribute->setstring(3, 3, name);
-  attribute->setint64(4, 7, kind);
-  attribute->setstring(5, 8, value);
+  CNMessageBase* attribute = Append<App::AttributeInfoEx>(node, list);
+  Set(attribute, kAttributeName, name);
+  Set(attribute, kAttributeKind, kind);
+  Set(attribute, kAttributeValue, value);
 }
 
 void AddProperty(CNMessageBase* holder, const std::string& name, long long kind, const std::string& value) {
-  CNMessageBase* attribute = Append<App::AttributeInfo>(holder, 113, 167);
-  attribute->setstring(2, 2, name);
-  attribute->setint64(3, 6, kind);
-  attribute->setstring(4, 7, value);
+  CNMessageBase* attribute = Append<App::AttributeInfo>(holder, kPropertyList);
+  Set(attribute, kPropertyName, name);
+  Set(attribute, kPropertyKind, kind);
+  Set(attribute, kPropertyValue, value);
 }
 
 std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
-CNMessageBase* ClientRecord(CNMessageBase* info) { return Nested(info, 1, 1, 30, 115); }
+CNMessageBase* ClientRecord(CNMessageBase* info) { return Nested(info, kRecord, kAppModule, kRecordType); }
 
 }  // namespace
 
 bool NWKClientInfo::BuildClientHierarchy(App::ClientsList* list) {
-  CNMessageBase* client = Append<App::ClientInfo>(list, 1, 1);
+  CNMessageBase* client = Append<App::ClientInfo>(list, kClients);
   EvEvent log;
   const char* name = m_clientName.c_str();
   log.DebugLvl(kFunc, 4, "Building PVX information for client[%s]", name);
@@ -123,11 +128,11 @@ bool NWKClientInfo::BuildPVXInfo(CNMessageBase* info) {
     Placement p = PlacementOf(*this, policy);
     CNMessageBase* agent = FindAgent(record, p.type);
     if (!agent) {
-      agent = Append<App::PVXInfo>(record, 20, 29);
-      CNMessageBase* id = Nested(agent, 1, 1, 18, 5);
-      id->setint64(0, 0, p.type);
-      id->setstring(1, 1, p.typeName);
-      agent->setint64(2, 2, 8194);
+      agent = Append<App::PVXInfo>(record, kAgents);
+      CNMessageBase* id = Nested(agent, kAgentId, kEntityModule, kAgentIdType);
+      Set(id, kAgentType, p.type);
+      Set(id, kAgentTypeName, p.typeName);
+      Set(agent, kAgentFixed, kAgentFixedValue);
     }
     status = BuildInstanceInfo(agent, &policy);
   }
@@ -136,25 +141,25 @@ bool NWKClientInfo::BuildPVXInfo(CNMessageBase* info) {
 
 bool NWKClientInfo::BuildInstanceInfo(CNMessageBase* pvx, NWKPolicyInfo* policy) {
   Placement p = PlacementOf(*this, *policy);
-  CNMessageBase* instance = FindNamed(pvx, 6, 6, 8, p.instance);
+  CNMessageBase* instance = FindNamed(pvx, kInstances, kInstanceNameType, p.instance);
   if (!instance) {
-    instance = Append<App::InstanceInfo>(pvx, 6, 6);
-    NameMessage(instance, 8)->setstring(1, 1, p.instance);
+    instance = Append<App::InstanceInfo>(pvx, kInstances);
+    SetNodeName(instance, kInstanceNameType, p.instance);
   }
-  if (p.type == hxapp::kSqlServer) AddAttributeEx(instance, 5, 5, "MSSQL Version", 1, "10.0.2531.0");
+  if (p.type == hxapp::kSqlServer) AddAttributeEx(instance, kInstanceAttributes, "MSSQL Version", 1, "10.0.2531.0");
   return BuildBackupsetInfo(instance, policy);
 }
 
 bool NWKClientInfo::BuildBackupsetInfo(CNMessageBase* instance, NWKPolicyInfo* policy) {
   Placement p = PlacementOf(*this, *policy);
-  CNMessageBase* backupSet = FindNamed(instance, 8, 8, 9, p.backupSet);
+  CNMessageBase* backupSet = FindNamed(instance, kBackupSets, kBackupSetNameType, p.backupSet);
   if (!backupSet) {
-    backupSet = Append<App::BackupSetInfo>(instance, 8, 8);
-    NameMessage(backupSet, 9)->setstring(1, 1, p.backupSet);
-    backupSet->setint64(2, 2, 10);
-    CNMessageBase* first = Append<App::SubClientInfo>(backupSet, 6, 6);
-    first->setint64(3, 6, 8);
-    NameMessage(first, 10)->setstring(1, 1, "default");
+    backupSet = Append<App::BackupSetInfo>(instance, kBackupSets);
+    SetNodeName(backupSet, kBackupSetNameType, p.backupSet);
+    Set(backupSet, kBackupSetFixed, 10);
+    CNMessageBase* first = Append<App::SubClientInfo>(backupSet, kSubclients);
+    Set(first, kSubclientKind, 8);
+    SetNodeName(first, kSubclientNameType, "default");
   }
   return BuildSubclientInfo(backupSet, policy);
 }
@@ -163,12 +168,12 @@ bool NWKClientInfo::BuildSubclientInfo(CNMessageBase* backupSet, NWKPolicyInfo* 
   Placement p = PlacementOf(*this, *policy);
   CNMessageBase* subclient = nullptr;
   if (p.subclient == "default") {
-    subclient = &msgbuild::List(backupSet, 6, 6)->front();
+    subclient = &List(backupSet, kSubclients)->front();
   } else {
-    subclient = Append<App::SubClientInfo>(backupSet, 6, 6);
-    subclient->setint64(3, 6, 0);
+    subclient = Append<App::SubClientInfo>(backupSet, kSubclients);
+    Set(subclient, kSubclientKind, 0);
   }
-  NameMessage(subclient, 10)->setstring(1, 1, p.subclient);
+  SetNodeName(subclient, kSubclientNameType, p.subclient);
   if (p.type == hxapp::kWindowsFileSystem || p.type == hxapp::kLinuxFileSystem) {
     _CreateFSSubclient(subclient, policy);
   } else if (p.type == hxapp::kSqlServer) {
@@ -191,54 +196,56 @@ bool NWKClientInfo::_CreateFSSubclient(CNMessageBase* subclient, NWKPolicyInfo* 
 bool NWKClientInfo::_CreateMSSQLSubclient(CNMessageBase* subclient, NWKPolicyInfo* policy) {
   for (const std::string& entry : policy->get_const_backuplistref()) {
     size_t colon = entry.find(':');
-    AddAttributeEx(subclient, 6, 9, colon == std::string::npos ? entry : entry.substr(colon + 1), 118, "0 0");
+    AddAttributeEx(subclient, kSubclientProperties, colon == std::string::npos ? entry : entry.substr(colon + 1), 118,
+                   "0 0");
   }
   return true;
 }
 
 bool NWKClientInfo::SetCommonSubclientProperties(CNMessageBase* subclient, NWKPolicyInfo* policy) {
-  AddAttributeEx(subclient, 6, 9, "compression", 2, policy->get_compression() ? "0" : "2");
-  AddAttributeEx(subclient, 6, 9, "Encrypt: encryption", 2, policy->get_encryption() ? "2" : "0");
+  AddAttributeEx(subclient, kSubclientProperties, "compression", 2, policy->get_compression() ? "0" : "2");
+  AddAttributeEx(subclient, kSubclientProperties, "Encrypt: encryption", 2, policy->get_encryption() ? "2" : "0");
   return true;
 }
 
 bool NWKClientInfo::BuildClientInfo(CNMessageBase* info) {
   CNMessageBase* record = ClientRecord(info);
-  record->setstring(4, 7, "EMC Networker Client");
-  record->setstring(3, 3, "2");
-  record->setint64(11, 17, 8600);
-  record->setint64(10, 16, 8602);
-  record->setint64(12, 18, 2);
-  CNMessageBase* entity = Nested(record, 1, 1, 18, 4);
-  entity->setstring(1, 1, m_clientName);
-  entity->setstring(2, 5, m_clientName);
-  AddComponent(record, 3);
-  hostmap::PopulateOsInfo(Nested<App::OperatingSystem>(record, 2, 2), m_osName);
+  Set(record, kRecordKind, "EMC Networker Client");
+  Set(record, kRecordMark, "2");
+  Set(record, kRecordFixedA, kRecordFixedAValue);
+  Set(record, kRecordFixedB, kRecordFixedBValue);
+  Set(record, kRecordFixedC, kRecordFixedCValue);
+  CNMessageBase* entity = Nested(record, kEntity, kEntityModule, kClientEntityType);
+  Set(entity, kEntityName, m_clientName);
+  Set(entity, kEntityHost, m_clientName);
+  AddComponent(record, kClientComponent);
+  hostmap::PopulateOsInfo(Nested<App::OperatingSystem>(record, kOs), m_osName);
   return true;
 }
 
 bool NWKClientInfo::BuildMasterServerInfo(CNMessageBase* info) {
   if (!m_isMasterServer) return true;
-  CNMessageBase* master = Nested(info, 2, 2, 30, 140);
-  master->setstring(11, 20, GetTimeZoneDisplayNameA());
-  Nested(ClientRecord(info), 6, 12, 18, 45)->setstring(1, 1, Narrow(GetTimeZoneDisplayNameW()));
-  master->setint64(17, 41, 105);
-  CNMessageBase* installation = Nested(master, 1, 1, 18, 3);
-  installation->setstring(1, 1, ServerFacts::Current().ZonarName());
-  installation->setint64(3, 9, 1);
-  CNMessageBase id(18, 0);
-  id.setint64(0, 0, 1);
-  installation->setObjectAccessor(&id, 5, 11);
+  CNMessageBase* master = Nested(info, kMaster, kAppModule, kMasterType);
+  Set(master, kMasterTimeZone, GetTimeZoneDisplayNameA());
+  Set(Nested(ClientRecord(info), kTimeZone, kEntityModule, kTimeZoneType), kTimeZoneName,
+      Narrow(GetTimeZoneDisplayNameW()));
+  Set(master, kMasterFixed, kMasterFixedValue);
+  CNMessageBase* installation = Nested(master, kInstallation, kEntityModule, kInstallationType);
+  Set(installation, kInstallationName, ServerFacts::Current().ZonarName());
+  Set(installation, kInstallationFlag, 1);
+  CNMessageBase id(kEntityModule, kInstallationIdType);
+  Set(&id, kEntityValue, 1);
+  installation->setObjectAccessor(&id, kInstallationId.i, kInstallationId.t);
   return true;
 }
 
 bool NWKClientInfo::BuildMediaServerInfo(CNMessageBase* info) {
-  if (m_isMediaServer) AddComponent(ClientRecord(info), 11);
+  if (m_isMediaServer) AddComponent(ClientRecord(info), kMediaAgentComponent);
   return true;
 }
 
 bool NWKClientInfo::SetClientProperties(CNMessageBase* info) {
-  CNMessageBase* holder = Nested(info, 3, 3, 30, 136);
+  CNMessageBase* holder = Nested(info, kProperties, kAppModule, kPropertiesType);
   AddProperty(holder, "Encrypt: encryption", 2, "1");
   AddProperty(holder, "Encrypt: Type", 7, "3");
   AddProperty(holder, "Encrypt: Key Length", 7, "256");

@@ -1,12 +1,14 @@
 // Building host drives, device libraries and disk media from NetWorker devices.
 #include "model/NWKDrive.h"
 
+#include "fields/MediaFields.h"
 #include "hx/MessageClasses.h"
 #include "model/HostMapping.h"
 #include "model/MediaBuild.h"
 #include "model/MessageBuild.h"
 
-using msgbuild::Append;
+using namespace msgbuild;    // NOLINT: the builders' vocabulary
+using namespace mediafields;  // NOLINT: this file builds media pieces only
 
 namespace {
 
@@ -26,7 +28,7 @@ void NWKDrive::get_normLibAndMA(std::string& name, std::string& ma) const { medi
 // drive of a device's own library alike.
 void NWKDrive::AddDriveInfo(CNMessageBase* drive, const std::string& name, const std::string& mediaType,
                             size_t number, const std::string& ma) const {
-  mediabuild::InfoList info(drive, 1, 1);
+  mediabuild::InfoList info(drive, kDriveInfo);
   info.Add(158, 1, m_driveType);
   info.Add(151, 3, name);
   info.Add(152, 3, mediaType);
@@ -47,18 +49,18 @@ void NWKDrive::BuildDrive(CNMessageBase* library) const {
 
 void NWKDrive::BuildLibrary(CNMessageBase& libraryList) const {
   int type = hostmap::MapDeviceType(m_driveFamily);
-  CNMessageBase* library = Append<FDC::ForeignLibraryItem>(&libraryList, 1, 1);
-  library->setint64(1, 1, type);
-  library->setint64(7, 13, 1);
+  CNMessageBase* library = Append<FDC::ForeignLibraryItem>(&libraryList, kItems);
+  Set(library, kLibraryType, type);
+  Set(library, kLibraryFlag, 1);
   std::string name, ma;
   get_normDriveAndMA(name, ma);
   if (type == kDiskDevice) name = "DISK_" + name;
   std::string libraryName = name + "_" + ma;
-  library->setstring(2, 2, libraryName);
+  Set(library, kLibraryName, libraryName);
 
   std::string typeText = std::to_string(type);
   std::string mediaType = type == kDiskDevice ? "Magnetic" : m_driveType;
-  mediabuild::InfoList info(library, 6, 12);
+  mediabuild::InfoList info(library, kLibraryInfo);
   info.Add(8, 1, typeText);
   info.Add(1, 3, "Device Migrated From EMC NetWorker");
   info.Add(2, 3, mediaType);
@@ -84,14 +86,14 @@ void NWKDrive::AddOwnDrive(CNMessageBase* library, const std::string& libraryNam
 
 void NWKDrive::BuildMedia(CNMessageBase* mediaList, const std::vector<std::string>& jobs,
                           unsigned int retention) const {
-  CNMessageBase* media = Append<FDC::ForeignMediaItem>(mediaList, 1, 1);
-  media->setint64(2, 5, 2);
+  CNMessageBase* media = Append<FDC::ForeignMediaItem>(mediaList, kItems);
+  Set(media, kMediumKind, kDiskMedium);
   std::string name, ma;
   get_normDriveAndMA(name, ma);
-  media->setstring(3, 6, name + "_" + ma);
-  media->setstring(1, 1, "DISK_" + name + "_" + ma);
+  Set(media, kMediumName, name + "_" + ma);
+  Set(media, kMediumLibrary, "DISK_" + name + "_" + ma);
 
-  mediabuild::InfoList info(media, 5, 11);
+  mediabuild::InfoList info(media, kMediumInfo);
   info.Add(208, 2, "0");
   info.Add(209, 2, "0");
   info.Add(200, 3, "Media migrated from EMC NetWorker");
@@ -99,5 +101,5 @@ void NWKDrive::BuildMedia(CNMessageBase* mediaList, const std::vector<std::strin
   info.Add(201, 1, "2");
   info.Add(207, 3, name + "_" + ma);
   info.AddJobs(jobs);  // before the retention item here, after it for jukebox media
-  if (retention != 0) info.Add(218, 2, std::to_string(retention));
+  info.AddRetention(retention);
 }

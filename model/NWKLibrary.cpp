@@ -1,6 +1,7 @@
 // Building host libraries and barcoded media from NetWorker jukeboxes.
 #include "model/NWKLibrary.h"
 
+#include "fields/MediaFields.h"
 #include "hx/Log.h"
 #include "hx/MessageClasses.h"
 #include "hx/Strings.h"
@@ -8,7 +9,8 @@
 #include "model/MediaBuild.h"
 #include "model/MessageBuild.h"
 
-using msgbuild::Append;
+using namespace msgbuild;    // NOLINT: the builders' vocabulary
+using namespace mediafields;  // NOLINT: this file builds media pieces only
 
 namespace {
 
@@ -27,16 +29,16 @@ void NWKLibrary::get_normLibAndMA(std::string& name, std::string& ma) const {
 }
 
 void NWKLibrary::BuildLibrary(CNMessageBase& libraryList) const {
-  CNMessageBase* library = Append<FDC::ForeignLibraryItem>(&libraryList, 1, 1);
+  CNMessageBase* library = Append<FDC::ForeignLibraryItem>(&libraryList, kItems);
   int storageType = hostmap::MapStorageType(m_libType);
-  library->setint64(1, 1, storageType);
-  library->setint64(7, 13, 1);
+  Set(library, kLibraryType, storageType);
+  Set(library, kLibraryFlag, 1);
   std::string name, ma;
   get_normLibAndMA(name, ma);
-  library->setstring(2, 2, name);
+  Set(library, kLibraryName, name);
 
   std::string type = std::to_string(storageType);
-  mediabuild::InfoList info(library, 6, 12);
+  mediabuild::InfoList info(library, kLibraryInfo);
   info.Add(8, 1, type);
   info.Add(1, 3, "Library Migrated From EMC NetWorker");
   info.Add(2, 3, ModelPart(name));
@@ -64,21 +66,21 @@ void NWKLibrary::BuildMedia(CNMessageBase& mediaList, std::string barcode, const
   TrimInline(barcode, " \t");
   EvEvent().DebugLvl("NWKLibrary::BuildMedia", 4, "Building media info for [%s] media -> library [%s]", barcode.c_str(),
                      m_libName.c_str());
-  CNMessageBase* media = Append<FDC::ForeignMediaItem>(&mediaList, 1, 1);
-  media->setint64(2, 5, 1);
-  media->setstring(3, 6, barcode);
+  CNMessageBase* media = Append<FDC::ForeignMediaItem>(&mediaList, kItems);
+  Set(media, kMediumKind, kJukeboxMedium);
+  Set(media, kMediumName, barcode);
   std::string name, ma;
   get_normLibAndMA(name, ma);
-  media->setstring(1, 1, name);
+  Set(media, kMediumLibrary, name);
 
-  mediabuild::InfoList info(media, 5, 11);
+  mediabuild::InfoList info(media, kMediumInfo);
   info.Add(208, 2, "0");
   info.Add(200, 3, "Media migrated from EMC NetWorker");
   info.Add(209, 2, "0");
   info.Add(11, 3, barcode);
   info.Add(201, 1, "1");
   info.Add(207, 3, barcode);
-  if (retention != 0) info.Add(218, 2, std::to_string(retention));
+  info.AddRetention(retention);
   info.AddJobs(jobs);
   media->ShrinkToFit();  // a large estate keeps hundreds of thousands of these
 }

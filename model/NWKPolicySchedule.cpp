@@ -30,11 +30,7 @@ constexpr long long kMonthlyPattern = kMonthly;
 
 // Lookups below never create what they look for: a task or subtask that is
 // not there yet must not gain empty fields just by being searched for.
-CNMessageBase* Existing(CNMessageBase* msg, short i, short t, int module, int type) {
-  return msg ? msg->getObjectAccessor(true, false, i, t, 0, 0, module, type) : nullptr;
-}
-
-CNMessageBase* ExistingBody(CNMessageBase* task) { return Existing(task, kBody.i, kBody.t, kModule, kBodyType); }
+CNMessageBase* ExistingBody(CNMessageBase* task) { return Existing(task, kBody, kModule, kBodyType); }
 
 // A task's subtasks are bounded by its levels, start times and days, never by
 // the number of resources associated with it.
@@ -42,7 +38,7 @@ CNMessageBase* FindSubtask(CNMessageBase* body, const std::string& name) {
   std::vector<CNMessageBase>* subtasks = body ? List(body, kSubtasks) : nullptr;
   if (!subtasks) return nullptr;
   for (CNMessageBase& subtask : *subtasks) {
-    CNMessageBase* header = Existing(&subtask, kSubtaskHeader.i, kSubtaskHeader.t, kModule, kHeaderType);
+    CNMessageBase* header = Existing(&subtask, kSubtaskHeader, kModule, kHeaderType);
     if (header && GetString(*header, kSubtaskName) == name) return &subtask;
   }
   return nullptr;
@@ -51,34 +47,34 @@ CNMessageBase* FindSubtask(CNMessageBase* body, const std::string& name) {
 std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
 void FillTaskDefinition(CNMessageBase* definition, const std::string& taskName) {
-  definition->setint64(1, 1, 0);
-  definition->setint64(5, 8, 4);
+  Set(definition, kDefinitionA, 0);
+  Set(definition, kDefinitionB, 4);
   Set(definition, kTaskName, taskName);
-  definition->setint64(4, 7, 0);
-  definition->setint64(10, 13, 0);
-  definition->setint64(6, 9, 0);
-  definition->setint64(9, 12, 5);
-  definition->setint64(16, 28, 0);
-  CNMessageBase* options = Nested(definition, 3, 6, 12, 265);
-  options->setint64(1, 1, 0);
-  options->setint64(5, 5, 0);
+  Set(definition, kDefinitionC, 0);
+  Set(definition, kDefinitionD, 0);
+  Set(definition, kDefinitionE, 0);
+  Set(definition, kDefinitionF, 5);
+  Set(definition, kDefinitionG, 0);
+  CNMessageBase* options = Nested(definition, kDefinitionOptions, kModule, kDefinitionOptionsType);
+  Set(options, kDefinitionOptionA, 0);
+  Set(options, kDefinitionOptionB, 0);
 }
 
 void FillSubtaskOptions(CNMessageBase& subtask, const std::string& level) {
   CNMessageBase* options = Nested(&subtask, kSubtaskOptions, kModule, kOptionsType);
   CNMessageBase* backup = Nested(options, kBackupOptions, kModule, kBackupType);
   Set(backup, kBackupLevel, hostmap::GetKelvraBackupLevel(level));
-  backup->setint64(18, 18, 0);
-  Nested(options, 4, 4, 12, 17);
+  Set(backup, kBackupFlag, 0);
+  Nested(options, kOptionsExtra, kModule, kOptionsExtraType);
 }
 
 void FillPatternCommon(CNMessageBase& subtask, const NWKGroupInfo& group, unsigned int startTime) {
   subtask.setObjectAccessor(nullptr, kPattern.i, kPattern.t);
   CNMessageBase* pattern = Nested(&subtask, kPattern, kModule, kPatternType);
-  pattern->setint64(1, 1, 0);
-  pattern->setint64(22, 25, 1);
-  Nested(pattern, 23, 26, 18, 51)->setint64(0, 0, 1);
-  Nested(pattern, 21, 24, 18, 45)->setstring(1, 1, Narrow(GetTimeZoneStdNameW()));
+  Set(pattern, kPatternA, 0);
+  Set(pattern, kPatternB, 1);
+  Set(Nested(pattern, kPatternEntity, kEntityModule, kPatternEntityType), kEntityValue, 1);
+  Set(Nested(pattern, kPatternTimeZone, kEntityModule, kTimeZoneType), kTimeZoneName, Narrow(GetTimeZoneStdNameW()));
   if (!group.get_startTime().empty()) Set(pattern, kPatternStart, startTime);
 }
 
@@ -147,13 +143,13 @@ void NWKPolicyInfo::CreateTaskInfo(TMMsg::CreateTaskReq* task, NWKClientInfo& /*
   CNMessageBase* body = Nested(task, kBody, kModule, kBodyType);
   std::string name = hostmap::GenerateScheduleName(schedule, group, week, day, level, startTime);
   if (FindSubtask(body, name)) return;
-  Nested(body, 2, 2, 12, 309);
+  Nested(body, kBodyExtra, kModule, kBodyExtraType);
   FillTaskDefinition(Nested(body, kDefinition, kModule, kDefinitionType),
                      hostmap::GenerateTaskName(schedule.get_scheduleName(), m_groupName));
   TMMsg::SubTaskInfo subtask;
   CNMessageBase* header = Nested(&subtask, kSubtaskHeader, kModule, kHeaderType);
-  header->setint64(3, 6, 2);
-  header->setint64(4, 7, 2);
+  Set(header, kSubtaskHeaderA, 2);
+  Set(header, kSubtaskHeaderB, 2);
   FillSubtaskOptions(subtask, level);
   FillPatternCommon(subtask, group, startTime);
   std::string period = schedule.get_schedulePeriod();
@@ -172,19 +168,19 @@ void NWKPolicyInfo::CreateWeeklySubTask(TMMsg::SubTaskInfo& subtask, const std::
   CNMessageBase* pattern = Nested(&subtask, kPattern, kModule, kPatternType);
   pattern->setObjectAccessor(nullptr, kPatternDays.i, kPatternDays.t);
   Set(pattern, kPatternKind, kWeeklyPattern);
-  pattern->setint64(8, 11, 1);
-  pattern->setint64(11, 14, 0);
-  pattern->setint64(10, 13, 0);
-  pattern->setint64(22, 25, 1);
+  Set(pattern, kPatternC, 1);
+  Set(pattern, kPatternD, 0);
+  Set(pattern, kPatternE, 0);
+  Set(pattern, kPatternB, 1);
 }
 
 void NWKPolicyInfo::CreateMonthlySubTask(TMMsg::SubTaskInfo& subtask, const std::string& name) {
   Set(Nested(&subtask, kSubtaskHeader, kModule, kHeaderType), kSubtaskName, name);
   CNMessageBase* pattern = Nested(&subtask, kPattern, kModule, kPatternType);
   Set(pattern, kPatternKind, kMonthlyPattern);
-  pattern->setint64(11, 14, 0);
-  pattern->setint64(10, 13, 0);
-  pattern->setint64(22, 25, 1);
+  Set(pattern, kPatternD, 0);
+  Set(pattern, kPatternE, 0);
+  Set(pattern, kPatternB, 1);
 }
 
 void NWKPolicyInfo::_SetDaysToRun(TMMsg::CreateTaskReq& task, const std::string& subtaskName, int week, int day) {
@@ -199,9 +195,9 @@ void NWKPolicyInfo::_SetDaysToRun(TMMsg::CreateTaskReq& task, const std::string&
   if (kind == kWeeklyPattern) {
     if (day >= 1 && day <= 7) Set(days, Weekday(static_cast<short>(day)), 1);
   } else if (kind == kMonthlyPattern) {
-    pattern->setint64(6, 9, 0);
-    pattern->setint64(7, 10, 0);
-    pattern->setint64(8, 11, 1);
+    Set(pattern, kPatternF, 0);
+    Set(pattern, kPatternG, 0);
+    Set(pattern, kPatternC, 1);
     Set(days, kDayOfMonth, dayOfMonth);
   }
 }
@@ -211,14 +207,14 @@ void NWKPolicyInfo::AddScheduleAssociation(TMMsg::CreateTaskReq& task, NWKClient
   HxAppType type = hostmap::GetHxAppType(&client, this, appName);
   hostmap::BuildInstanceBackupsetSubclientNames(type, *this, instance, backupSet, subclient, "");
   HxEntities::GenericEntity entity;
-  entity.setstring(19, 52, client.get_clientName());
-  entity.setstring(18, 48, client.get_clientName());
-  entity.setstring(15, 39, appName);
-  entity.setint64(14, 38, type);
-  entity.setstring(2, 2, ServerFacts::Current().ZonarName());
-  entity.setstring(12, 30, instance);
-  entity.setstring(9, 21, backupSet);
-  entity.setstring(6, 12, subclient);
+  Set(&entity, kAssociationClient, client.get_clientName());
+  Set(&entity, kAssociationClientAgain, client.get_clientName());
+  Set(&entity, kAssociationAppName, appName);
+  Set(&entity, kAssociationAppType, type);
+  Set(&entity, kAssociationInstallation, ServerFacts::Current().ZonarName());
+  Set(&entity, kAssociationInstance, instance);
+  Set(&entity, kAssociationBackupSet, backupSet);
+  Set(&entity, kAssociationSubclient, subclient);
   Nested(&task, kBody, kModule, kBodyType)->getlistobject(kAssociations.i, kAssociations.t, 0, 0, true)->push_back(
       std::move(entity));
 }

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include <ftw.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -58,6 +59,16 @@ std::vector<std::string> ListDir(const std::string& dir, const std::string& suff
   }
   std::sort(names.begin(), names.end());
   return names;
+}
+
+std::string CopyDataset(const std::string& from, const std::string& to,
+                        const std::map<std::string, std::string>& appended) {
+  mkdir(to.c_str(), 0700);
+  for (const std::string& name : ListDir(from, ".txt")) {
+    auto extra = appended.find(name);
+    WriteFile(to + "/" + name, ReadFile(from + "/" + name) + (extra == appended.end() ? "" : extra->second));
+  }
+  return to;
 }
 
 int RunProgram(const std::vector<std::string>& argv, const std::vector<std::string>& env, std::string* output) {

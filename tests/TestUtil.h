@@ -2,6 +2,7 @@
 // directory that cleans up, whole-file read and write, golden files.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,10 @@ std::string ReadFile(const std::string& path);
 // The entries of `dir` (hidden ones too, "." and ".." not), sorted; only
 // those ending in `suffix` when one is given. Empty when `dir` cannot be read.
 std::vector<std::string> ListDir(const std::string& dir, const std::string& suffix = "");
+// Copies the reports (*.txt) of dataset `from` into the new directory `to`,
+// each followed by the text `appended` gives for its name; returns `to`.
+std::string CopyDataset(const std::string& from, const std::string& to,
+                        const std::map<std::string, std::string>& appended = {});
 // Runs argv (no shell) with extra "K=V" environment entries; returns the exit
 // status and fills `output` with stdout and stderr together.
 int RunProgram(const std::vector<std::string>& argv, const std::vector<std::string>& env, std::string* output);

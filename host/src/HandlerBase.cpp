@@ -3,9 +3,12 @@
 
 #include "BackgroundDump.h"
 
+#include <utility>
+
 #include "hx/Files.h"
 #include "hx/JobContext.h"
 #include "hx/Log.h"
+#include "hx/MessageObserver.h"
 #include "hx/MessageClasses.h"
 #include "hx/XmlForm.h"
 
@@ -92,23 +95,30 @@ CNMessageBase* CForeignHandlerBase::_ReceiveMessage(unsigned long classKey, bool
 
 bool CForeignHandlerBase::DumpXmlMsgToFile(CNMessageBase* msg, int, bool) {
   if (!msg) return false;
+  hx::MessageObserver* observer = hx::JobContext::Current().messageObserver;
+  if (observer) observer->Writing(*msg);
   std::string path, error;
   bool written = hx::DumpMessageToFolder(*msg, hx::JoinPath(GetJobResultsDir(), "xml"), &path, &error);
-  return LogDump(written, path, error);
+  return LogDump(written, path, error, observer);
 }
 
 void CForeignHandlerBase::StartXmlMsgDump(CNMessageBase&& msg) {
   if (!m_backgroundDump) m_backgroundDump = std::make_unique<hx::BackgroundDump>();
+  m_dumpObserver = hx::JobContext::Current().messageObserver;
+  if (m_dumpObserver) m_dumpObserver->Writing(msg);
   m_backgroundDump->Start(std::move(msg), hx::JoinPath(GetJobResultsDir(), "xml"));
 }
 
 bool CForeignHandlerBase::FinishXmlMsgDump() {
   std::string path, error = "nothing was started";
   bool written = m_backgroundDump && m_backgroundDump->Wait(&path, &error);
-  return LogDump(written, path, error);
+  hx::MessageObserver* observer = std::exchange(m_dumpObserver, nullptr);
+  return LogDump(written, path, error, observer);
 }
 
-bool CForeignHandlerBase::LogDump(bool written, const std::string& path, const std::string& error) {
+bool CForeignHandlerBase::LogDump(bool written, const std::string& path, const std::string& error,
+                                  hx::MessageObserver* observer) {
+  if (observer) observer->Written(written ? path : std::string());
   if (!written) {
     EvEvent().Error(kFunc, "cannot write XML message: %s", error.c_str());
     return false;

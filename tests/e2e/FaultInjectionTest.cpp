@@ -57,10 +57,16 @@ TEST_F(FaultInjection, FileSizeLimitLeavesNoHalfFile) {
 
 // The group after the one whose list cannot be written is read while that
 // list is being written; it must leave no trace, as if never reached: no log
-// line, no mapping file entry, no list.
+// line, no mapping file entry, no list, no record. The records of the group
+// whose list was lost go with the list.
 TEST_F(FaultInjection, FailedJobListWriteEndsJobDiscoveryBeforeTheNextGroup) {
+  auto ghost = [](const std::string& group) { return group + ",ghost,/x,full,1795000000,1,x,1,v,l,1,B\n"; };
+  std::string data = testutil::CopyDataset(kSample, dir_ / "data",
+                                           {{"tarn_jobs_sql_full.txt", ghost("SQL_Full")},
+                                            {"tarn_jobs_sql_logs.txt", ghost("SQL_Logs")},
+                                            {"tarn_jobs_unix_daily.txt", ghost("UNIX_Daily")}});
   // The SQL_Logs list (189,050 bytes) is the first past the limit.
-  EXPECT_EQ(Discover({"--replay", kSample, "clients", "jobs"}, {"prlimit", "--fsize=150000"}), 1) << output_;
+  EXPECT_EQ(Discover({"--replay", data, "clients", "jobs"}, {"prlimit", "--fsize=150000"}), 1) << output_;
   std::string log = Log();
   size_t failed = log.find("Unable to dump jobs xml");
   ASSERT_NE(failed, std::string::npos) << log;
@@ -69,6 +75,14 @@ TEST_F(FaultInjection, FailedJobListWriteEndsJobDiscoveryBeforeTheNextGroup) {
   EXPECT_EQ(testutil::ListDir(Out() + "/xml").back(), "00006_FDC_JobList.xml");
   for (const std::string& name : testutil::ListDir(Out(), ".txt"))
     EXPECT_EQ(testutil::ReadFile(Out() + "/" + name).find("_UNIX_Daily_"), std::string::npos) << name;
+  std::string records = testutil::ReadFile(Out() + "/records.tsv");
+  EXPECT_NE(records.find("ghost\tSQL_Full"), std::string::npos) << records;
+  EXPECT_EQ(records.find("ghost\tSQL_Logs"), std::string::npos) << records;
+  EXPECT_EQ(records.find("ghost\tUNIX_Daily"), std::string::npos) << records;
+  // The run's report counts the lists written, as the rebuild from them does.
+  std::string summary = testutil::ReadFile(Out() + "/summary.json");
+  ASSERT_EQ(Discover({"report"}), 0) << output_;
+  EXPECT_EQ(testutil::ReadFile(Out() + "/summary.json"), summary);
 }
 
 TEST_F(FaultInjection, FileSizeLimitWhileCopyingReportsNamesTheCauseAndLeavesNoPart) {

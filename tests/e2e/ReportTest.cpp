@@ -48,13 +48,7 @@ class Report : public ::testing::Test {
   }
   std::string Out() const { return dir_ / "out"; }
   // A copy of the bundled sample to change.
-  std::string CopySample() {
-    std::string dataset = dir_ / "dataset";
-    hx::MakeDirectories(dataset, nullptr);
-    for (const std::string& path : XmlFiles(kSample, ".txt"))
-      testutil::WriteFile(dataset + path.substr(path.rfind('/')), testutil::ReadFile(path));
-    return dataset;
-  }
+  std::string CopySample() { return testutil::CopyDataset(kSample, dir_ / "dataset"); }
   testutil::ScopedTempDir dir_;
   std::string output_;
 };
@@ -122,22 +116,27 @@ TEST_F(Report, ErrorsOfASucceedingOperationAndANewerServerAreToldIssue13) {
 // The report takes its facts from the operations' records, so rewording the
 // log's sentences changes nothing in it.
 TEST_F(Report, ReportCommandRebuildsTheSameFilesWithoutDiscoveryWhateverTheLogSays) {
-  std::string dataset = CopySample();
-  testutil::WriteFile(dataset + "/tarn_jobs_unix_daily.txt", testutil::ReadFile(dataset + "/tarn_jobs_unix_daily.txt") +
-                                                                 "UNIX_Daily,ghost,/x,full,1795000000,1,x,1,v,l,1,B\n");
   // A manual save set of an unknown client is dropped as well (it was dropped without a record before).
-  testutil::WriteFile(dataset + "/tarn_jobs.txt",
-                      testutil::ReadFile(dataset + "/tarn_jobs.txt") + ",ghost,/y,manual,1795000000,1,x,1,v,l,1,B\n");
-  testutil::WriteFile(dataset + "/tarn_client.txt", testutil::ReadFile(dataset + "/tarn_client.txt") +
-                                                        "\nname: lonely;\ngroup: NoSuchGroup;\nlicensed PSPs: ;\n");
+  std::string dataset =
+      testutil::CopyDataset(kSample, dir_ / "dataset",
+                            {{"tarn_jobs_unix_daily.txt", "UNIX_Daily,ghost,/x,full,1795000000,1,x,1,v,l,1,B\n"},
+                             {"tarn_jobs.txt", ",ghost,/y,manual,1795000000,1,x,1,v,l,1,B\n"},
+                             {"tarn_client.txt", "\nname: lonely;\ngroup: NoSuchGroup;\nlicensed PSPs: ;\n"}});
   ASSERT_EQ(Discover({"--replay", dataset, "--out", Out(), "config", "clients", "jobs", "schedule"}), 0) << output_;
   std::string json = testutil::ReadFile(Out() + "/summary.json");
   std::string html = testutil::ReadFile(Out() + "/report.html");
   std::size_t xmlFiles = XmlFiles(Out() + "/xml", ".xml").size();
+  // The workbook's resource sheet gives each resource its group and schedule.
+  auto resources = [this](std::string* sheet) {
+    return testutil::RunProgram({"unzip", "-p", Out() + "/estate.xlsx", "xl/worksheets/sheet2.xml"}, {}, sheet);
+  };
+  std::string sheet, rebuiltSheet;
+  ASSERT_EQ(resources(&sheet), 0) << sheet;
+  EXPECT_NE(sheet.find("<t>Full Every Saturday</t>"), std::string::npos) << sheet;
   std::string log = testutil::ReadFile(Out() + "/nwk-discover.log");
   // Error lines are quoted as logged, so only the other sentences change.
   for (const char* sentence : {"Main MA is", "Networker server name is", "Locale information",
-                               "Skipping schedule creation", "Passing over policy"}) {
+                               "Skipping schedule creation", "Passing over policy", "Building schedule"}) {
     ASSERT_NE(log.find(sentence), std::string::npos) << sentence;
     for (std::size_t at = log.find(sentence); at != std::string::npos; at = log.find(sentence, at))
       log.replace(at, std::strlen(sentence), "Reworded");
@@ -148,6 +147,8 @@ TEST_F(Report, ReportCommandRebuildsTheSameFilesWithoutDiscoveryWhateverTheLogSa
   ASSERT_EQ(Discover({"report", "--out", Out()}), 0) << output_;
   EXPECT_EQ(testutil::ReadFile(Out() + "/summary.json"), json);
   EXPECT_EQ(testutil::ReadFile(Out() + "/report.html"), html);
+  ASSERT_EQ(resources(&rebuiltSheet), 0) << rebuiltSheet;
+  EXPECT_EQ(rebuiltSheet, sheet);
   EXPECT_EQ(testutil::ReadFile(Out() + "/nwk-discover.log"), log);
   EXPECT_EQ(XmlFiles(Out() + "/xml", ".xml").size(), xmlFiles);
   EXPECT_NE(html.find("operation <b>media</b>: <span class=\"missing\">not run</span>"), std::string::npos);

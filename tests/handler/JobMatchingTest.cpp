@@ -5,9 +5,11 @@
 #include <limits>
 
 #include "JobFixture.h"
+#include "fields/JobFields.h"
 #include "model/MessageBuild.h"
 #include "hx/Files.h"
 #include "hx/MessageClasses.h"
+#include "hx/XmlForm.h"
 
 namespace {
 
@@ -93,6 +95,35 @@ TEST_F(JobMatching, JobsAreBuiltAndMerged) {
   constexpr long long kMax = std::numeric_limits<long long>::max();
   SaveSet("winsql01", "", "F:\\", 1700000900, kMax, kMax).UpdateJob(job);  // sums saturate, never wrap
   for (short f : {35, 39, 37}) EXPECT_EQ(summary->getint64(f), kMax) << f;
+}
+
+// Manual save sets fold only into the newest job of their subclient, and the
+// jobs of a resource named "Default" are found under its subclient "default".
+TEST_F(JobMatching, ManualSaveSetsMergeIntoTheNewestJobOfTheirSubclientOnly) {
+  handler_.Clients().at("winsql01").get_policyList().push_back(Resource("Default", "", "Filesystem", {"/d"}));
+  const struct {
+    const char* content;
+    long long time;
+  } saveSets[] = {
+      {"/d", 1000},   // Default: a job
+      {"/d", 1500},   // Default: folds into it
+      {"/m", 5000},   // Manual: a job
+      {"/m", 20000},  // Manual: the newest job is out of reach, a job
+      {"/m", 5100},   // Manual: the newest job is out of reach, a job, though the first is within reach
+  };
+  std::string report;
+  for (const auto& s : saveSets)
+    report += ",winsql01," + std::string(s.content) + ",full," + std::to_string(s.time) + ",1,x,1,V,,1,\n";
+  GivenReport("tarn_jobs.txt", report);
+  CForeignCmdExecBase::set_UseExistingFiles(true);
+  ASSERT_EQ(handler_.DiscoverJobs(nullptr), 1) << Log();
+  CNMessageBase list(0, 0);
+  std::string error;
+  ASSERT_TRUE(hx::ReadMessageXmlFile(Results("xml/00001_FDC_JobList.xml"), &list, &error)) << error;
+  std::vector<std::string> keys;
+  for (CNMessageBase& job : *msgbuild::List(&list, jobfields::kListJobs))
+    keys.push_back(msgbuild::GetString(job, jobfields::kKey));
+  EXPECT_EQ(keys, (std::vector<std::string>{"winsql01__1000", "winsql01__5000", "winsql01__20000", "winsql01__5100"}));
 }
 
 TEST_F(JobMatching, MappingFilesKeepKeysInOrderPerVolume) {

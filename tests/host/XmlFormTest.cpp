@@ -1,5 +1,6 @@
 // Tests of the XML form: the exact written layout, cleaning and escaping of text,
-// round trips, the reader's answers to hostile input, and file placement.
+// round trips, the reader's answers to hostile input, file placement, and
+// the observer of the messages a handler writes.
 #include "hx/XmlForm.h"
 
 #include <fcntl.h>
@@ -11,11 +12,15 @@
 #include <fstream>
 #include <limits>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "TestUtil.h"
 #include "hx/Files.h"
+#include "hx/HandlerBase.h"
+#include "hx/JobContext.h"
 #include "hx/MessageClasses.h"
+#include "hx/MessageObserver.h"
 
 namespace {
 
@@ -247,6 +252,40 @@ TEST_F(XmlFileTest, ReportsFileErrorsWithThePath) {
   EXPECT_EQ(error.rfind((dir_ / "bad.xml").string() + ": line 1: ", 0), 0u) << error;
   Touch("file");
   EXPECT_FALSE(hx::DumpMessageToFolder(msg, (dir_ / "file" / "xml").string(), nullptr, &error));
+}
+
+// The job's observer is told of each message the handler base writes, on the
+// thread that made it and in number order, and of the writes that failed.
+TEST_F(XmlFileTest, ObserverFollowsEachDumpAndItsOutcome) {
+  struct Handler : CForeignHandlerBase {
+    using CForeignHandlerBase::DumpXmlMsgToFile;
+    using CForeignHandlerBase::FinishXmlMsgDump;
+    using CForeignHandlerBase::StartXmlMsgDump;
+  };
+  struct Observer : hx::MessageObserver {
+    void Writing(const CNMessageBase& msg) override {
+      seen += std::string(" +") + msg.className() + (std::this_thread::get_id() == thread ? "" : " elsewhere");
+    }
+    void Written(const std::string& path) override { seen += " =" + (path.empty() ? "failed" : fs::path(path).filename().string()); }
+    std::string seen;
+    std::thread::id thread = std::this_thread::get_id();
+  } observer;
+  const hx::JobContext saved = hx::JobContext::Current();
+  hx::JobContext::Current().messageObserver = &observer;
+  hx::JobContext::Current().resultsDir = dir_.string();
+  Handler handler;
+  App::ClientsList clients;
+  handler.DumpXmlMsgToFile(&clients, 0, false);
+  handler.StartXmlMsgDump(FDC::JobList());
+  EXPECT_TRUE(handler.FinishXmlMsgDump());
+  Touch("file");
+  hx::JobContext::Current().resultsDir = (dir_ / "file").string();  // xml/ cannot be made below a file
+  handler.StartXmlMsgDump(FDC::JobList());
+  EXPECT_FALSE(handler.FinishXmlMsgDump());
+  EXPECT_FALSE(handler.DumpXmlMsgToFile(&clients, 0, false));
+  hx::JobContext::Current() = saved;
+  EXPECT_EQ(observer.seen, " +App::ClientsList =00001_App_ClientsList.xml +FDC::JobList =00002_FDC_JobList.xml"
+                           " +FDC::JobList =failed +App::ClientsList =failed");
 }
 
 // Each case dumps twice: the second file takes the next number and leaves the first alone.

@@ -4,6 +4,7 @@
 
 #include <climits>
 
+#include "../../tools/nwk-discover/EstateAssembler.h"
 #include "../../tools/nwk-discover/ReportData.h"
 #include "../../tools/nwk-discover/ReportServerRelease.h"
 #include "../../tools/nwk-discover/ReportText.h"
@@ -152,6 +153,57 @@ TEST_F(ReportLog, MissingDirectoryIsAnErrorAndBrokenXmlIsAProblem) {
   s = Load("");
   ASSERT_EQ(s.problems.size(), 1u);
   EXPECT_NE(s.problems[0].find("00001_App_ClientsList.xml"), std::string::npos);
+}
+
+// The rebuild's reader takes any layout of the same document, and names the
+// line of what it cannot take; rows before the fault still count.
+TEST_F(ReportLog, JobListsReadInAnyLayoutAndFaultsNameTheirLine) {
+  const std::string job = "<msg module='32' type='21'><msg i='2' t='2' module='18' type='10'><string i='14' t='38'>";
+  const std::string rest = "</string></msg><msg i=\"9\" t=\"15\" module=\"32\" type=\"2\"><msg i=\"1\" t=\"1\" module=\"32\" "
+                           "type=\"27\"><int64 i=\"32\" t=\"35\">5</int64></msg></msg></msg>";
+  const std::string head = "<?xml version=\"1.0\"?>\n<!-- c -->\n<msg class=\"FDC::JobList\" module=\"32\" type=\"11\">\n";
+  const struct {
+    std::string body;    // inside the list element
+    long long jobs;
+    std::string clients;  // by bytes, largest first
+    std::string problem;  // "" or where the fault is told
+  } kCases[] = {
+      {job + "a&amp;b&#x3C;&#62;" + rest, 1, "a&b<>", ""},
+      {job + "<![CDATA[a<b]]>" + rest + "<!-- x --><?pi ?>" + job + rest, 2, ",a<b", ""},
+      {"<msg module='32' type='21' note='>'><msg i='2' t='2'><string i='14' t='38' x=\"'\">c</string></msg></msg>", 1,
+       "c", ""},
+      {"<msg module='32' type='21'><msg i='3' t='3'><msg i='14' t='38'><string i='14' t='38'>n</string></msg></msg>"
+       "<int64 i='2'>x</int64><list i='8' t='8'/></msg>", 1, "", ""},  // fields off the way are passed over
+      {job + "c" + rest + "\n" + job + "d&nbsp;" + rest, 1, "c", "line 6: an unknown entity"},
+      {job + "c" + rest + "\n\n" + job + "</msg>", 1, "c", "line 7: </msg> closes <string>"},
+      {job + "c" + rest + "\n<msg module='32' type='21'><msg i='1'><x></y></msg></msg>", 2, "c,", ""},  // nesting only
+      {job + "c" + rest + "\n<msg i='1'", 1, "c", "line 6: an attribute without a value"},
+      {"<!DOCTYPE x>", 0, "", "line 5: a document type declaration is not accepted"},
+  };
+  hx::MakeDirectories(dir_ / "xml", nullptr);
+  for (const auto& c : kCases) {
+    testutil::WriteFile(dir_ / "xml/00001_FDC_JobList.xml", head + "<list i='2' t='5'>\n" + c.body + "</list></msg>\n");
+    nwk::ReportSummary s = Load("");
+    EXPECT_EQ(s.jobs, c.jobs) << c.body;
+    std::string clients;
+    for (std::size_t n = 0; n < s.topClients.size(); ++n) clients += (n ? "," : "") + s.topClients[n].first;
+    EXPECT_EQ(clients, c.clients) << c.body;
+    if (c.problem.empty()) EXPECT_EQ(s.problems, std::vector<std::string>{}) << c.body;
+    else EXPECT_TRUE(s.problems.size() == 1 && s.problems[0].find(c.problem) != std::string::npos)
+        << c.body << "\n" << (s.problems.empty() ? "no problem" : s.problems[0]);
+  }
+}
+
+// Files are read in the order they were numbered, past 99999 too.
+TEST_F(ReportLog, MessagesAreReadInTheirNumbersOrder) {
+  hx::MakeDirectories(dir_ / "xml", nullptr);
+  for (std::string number : {"99999", "100000", "00002"})
+    testutil::WriteFile(dir_ / ("xml/" + number + "_TMMsg_CreateTaskReq.xml"),
+                        "<msg module='12' type='175'><msg i='2' t='2' module='12' type='40'><msg i='1' t='1' module='12' "
+                        "type='367'><string i='2' t='2'>p" + number + "</string></msg></msg></msg>");
+  nwk::ReportSummary s = Load("");
+  ASSERT_EQ(s.schedules.size(), 3u);
+  EXPECT_EQ(s.schedules[0].name + " " + s.schedules[1].name + " " + s.schedules[2].name, "p00002 p99999 p100000");
 }
 
 // One job of a JobList file in its XML form: client, start time, bytes.

@@ -3,7 +3,7 @@
 // on every run.
 #include "EstateCompare.h"
 
-#include "EstateReader.h"
+#include "EstateAssembler.h"
 #include "ReportText.h"
 
 namespace nwk {

@@ -8,6 +8,10 @@
 #include <fstream>
 #include <string_view>
 
+#include "fields/ClientFields.h"
+#include "fields/JobFields.h"
+#include "fields/MediaFields.h"
+#include "fields/PolicyFields.h"
 #include "fields/RunRecords.h"
 #include "fields/ScheduleFields.h"
 #include "hx/Message.h"
@@ -54,46 +58,48 @@ long long Number(const std::string& text) {
 // ---- clients -------------------------------------------------------------
 
 void ExtractSubclient(const CNMessageBase& sub, const ClientRow& client, const std::string& application,
-                      bool otherAgent, const ScheduleIndex& index, EstateSink& sink) {
+                      bool otherAgent, EstateSink& sink) {
+  using namespace clientfields;  // NOLINT: the client tree's vocabulary
   ResourceRow row;
   row.client = client.name;
-  row.subclient = Str(Sub(&sub, 1), 1);
+  row.subclient = Str(Sub(&sub, kNodeId.i), kNodeName.i);
   row.application = application;
   row.otherAgent = otherAgent;
   row.defaultManual = otherAgent && row.subclient == "Manual";
-  for (const CNMessageBase& set : List(&sub, 7)) row.saveSets.push_back(Str(&set, 5));
-  const std::vector<CNMessageBase>& props = List(&sub, 6);
+  for (const CNMessageBase& set : List(&sub, kSubclientContent.i)) row.saveSets.push_back(Str(&set, kAttributeValue.i));
+  const std::vector<CNMessageBase>& props = List(&sub, kSubclientProperties.i);
   row.hasProperties = !props.empty();
   for (const CNMessageBase& p : props) {
-    std::string key = Str(&p, 3), value = Str(&p, 5);
+    std::string key = Str(&p, kAttributeName.i), value = Str(&p, kAttributeValue.i);
     if (key == "compression" && value == "0") row.compressed = true;
     if (key == "Encrypt: encryption" && value == "2") row.encrypted = true;
   }
   // Every agent has an empty "default" subclient of its own: not a resource of the server.
   if (!row.hasProperties && row.saveSets.empty() && !row.defaultManual) return;
-  index.Fill(&row);
   if (otherAgent && !row.defaultManual)
     sink.Attention({kAttentionOtherAgent, row.client + " / " + row.subclient,
                     "no agent of the host matches its save sets: migrate it by hand"});
   sink.Resource(row);
 }
 
-void ExtractAgents(const CNMessageBase* record, const ScheduleIndex& index, ClientRow* client, EstateSink& sink) {
-  for (const CNMessageBase& agent : List(record, 20)) {
-    const CNMessageBase* type = Sub(&agent, 1);
-    std::string application = Str(type, 1);
+void ExtractAgents(const CNMessageBase* record, ClientRow* client, EstateSink& sink) {
+  using namespace clientfields;  // NOLINT: the client tree's vocabulary
+  for (const CNMessageBase& agent : List(record, kAgents.i)) {
+    const CNMessageBase* type = Sub(&agent, kAgentId.i);
+    std::string application = Str(type, kAgentTypeName.i);
     client->agents.push_back(application.empty() ? "(unnamed)" : application);
-    bool other = Int(type, 0) == 130;
-    for (const CNMessageBase& instance : List(&agent, 6))
-      for (const CNMessageBase& set : List(&instance, 8))
-        for (const CNMessageBase& sub : List(&set, 6)) ExtractSubclient(sub, *client, application, other, index, sink);
+    bool other = Int(type, kAgentType.i) == kOtherExternalAgentType;
+    for (const CNMessageBase& instance : List(&agent, kInstances.i))
+      for (const CNMessageBase& set : List(&instance, kBackupSets.i))
+        for (const CNMessageBase& sub : List(&set, kSubclients.i)) ExtractSubclient(sub, *client, application, other, sink);
   }
 }
 
 std::string OperatingSystem(const CNMessageBase* record) {
-  const CNMessageBase* os = Sub(record, 2);
+  using namespace clientfields;  // NOLINT: the client tree's vocabulary
+  const CNMessageBase* os = Sub(record, kOs.i);
   // Windows clients are named "Server" by their OS record; the family makes that readable.
-  std::string family = Str(os, 2), name = Str(os, 3);
+  std::string family = Str(os, kOsFamily.i), name = Str(os, kOsName.i);
   if (family == "Windows" || name.empty()) name = family + (name.empty() ? "" : " " + name);
   return name.empty() ? "(unknown)" : name;
 }
@@ -161,23 +167,6 @@ struct LogPass {
   OperationErrors errors;  // logged since the last operation ended
 };
 
-// "S] for policy [P], client [C]": resource P of client C runs on schedule S
-// (its group's, when the group overrides the resource's own).
-bool ReadChosen(const std::string& rest, LogPass* pass) {
-  std::size_t policy = rest.find("] for policy ["), client = rest.rfind("], client [");
-  if (policy == std::string::npos || client == std::string::npos || client < policy || rest.back() != ']') return true;
-  std::string subclient = rest.substr(policy + 14, client - policy - 14);
-  pass->log->schedules[ScheduleKey(rest.substr(client + 11, rest.size() - client - 12), subclient)] = rest.substr(0, policy);
-  return true;
-}
-
-// "Building schedule [S] for policy [P], client [C]".
-bool ReadScheduleChosen(const std::string& line, LogPass* pass) {
-  constexpr const char* kChosen = "Building schedule [";
-  std::size_t at = line.find(kChosen);
-  return at != std::string::npos && ReadChosen(line.substr(at + std::strlen(kChosen)), pass);
-}
-
 // An Error line: its level follows the function field (right after the first
 // "] "), so no text read from the server can pass for one.
 bool ErrorMessage(const std::string& line, std::string* message) {
@@ -219,7 +208,6 @@ void ReadLogLine(const std::string& line, LogPass* pass) {
   std::string value;
   RunRow& run = pass->log->run;
   if (ErrorMessage(line, &value)) NoteError(value, &pass->errors);
-  if (ReadScheduleChosen(line, pass)) return;
   if (IsRunnerLine(line, kRunStart)) {
     *pass->log = RunLog();  // a results directory used again: only the last run counts
     pass->log->firstLine = pass->lineNumber;
@@ -273,9 +261,13 @@ bool OfLastRun(const std::string& name, const RunLog& log) {
 
 std::string ScheduleKey(const std::string& client, const std::string& subclient) { return client + '\n' + subclient; }
 
-void ScheduleIndex::AddPolicy(const std::string& client, const std::string& application, const std::string& subclient,
-                              const std::string& policy) {
-  m_policies[client + '\n' + application + '\n' + subclient].push_back(policy);
+void ScheduleIndex::SetSchedule(const std::string& client, const std::string& subclient, const std::string& schedule) {
+  m_schedules[ScheduleKey(client, subclient)] = schedule;
+}
+
+void ScheduleIndex::AddPolicy(const SchedulePolicyRow& policy) {
+  for (const ScheduledResource& r : policy.resources)
+    m_policies[r.client + '\n' + r.application + '\n' + r.subclient].push_back(policy.name);
 }
 
 // A policy is named "<schedule>_<group>"; with the schedule known the group is the rest.
@@ -290,65 +282,100 @@ void ScheduleIndex::Fill(ResourceRow* row) const {
                                                                                                   : policy);
 }
 
-void ExtractClient(const CNMessageBase& info, const ScheduleIndex& index, EstateSink& sink) {
-  const CNMessageBase* record = Sub(&info, 1);
+void ExtractClient(const CNMessageBase& info, EstateSink& sink) {
+  using namespace clientfields;  // NOLINT: the client tree's vocabulary
+  const CNMessageBase* record = Sub(&info, kRecord.i);
   ClientRow client;
-  client.name = Str(Sub(record, 1), 1);
+  client.name = Str(Sub(record, kEntity.i), kEntityName.i);
   client.os = OperatingSystem(record);
-  for (const CNMessageBase& component : List(record, 19))
-    if (Int(Sub(&component, 1), 0) == 11) client.storageNode = true;
-  std::string installation = Str(Sub(Sub(&info, 2), 1), 1);
+  for (const CNMessageBase& component : List(record, kComponents.i))
+    if (Int(Sub(&component, kComponentId.i), kEntityValue.i) == kMediaAgentComponent) client.storageNode = true;
+  std::string installation = Str(Sub(Sub(&info, kMaster.i), kInstallation.i), kInstallationName.i);
   const std::string prefix = "NETWORKER_";
   if (installation.compare(0, prefix.size(), prefix) == 0) client.server = installation.substr(prefix.size());
-  for (const CNMessageBase& p : List(Sub(&info, 3), 113))
-    if (Str(&p, 2) == "Foreign Client Version") client.versions.push_back(Str(&p, 4));
-  ExtractAgents(record, index, &client, sink);
+  for (const CNMessageBase& p : List(Sub(&info, kProperties.i), kPropertyList.i))
+    if (Str(&p, kPropertyName.i) == "Foreign Client Version") client.versions.push_back(Str(&p, kPropertyValue.i));
+  ExtractAgents(record, &client, sink);
   sink.Client(client);
 }
 
-void ExtractSchedulePolicy(const CNMessageBase& task, ScheduleIndex& index, EstateSink& sink) {
+void ExtractSchedulePolicy(const CNMessageBase& task, EstateSink& sink) {
   using namespace schedulefields;  // NOLINT: the schedule policy's vocabulary
   const CNMessageBase* body = Sub(&task, kBody.i);
   SchedulePolicyRow row;
   row.name = Str(Sub(body, kDefinition.i), kTaskName.i);
   for (const CNMessageBase& subtask : List(body, kSubtasks.i)) row.slots.push_back(ReadSlot(subtask));
   for (const CNMessageBase& entity : List(body, kAssociations.i)) {
-    std::string client = Str(&entity, 19), subclient = Str(&entity, 6);
-    index.AddPolicy(client, Str(&entity, 15), subclient, row.name);
-    row.subclients.push_back(client + " / " + subclient);
+    ScheduledResource resource{Str(&entity, kAssociationClient.i), Str(&entity, kAssociationAppName.i),
+                               Str(&entity, kAssociationSubclient.i)};
+    row.subclients.push_back(resource.client + " / " + resource.subclient);
+    row.resources.push_back(std::move(resource));
   }
   sink.SchedulePolicy(row);
 }
 
 void ExtractLibrary(const CNMessageBase& item, EstateSink& sink) {
-  sink.Library({Str(&item, 2), static_cast<long long>(List(Sub(&item, 4), 1).size())});
+  using namespace mediafields;  // NOLINT: the media messages' vocabulary
+  sink.Library({Str(&item, kLibraryName.i), static_cast<long long>(List(Sub(&item, kDrives.i), kItems.i).size())});
 }
 
 void ExtractMedium(const CNMessageBase& item, EstateSink& sink) {
-  constexpr long long kRetention = 218, kJob = 203;
+  using namespace mediafields;  // NOLINT: the media messages' vocabulary
   MediumRow row;
-  row.volume = Str(&item, 3);
-  row.library = Str(&item, 1);
-  for (const CNMessageBase& info : List(Sub(&item, 5), 1)) {
-    long long id = Int(&info, 1);
-    if (id == kJob) ++row.jobs;
-    if (id == kRetention && !row.hasRetention) {
+  row.volume = Str(&item, kMediumName.i);
+  row.library = Str(&item, kMediumLibrary.i);
+  for (const CNMessageBase& info : List(Sub(&item, kMediumInfo.i), kItems.i)) {
+    long long id = Int(&info, kInfoId.i);
+    if (id == kInfoJob) ++row.jobs;
+    if (id == kInfoRetention && !row.hasRetention) {
       row.hasRetention = true;
-      row.retention = Number(Str(&info, 2));
+      row.retention = Number(Str(&info, kInfoValue.i));
     }
   }
   sink.Medium(row);
 }
 
 void ExtractPool(const CNMessageBase& policy, EstateSink& sink) {
-  PoolRow row{Str(&policy, 1), Str(&policy, 2), {}, {}};
-  for (const CNMessageBase& copy : List(&policy, 10)) {
-    row.copies.push_back(Str(&copy, 3));
-    for (const CNMessageBase& path : List(&copy, 15)) row.libraries.push_back(Str(&path, 5));
+  using namespace policyfields;  // NOLINT: the storage policies' vocabulary
+  PoolRow row{Str(&policy, kPolicyName.i), Str(&policy, kPolicyDescription.i), {}, {}};
+  for (const CNMessageBase& copy : List(&policy, kCopies.i)) {
+    row.copies.push_back(Str(&copy, kCopyName.i));
+    for (const CNMessageBase& path : List(&copy, kDataPaths.i)) row.libraries.push_back(Str(&path, kPathLibrary.i));
   }
   if (row.copies.empty())
     sink.Attention({kAttentionNoCopy, row.name, "none of its devices could be traced to a library (disk devices outside a jukebox have none)"});
   sink.Pool(row);
+}
+
+void ExtractJob(const CNMessageBase& job, EstateSink& sink) {
+  using namespace jobfields;  // NOLINT: the job's vocabulary
+  const CNMessageBase* summary = Sub(Sub(&job, kStatistics.i), kSummary.i);
+  sink.Job({Str(Sub(&job, kSubclient.i), kSubclientClient.i), Int(summary, kSummaryStartTime.i),
+            Int(summary, kSummaryBytes.i)});
+}
+
+const std::vector<MessageRows>& MessageKinds() {
+  static const std::vector<MessageRows> kKinds = {
+      {"App::ClientsList", {clientfields::kClients.i}, ExtractClient},
+      {"TMMsg::CreateTaskReq", {}, ExtractSchedulePolicy},
+      {"FDC::ForeignLibraries", {mediafields::kLibraryList.i, mediafields::kItems.i}, ExtractLibrary},
+      {"FDC::ForeignMedias", {mediafields::kMediaList.i, mediafields::kItems.i}, ExtractMedium},
+      {"FDC::StoragePolicyList", {policyfields::kPolicies.i}, ExtractPool},
+      {"FDC::JobList", {jobfields::kListJobs.i}, ExtractJob},
+  };
+  return kKinds;
+}
+
+void ExtractMessage(const CNMessageBase& msg, EstateSink& sink) {
+  const char* name = msg.className() ? msg.className() : "";
+  for (const MessageRows& kind : MessageKinds()) {
+    if (std::strcmp(kind.className, name) != 0) continue;
+    if (kind.listPath.empty()) return kind.extract(msg, sink);
+    const CNMessageBase* holder = &msg;
+    for (std::size_t n = 0; holder && n + 1 < kind.listPath.size(); ++n) holder = Sub(holder, static_cast<short>(kind.listPath[n]));
+    for (const CNMessageBase& item : List(holder, static_cast<short>(kind.listPath.back()))) kind.extract(item, sink);
+    return;
+  }
 }
 
 namespace {
@@ -369,9 +396,10 @@ bool ReadRunLog(const std::string& path, RunLog* log) {
   return ReadLog(path, &pass);
 }
 
-void ReadRunFacts(const std::string& path, RunRow* run) {
-  ForEachRecord(path, [run](const std::vector<std::string>& r) {
+void ReadRunFacts(const std::string& path, RunRow* run, ScheduleIndex* index) {
+  ForEachRecord(path, [run, index](const std::vector<std::string>& r) {
     if (r[0] == records::kFact) ReadFact(r, run);
+    if (r[0] == records::kResourceSchedule && r.size() >= 4) index->SetSchedule(r[1], r[2], r[3]);
   });
 }
 

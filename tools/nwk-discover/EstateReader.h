@@ -8,13 +8,10 @@
 
 namespace nwk {
 
-// Reads <resultsDir>/xml/*.xml and <resultsDir>/nwk-discover.log. Files that
-// cannot be read go to the sink as problems; false (with `error`) only when
-// the directory holds neither. Schedule policies are read first so that
-// resource rows can name theirs.
+// Reads the last run's messages in <resultsDir>/xml/, in the order they were
+// numbered, then <resultsDir>/nwk-discover.log and the records, into an
+// EstateAssembler over `sink`. Files that cannot be read go to the sink as
+// problems; false (with `error`) only when the directory holds neither.
 bool ReadEstate(const std::string& resultsDir, EstateSink& sink, std::string* error);
-
-// "YYYY-MM-DD" of a time in seconds since 1970-01-01 UTC.
-std::string UtcDay(long long seconds);
 
 }  // namespace nwk

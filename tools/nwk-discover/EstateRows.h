@@ -69,10 +69,18 @@ struct ScheduleSlot {
   long long startSeconds = -1;  // -1 when the group has no start time
 };
 
+// A resource a schedule policy names, as resource rows name it.
+struct ScheduledResource {
+  std::string client;
+  std::string application;
+  std::string subclient;
+};
+
 struct SchedulePolicyRow {
   std::string name;
   std::vector<ScheduleSlot> slots;
   std::vector<std::string> subclients;  // "client / subclient"
+  std::vector<ScheduledResource> resources;  // the same, for the resource rows' groups
 };
 
 struct LibraryRow {

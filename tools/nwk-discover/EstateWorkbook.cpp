@@ -15,7 +15,7 @@
 
 #include <xlsxwriter.h>
 
-#include "EstateReader.h"
+#include "EstateAssembler.h"
 #include "ReportText.h"
 #include "hx/Files.h"
 

@@ -1,25 +1,23 @@
-// Reads big message files piece by piece instead of building the whole
-// message: a million save sets or ten thousand clients make files of hundreds of MB.
+// Reads message files into estate rows without building a whole message: a
+// million save sets or ten thousand clients make files of hundreds of MB.
 #pragma once
 
-#include <functional>
 #include <string>
-#include <vector>
 
+#include "EstateExtract.h"
 #include "EstateRows.h"
-
-class CNMessageBase;
 
 namespace nwk {
 
-// Calls `onJob` once per job of the file, in order. False with `error`
-// (naming the path and line) when the file cannot be read or is not well formed.
-bool StreamJobList(const std::string& path, const std::function<void(const JobRow&)>& onJob, std::string* error);
-
-// Calls `onItem` with each element of a list field, rebuilt as a message of
-// its own; `fields` leads from the root to it ({1}: the root's list field 1;
-// {4, 1}: list field 1 of the message in the root's field 4). False with `error` as above.
-bool StreamListItems(const std::string& path, const std::vector<int>& fields,
-                     const std::function<void(const CNMessageBase&)>& onItem, std::string* error);
+// Hands the rows of the message file at `path`, which holds a message of
+// `kind`, to `sink`: job and media lists field by field, with no message
+// built; the elements of other lists one at a time, each rebuilt as a small
+// message for kind.extract. False with `error` (naming the path and line)
+// when the file cannot be read or is not in the host's XML form; the rows
+// of the elements before the fault have gone out.
+bool StreamMessageFile(const std::string& path, const MessageRows& kind, EstateSink& sink, std::string* error);
+// The same for the document `xml`; `name` stands for it in errors.
+bool StreamMessageText(std::string xml, const std::string& name, const MessageRows& kind, EstateSink& sink,
+                       std::string* error);
 
 }  // namespace nwk

@@ -105,15 +105,14 @@ std::string ErrorsLogged(long long errors) {
   return ", " + std::to_string(errors) + (errors == 1 ? " error" : " errors");
 }
 
-// Writes report.html, summary.json and estate.xlsx and makes them durable; 0
-// when done, 1 otherwise (the reason is logged and shown).
-int BuildReport(const std::string& outDir, const ResultsDirectory& results) {
-  std::string error;
-  if (WriteReport(outDir, &error) && results.Sync(&error)) {
+// Makes the report's files durable once `written` (false: `error` says why);
+// 0 when done, 1 otherwise (the reason is logged and shown).
+int EndReport(const std::string& outDir, const ResultsDirectory& results, bool written, std::string error) {
+  if (written && results.Sync(&error)) {
     std::printf("report    %s\n", hx::JoinPath(outDir, "report.html").c_str());
     return 0;
   }
-  EvEvent().Error("Runner::BuildReport", "Could not write the report: %s", error.c_str());
+  EvEvent().Error("Runner::EndReport", "Could not write the report: %s", error.c_str());
   std::fprintf(stderr, "nwk-discover: could not write the report: %s\n", error.c_str());
   return 1;
 }
@@ -250,7 +249,7 @@ void Runner::Interrupted(int sig) {
   _exit(128 + sig);
 }
 
-// `report`: rebuilds the two files of an existing results directory, runs no discovery.
+// `report`: rebuilds the report's files of an existing results directory, runs no discovery.
 int Runner::RebuildReport() {
   const std::string& outDir = m_options.outDir;
   std::string error;
@@ -261,7 +260,8 @@ int Runner::RebuildReport() {
     std::fprintf(stderr, "nwk-discover: %s\n", error.c_str());
     return 2;
   }
-  return BuildReport(m_options.outDir, m_results);
+  bool written = WriteReport(m_options.outDir, &error);
+  return EndReport(m_options.outDir, m_results, written, error);
 }
 
 // `compare`: holds NEW as a run would (it writes changes.json and changes.html
@@ -348,7 +348,7 @@ bool Runner::ShowServerRelease() {
 // A replayed dataset holds the server report from the start, so the release
 // is told on the first line; a live run writes the report in client
 // discovery (one left by an earlier run may be another server's).
-int Runner::RunOperations(PluginHandle& plugin) {
+int Runner::RunOperations(PluginHandle& plugin, RunReport& report) {
   int failed = 0;
   bool releaseShown = !m_options.live && ShowServerRelease();
   for (const Operation* op : m_options.operations) {
@@ -357,7 +357,10 @@ int Runner::RunOperations(PluginHandle& plugin) {
   }
   std::printf("%zu operation(s), %d failed; results in %s (log: %s)\n", m_options.operations.size(), failed,
               m_options.outDir.c_str(), hx::JoinPath(m_options.outDir, kLogName).c_str());
-  int reportStatus = BuildReport(m_options.outDir, m_results);
+  hx::JobContext::Current().messageObserver = nullptr;
+  std::string error;
+  bool written = report.Finish(&error);
+  int reportStatus = EndReport(m_options.outDir, m_results, written, error);
   if (failed > 0) return 1;
   long long errors = hx::LogSink::ErrorCount() - m_errorsAtStart;
   if (m_options.strict && errors > 0) {
@@ -419,7 +422,10 @@ int Runner::Run() {
     std::fprintf(stderr, "nwk-discover: %s\n", error.c_str());
     return 2;
   }
-  return RunOperations(plugin);
+  // The report follows the messages as they are written, rather than reading them back.
+  RunReport report(m_options.outDir);
+  job.messageObserver = &report;
+  return RunOperations(plugin, report);
 }
 
 }  // namespace nwk

@@ -13,6 +13,7 @@ class CForeignHandlerBase;
 namespace nwk {
 
 class PluginHandle;
+class RunReport;
 
 class Runner {
  public:
@@ -35,7 +36,7 @@ class Runner {
   int RebuildReport();
   int Compare();
   void LogOrigin() const;
-  int RunOperations(PluginHandle& plugin);
+  int RunOperations(PluginHandle& plugin, RunReport& report);
   bool ShowServerRelease();
   int RunOne(const Operation& op, CForeignHandlerBase& handler);
 

@@ -11,6 +11,7 @@
 
 namespace hx {
 class BackgroundDump;
+class MessageObserver;
 }
 
 class CForeignHandlerBase {
@@ -52,6 +53,7 @@ class CForeignHandlerBase {
   // message stays owned by the handler base until the next call.
   CNMessageBase* _ReceiveMessage(unsigned long classKey, bool& timedOut, int timeoutSeconds);
   // Writes `msg` as <results>/xml/NNNNN_<Class_Name>.xml; true when written.
+  // The job's message observer, if any, is told of it (hx/MessageObserver.h).
   bool DumpXmlMsgToFile(CNMessageBase* msg, int priority, bool compress);
   // The same write done on a second thread, so that the handler can build its
   // next message meanwhile: StartXmlMsgDump takes `msg` over and returns at
@@ -73,13 +75,15 @@ class CForeignHandlerBase {
   bool m_offline = false;
 
  private:
-  // Logs the outcome of a dump as DumpXmlMsgToFile does, and answers `written`.
-  bool LogDump(bool written, const std::string& path, const std::string& error);
+  // Tells `observer` (when not null) the outcome of a dump, logs it as
+  // DumpXmlMsgToFile does, and answers `written`.
+  bool LogDump(bool written, const std::string& path, const std::string& error, hx::MessageObserver* observer);
 
   long long m_jobId = 0;
   unsigned long long m_resultsSubfolder = 0;
   std::unique_ptr<CNMessageBase> m_lastResponse;
   std::unique_ptr<hx::BackgroundDump> m_backgroundDump;  // made at the first StartXmlMsgDump
+  hx::MessageObserver* m_dumpObserver = nullptr;  // told of the write started last, until it is finished
 };
 
 // The C factory a plug-in exports.

@@ -8,6 +8,8 @@
 
 namespace hx {
 
+class MessageObserver;
+
 struct JobContext {
   std::string resultsDir = "./nwk-results";  // <results>
   std::string hostLinkDir;                   // empty: no host link
@@ -22,6 +24,8 @@ struct JobContext {
   // The foreign backup server the job questions, as the user named it; empty:
   // the one the machine's own tools answer for.
   std::string foreignServer;
+  // Follows the messages written into <results>/xml/; null: nobody does.
+  MessageObserver* messageObserver = nullptr;
 
   static JobContext& Current();
 };
