@@ -188,7 +188,7 @@ TEST_F(Runner, NamedOperationsRunInTheHostsOrderAndOddSettingsAreNamed) {
 
 TEST_F(Runner, HelpListsEveryOperationAndOption) {
   ASSERT_EQ(Discover({"--help"}), 0);
-  for (const char* word : {"config", "clients", "jobs", "media", "schedule", "--replay", "--live", "--out",
+  for (const char* word : {"config", "clients", "jobs", "media", "schedule", "  report ", "  compare ", "--replay", "--live", "--out",
                            "--settings", "--host-link", "--offline", "--job-id", "--debug-level", "--plugin", "--server"})
     EXPECT_NE(output_.find(word), std::string::npos) << word;
 }
