@@ -68,18 +68,13 @@ TEST(EmulatorTest, AnswersEachFormWithItsExactOutput) {
     std::string errStart;  // standard error starts with this; empty: standard error is empty
   } cases[] = {
       {Nsradmin("print type:NSR\n"), 0, Sample("tarn_server.txt"), ""},
-      {Nsradmin("print type:NSR client\n"), 0, Sample("tarn_client.txt"), ""},
       {Nsradmin("PRINT TYPE:nsr group\r\n"), 0, Sample("tarn_group.txt"), ""},
-      {Nsradmin("\nprint type:NSR schedule"), 0, Sample("tarn_schedule.txt"), ""},
-      {Nsradmin("print type:NSR  pool ;\n"), 0, Sample("tarn_storagepolicies.txt"), ""},
       {Nsradmin("print type:NSR jukebox\nquit\n"), 0, Sample("tarn_libraries.txt"), ""},
       {Nsradmin("print type:NSR bogus\n"), 1,
        "NetWorker administration program.\nUse the \"help\" command for help, \"visual\" for full-screen mode.\n"
        "nsradmin> No resources found for query:\n                        type: NSR bogus;\nnsradmin> \n",
        ""},
-      {SaveSets("group=UNIX_Daily"), 0, kSaveSetHeader + Sample("tarn_jobs_unix_daily.txt"), ""},
       {SaveSets("level=manual"), 0, kSaveSetHeader + Sample("tarn_jobs.txt"), ""},
-      {Media(), 0, Sample("tarn_mediainfo.txt"), ""},
       // A group without save sets; names that would leave the dataset directory find nothing.
       {SaveSets("group=NDMP_Filer"), 1, kNoMatches, ""},
       {SaveSets("group=../tarn_server"), 1, kNoMatches, ""},

@@ -104,13 +104,10 @@ TEST_F(Workbook, ReportRebuildsWhatTheRunBuiltAndLeavesNoTemporaryFile) {
 }
 
 TEST_F(Workbook, HostileNamesReachTheCellsEscapedAndValid) {
-  std::string dataset = dir_ / "dataset";
-  hx::MakeDirectories(dataset, nullptr);
-  for (const std::string& name : testutil::ListDir(kSample, ".txt"))
-    testutil::WriteFile(dataset + "/" + name, testutil::ReadFile(kSample + "/" + name));
-  testutil::WriteFile(dataset + "/tarn_client.txt", testutil::ReadFile(dataset + "/tarn_client.txt") +
-                                                         "\nname: zz<b>&amp;\xFF\x01;\nserver: nwsrv01;\ngroup: UNIX_Daily;\n"
-                                                         "save set: /x;\nclient OS type: Linux;\n");
+  std::string dataset = testutil::CopyDataset(
+      kSample, dir_ / "dataset",
+      {{"tarn_client.txt",
+        "\nname: zz<b>&amp;\xFF\x01;\nserver: nwsrv01;\ngroup: UNIX_Daily;\nsave set: /x;\nclient OS type: Linux;\n"}});
   int status = Discover(Out(), {"--replay", dataset});
   ASSERT_TRUE(status == 0 || status == 1) << output_;
   std::string xml = ZipMember(Book(), "xl/worksheets/sheet1.xml");

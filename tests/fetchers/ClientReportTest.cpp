@@ -150,12 +150,6 @@ TEST_F(ClientReport, ResourceBoundariesAttributeOrderAndTightValuesIssue13) {
        Typed("name: srv;\nserver: srv;\ngroup: Daily, Weekly;\nsave set: /, /u01;\n"),
        {"srv|srv||", "  Manual||UNKNOWN|All", "  subclient1|Daily||/,/u01", "  subclient2|Weekly||/,/u01"},
        "3\nDaily_/,subclient1\nWeekly_/,subclient2\n"},
-      {"two in a row without licensed PSPs",
-       Typed("name: srv;\nserver: srv;\ngroup: Daily;\nsave set: /a;\n") +
-           Typed("name: hostb;\ngroup: Weekly, Oracle;\nsave set: /b;\nbackup command: nsrora_save_cmd;\n"),
-       {"hostb|hostb||", "  Manual||UNKNOWN|All", "  subclient1|Weekly||/b cmd=nsrora_save_cmd",
-        "  subclient2|Oracle||/b cmd=nsrora_save_cmd", "srv|srv||", "  Manual||UNKNOWN|All", "  subclient1|Daily||/a"},
-       nullptr},
       {"licensed PSPs printed: one commit; what follows it goes to the next resource",
        Typed("name: srv;\nserver: srv;\ngroup: Daily;\nsave set: /a;\nlicensed PSPs: ;\nschedule: Late;\n") +
            Typed("name: hostb;\ngroup: Weekly;\nsave set: /b;\nlicensed PSPs: ;\n"),

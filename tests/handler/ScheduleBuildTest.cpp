@@ -119,9 +119,6 @@ TEST(ScheduleNaming, SubtaskAndTaskNames) {
     EXPECT_EQ(H::GenerateScheduleName(Schedule(c.period, {}, c.schedule), Group("", 0, c.group), c.week, c.day, c.level,
                                       c.start),
               c.expected);
-  EXPECT_EQ(H::GenerateTaskName("Full Every Friday", "UNIX_Daily"), "Full Every Friday_UNIX_Daily");
-  for (auto [text, seconds] : {std::pair<const char*, unsigned int>{"22:30", 81000u}, {"\"21:00\"", 75600u}, {"", 0u}})
-    EXPECT_EQ(H::GetScheduleStartTime(text), seconds) << text;
 }
 
 TEST(ScheduleBuild, PatternsOfOneResource) {

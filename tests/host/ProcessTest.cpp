@@ -152,14 +152,12 @@ TEST_F(ProcessTest, ReportsWhyItCouldNotStart) {
   } cases[] = {
       {{}, "", out, {}, "no program to run"},
       {{"hx-no-such-program-4711", "-x"}, "", out, {}, "cannot start 'hx-no-such-program-4711': not found in PATH"},
-      {{"/nonexistent/prog"}, "", out, {}, "cannot start '/nonexistent/prog': No such file or directory"},
       {{dir}, "", out, {}, "cannot start '" + dir + "': Permission denied"},
       {{"cat"}, Path("missing.txt"), out, {},
        "cannot open input file '" + Path("missing.txt") + "' for 'cat': No such file or directory"},
       {{"cat"}, dir, out, {}, "cannot open input file '" + dir + "' for 'cat': Is a directory"},
       {{"cat"}, "", Path("no/out.txt"), {},
        "cannot create output file '" + Path("no/out.txt") + "' for 'cat': No such file or directory"},
-      {{"env"}, "", out, {"NOEQUALS"}, "environment entry 'NOEQUALS' is not KEY=VALUE"},
       {{"cat", std::string("a\0b", 3)}, "", out, {}, "an argument of 'cat' holds a NUL byte"},
   };
   for (const auto& c : cases) {

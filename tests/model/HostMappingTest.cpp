@@ -1,10 +1,7 @@
-// Level names, schedule level numbers and job level codes; the names made
-// from the server facts.
+// Level names, schedule level numbers and job level codes.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include "handler/CForeignHandlerNWK.h"
-#include "model/ServerFacts.h"
 
 namespace {
 

@@ -163,17 +163,6 @@ TEST(ReportReader, ResourcesAreReadNameFirstWhereATypeLineIsPrinted) {
   for (const Case& c : cases) {
     EXPECT_EQ(ReadAll(c.text, ReportReader::Layout::kResources), c.want) << c.what;
   }
-  // Read from a file, the same resources straddling the reader's chunk boundary.
-  std::string padding;
-  while (padding.size() + 40 < ReportReader::kChunkBytes) padding += "type: NSR;\nname: pad;\n";
-  testutil::ScopedTempDir dir;
-  for (const Case& c : cases) {
-    std::string text = padding + c.text;
-    testutil::WriteFile(dir / "r.txt", text);
-    const ReportText file = ReportText::File(dir / "r.txt");
-    EXPECT_EQ(ReadAll(file, ReportReader::Layout::kResources), ReadAll(text, ReportReader::Layout::kResources))
-        << c.what;
-  }
   // A plain report is never reordered.
   EXPECT_EQ(ReadAll("type: x\nb\nname: y\n", ReportReader::Layout::kLines), (L{"1:type: x", "2:b", "3:name: y"}));
 }
