@@ -14,12 +14,18 @@ enum Column { kGroup, kClient, kName, kLevel, kSaveTime, kSize, kCompleted, kFil
 constexpr size_t kMinColumns = kFiles + 1;
 constexpr size_t kAllColumns = 12;
 
+std::string_view TrimBlanks(std::string_view text) {
+  size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
 // Splits a row at its commas, each column trimmed of blanks. Save set names
 // may hold commas: a row with more columns than asked for gives the surplus
-// to the name, which is the one free-text column.
-void SplitRow(std::string_view line, std::vector<std::string>& columns) {
-  columns.clear();
-  std::vector<std::string_view> raw;
+// to the name, which is the one free-text column. Both vectors are reused
+// from row to row, so a row costs no allocation once they have grown.
+void SplitRow(std::string_view line, std::vector<std::string_view>& raw, std::vector<std::string>& columns) {
+  raw.clear();
   for (size_t start = 0;;) {
     size_t comma = line.find(',', start);
     raw.push_back(line.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
@@ -27,15 +33,18 @@ void SplitRow(std::string_view line, std::vector<std::string>& columns) {
     start = comma + 1;
   }
   size_t surplus = raw.size() > kAllColumns ? raw.size() - kAllColumns : 0;
-  for (size_t i = 0; i < raw.size(); ++i) {
-    std::string column(raw[i]);
+  size_t count = 0;
+  for (size_t i = 0; i < raw.size(); ++i, ++count) {
+    std::string_view column = raw[i];
     if (i == kName && surplus > 0) {
       const char* end = raw[kName + surplus].data() + raw[kName + surplus].size();
-      column.assign(raw[kName].data(), end);
+      column = std::string_view(raw[kName].data(), static_cast<size_t>(end - raw[kName].data()));
       i += surplus;
     }
-    columns.push_back(Trim(column, " \t"));
+    if (count == columns.size()) columns.emplace_back();
+    columns[count].assign(TrimBlanks(column));
   }
+  columns.resize(count);
 }
 
 NWKJobInfo JobFromRow(const std::vector<std::string>& columns) {
@@ -73,8 +82,9 @@ void CNWKJobInfoFetcher::ParseJobReport(const ReportText& text, const std::strin
   std::string line;
   if (skipHeader) reader.Next(&line);
   std::vector<std::string> columns;
+  std::vector<std::string_view> raw;
   while (reader.Next(&line)) {
-    SplitRow(line, columns);
+    SplitRow(line, raw, columns);
     if (groupName.empty() && !columns[kGroup].empty()) continue;  // a manual run keeps group-less rows only
     if (columns.size() < kMinColumns) continue;
     jobs->push_back(JobFromRow(columns));

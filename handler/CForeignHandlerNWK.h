@@ -6,7 +6,10 @@
 
 #include <fstream>
 #include <map>
+#include <optional>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "hx/HandlerBase.h"
@@ -111,6 +114,11 @@ class CForeignHandlerNWK : public CForeignHandlerBase {
   // starts them afresh (it then appends group after group). Every `*.txt` in
   // the results directory but the reports (`tarn_*.txt`) is a mapping file.
   void ClearMediaJobMappings();
+  // Lists the mapping files once, so that RetrieveMediaJobMapping tries to
+  // open only those (a jukebox of thousands of empty slots has no file for
+  // any of them); ForgetMediaJobMappings goes back to looking each file up.
+  void ListMediaJobMappings();
+  void ForgetMediaJobMappings() { m_mappingFiles.reset(); }
 
   static std::string GenerateLibraryName() { return ServerFacts::Current().DefaultLibraryName(); }
   static void NormalizeDrvLibName(std::string& name) { hostmap::NormalizeDrvLibName(name); }
@@ -126,6 +134,15 @@ class CForeignHandlerNWK : public CForeignHandlerBase {
   NWKScheduleMap m_schedules;
   NWKDirectiveMap m_directives;
   std::vector<NWKJobInfo> m_jobs;
+  // Job discovery's client lookups, by the save sets' client names (NWKJobInfo
+  // keeps each distinct name once, so its address stands for the name): a
+  // million save sets would otherwise search the client map a million times.
+  // Emptied when job discovery starts, since the clients may have changed.
+  std::unordered_map<const std::string*, NWKClientInfo*> m_clientOfSaveSet;
+  // While media discovery runs: the mapping files there are (ListMediaJobMappings).
+  std::optional<std::unordered_set<std::string>> m_mappingFiles;
+  // While media discovery runs: the retention of each expiry date read so far.
+  std::unordered_map<std::string, unsigned int> m_retentionOfDate;
   std::vector<NWKLibrary> m_libraries;
   std::vector<NWKDrive> m_drives;
   std::vector<NWKStoragePolicy> m_storagePolicies;
@@ -162,11 +179,12 @@ class CForeignHandlerNWK : public CForeignHandlerBase {
   long long JobAggregationWindow() const;
   bool FetchJobs(CNWKJobInfoFetcher& fetcher, const std::string& group);
   // One run's job list, built and not yet written; per volume, the position
-  // in the list of the job of each save set on it; the records its building
-  // made, held until the list is written.
+  // in the list of the job of each save set on it; the job templates of its
+  // resources; the records its building made, held until the list is written.
   struct JobRun {
     FDC::JobList list;
     std::map<std::string, std::vector<size_t>> volumes;
+    JobTemplates templates;
     std::string records;
   };
   // The list being written on the second thread, if any, and its run's records.
@@ -184,7 +202,8 @@ class CForeignHandlerNWK : public CForeignHandlerBase {
   void RecordDroppedSaveSet(const NWKJobInfo& record, bool clientKnown);
   // The job `record` folds into (updated) or a new one; its position in `jobs`.
   size_t MergeOrBuildJob(const NWKJobInfo& record, NWKClientInfo& client, NWKPolicyInfo& policy,
-                         std::vector<CNMessageBase>* jobs, JobMergeIndex& index, bool newestOnly);
+                         std::vector<CNMessageBase>* jobs, JobMergeIndex& index, JobTemplates& templates,
+                         bool newestOnly);
 
   // The status the host server is told: time, failed flag, text, job, host.
   FDC::DiscoveryError StatusMessage(long long failed, const std::string& text) const;

@@ -64,17 +64,19 @@ bool CForeignHandlerNWK::FetchJobs(CNWKJobInfoFetcher& fetcher, const std::strin
 }
 
 size_t CForeignHandlerNWK::MergeOrBuildJob(const NWKJobInfo& record, NWKClientInfo& client, NWKPolicyInfo& policy,
-                                           std::vector<CNMessageBase>* jobs, JobMergeIndex& index, bool newestOnly) {
-  std::string policyName = policy.get_policyName();
-  std::string matchName = policyName == "Default" ? "default" : policyName;
-  std::string clientName = client.get_clientName();
+                                           std::vector<CNMessageBase>* jobs, JobMergeIndex& index,
+                                           JobTemplates& templates, bool newestOnly) {
+  static const std::string kDefaultMatch = "default";
+  const std::string& policyName = policy.get_policyName();
+  const std::string& matchName = policyName == "Default" ? kDefaultMatch : policyName;
+  const std::string& clientName = client.get_clientName();
   long found = newestOnly ? index.FindNewestOnly(matchName, clientName, record.get_backupTime())
                           : index.FindWithinWindow(matchName, clientName, record.get_backupTime());
   if (found != JobMergeIndex::kNone) {
     record.UpdateJob((*jobs)[found]);
     return static_cast<size_t>(found);
   }
-  CNMessageBase* job = record.BuildJob(jobs, &client, &policy);
+  CNMessageBase* job = record.BuildJob(jobs, templates.For(&client, &policy));
   const CNMessageBase* names = SubclientEntity(*job);
   index.Add(msgbuild::GetString(*names, jobfields::kSubclientName),
             msgbuild::GetString(*names, jobfields::kSubclientClient), record.get_backupTime(), jobs->size() - 1);
@@ -96,7 +98,7 @@ void CForeignHandlerNWK::BuildManualJobs(CNWKJobInfoFetcher& fetcher, long long 
     NWKClientInfo* client = nullptr;
     FindSubclientContent(record, policy, client);
     if (policy && client)
-      MergeOrBuildJob(record, *client, *policy, jobs, index, true);
+      MergeOrBuildJob(record, *client, *policy, jobs, index, run.templates, true);
     else
       RecordDroppedSaveSet(record, client != nullptr);
   }
@@ -127,7 +129,7 @@ void CForeignHandlerNWK::BuildGroupJobs(CNWKJobInfoFetcher& fetcher, const std::
       RecordDroppedSaveSet(record, client != nullptr);
       continue;
     }
-    run.volumes[record.get_media()].push_back(MergeOrBuildJob(record, *client, *policy, jobs, index, false));
+    run.volumes[record.get_media()].push_back(MergeOrBuildJob(record, *client, *policy, jobs, index, run.templates, false));
     log.DebugLvl(kFunc, 5, "Job [%s] is backed up to volume [%s]", record.get_jobId().c_str(),
                  record.get_media().c_str());
   }
@@ -200,6 +202,7 @@ int CForeignHandlerNWK::DiscoverJobs(CNMessageBase*) {
   CNWKJobInfoFetcher fetcher;
   long long window = JobAggregationWindow();
   ClearMediaJobMappings();
+  m_clientOfSaveSet.clear();
   JobWrite writing;
   {
     hx::LogHold hold(false);
@@ -222,13 +225,16 @@ int CForeignHandlerNWK::DiscoverJobs(CNMessageBase*) {
 
 void CForeignHandlerNWK::FindSubclientContent(const NWKJobInfo& job, NWKPolicyInfo*& policy, NWKClientInfo*& client) {
   policy = nullptr;
-  client = nullptr;
-  auto it = m_clients.find(job.get_clientName());
-  if (it == m_clients.end()) return;
-  client = &it->second;
+  auto [known, added] = m_clientOfSaveSet.try_emplace(&job.get_clientName(), nullptr);
+  if (added) {
+    auto it = m_clients.find(job.get_clientName());
+    known->second = it == m_clients.end() ? nullptr : &it->second;
+  }
+  client = known->second;
+  if (!client) return;
   std::vector<NWKPolicyInfo>& policies = client->get_policyList();
-  std::string group = job.get_groupName();
-  std::string content = job.get_contentFolder();
+  const std::string& group = job.get_groupName();
+  const std::string& content = job.get_contentFolder();
   NWKPolicyInfo* all = nullptr;
   NWKPolicyInfo* inGroup = nullptr;  // the one resource of the save set's group, if only one
   size_t groupResources = 0;

@@ -73,12 +73,15 @@ int CForeignHandlerNWK::DiscoverMedia(CNMessageBase*) {
   if (jukeboxes.FetchData(&m_libraries))
     log.DebugLvl(kFunc, 0, "Successfully collected library information. [%d] libraries discovered",
               static_cast<int>(m_libraries.size()));
+  m_retentionOfDate.clear();
+  ListMediaJobMappings();
   BuildJukeboxLibraries(*libraryList, *mediaList);
   CNWKDriveInfoFetcher devices;
   if (devices.FetchData(&m_drives))
     log.DebugLvl(kFunc, 0, "Successfully collected drive information. [%d] drives discovered",
               static_cast<int>(m_drives.size()));
   BuildDeviceDrives(*libraryList, *mediaList);
+  ForgetMediaJobMappings();
 
   if (!DumpXmlMsgToFile(&libraries, 0, false) || !DumpXmlMsgToFile(&medias, 0, false)) {
     log.Error(kFunc, "Failed to dump XML message to file");
@@ -129,13 +132,16 @@ unsigned int CForeignHandlerNWK::MediaRetention(const std::string& volume) {
   if (entry == m_mediaRetention.end()) return NoRetention(volume, "the media report does not list the volume");
   for (const char* word : {"undef", "expired", "manual", ""})
     if (entry->second == word) return NoRetention(volume, "expiry date [" + entry->second + "]");
+  // Thousands of volumes share a few expiry dates, and each reading costs a mktime.
+  auto known = m_retentionOfDate.find(entry->second);
+  if (known != m_retentionOfDate.end()) return known->second;
   const std::string& format = ServerFacts::Current().dateFormat;
   CNWKDateFormatter dates(format);
   tm when{};
   unsigned long seconds = 0;
   if (!dates.GetTMStruct(entry->second, "", false, &when, &seconds))
     return NoRetention(volume, "expiry date [" + entry->second + "] is not in the date format [" + format + "]");
-  return static_cast<unsigned int>(seconds);
+  return m_retentionOfDate[entry->second] = static_cast<unsigned int>(seconds);
 }
 
 unsigned int CForeignHandlerNWK::NoRetention(const std::string& volume, const std::string& reason) {

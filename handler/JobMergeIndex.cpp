@@ -3,15 +3,9 @@
 
 #include <limits>
 
-namespace {
-
-std::string Key(const std::string& subclient, const std::string& client) {
-  std::string key;
-  key.reserve(subclient.size() + client.size() + 1);
-  return key.append(subclient).append(1, '\0').append(client);
+const std::string& JobMergeIndex::Key(const std::string& subclient, const std::string& client) const {
+  return m_key.assign(subclient).append(1, '\0').append(client);
 }
-
-}  // namespace
 
 bool JobMergeIndex::Within(long long a, long long b) const {
   // The difference is taken in unsigned arithmetic: times anywhere in the

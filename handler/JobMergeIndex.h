@@ -30,8 +30,12 @@ class JobMergeIndex {
     std::multimap<long long, size_t> byTime;
   };
   const Jobs* Find(const std::string& subclient, const std::string& client) const;
+  // The map key of a subclient and client, built in m_key: a lookup per save
+  // set then costs no allocation.
+  const std::string& Key(const std::string& subclient, const std::string& client) const;
   bool Within(long long a, long long b) const;
 
   long long m_window;
   std::unordered_map<std::string, Jobs> m_jobs;
+  mutable std::string m_key;
 };

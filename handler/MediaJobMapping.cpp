@@ -67,6 +67,7 @@ bool CForeignHandlerNWK::RetrieveMediaJobMapping(std::string volume, std::vector
   const char* kFunc = "CForeignHandlerNWK::RetrieveMediaJobMapping";
   jobKeys.clear();
   if (volume.empty()) return false;
+  if (m_mappingFiles && m_mappingFiles->count(hx::SafeFileName(volume) + ".txt") == 0) return true;
   std::string path = MappingPath(GetJobResultsDirForJob(), volume);
   CLmFile file;
   // A volume without jobs has no file, and reading it must not make one: a
@@ -91,17 +92,39 @@ bool CForeignHandlerNWK::RetrieveMediaJobMapping(std::string volume, std::vector
   return true;
 }
 
-void CForeignHandlerNWK::ClearMediaJobMappings() {
-  std::string dir = GetJobResultsDirForJob();
+namespace {
+
+// Calls `visit` with the name of each mapping file in `dir`; false when `dir`
+// cannot be listed.
+template <typename Visit>
+bool ForEachMappingFile(const std::string& dir, Visit visit) {
   DIR* folder = opendir(dir.c_str());
-  if (!folder) return;  // nothing to clear: the first write reports the problem
+  if (!folder) return false;
   while (dirent* entry = readdir(folder)) {
     std::string name = entry->d_name;
-    if ((entry->d_type != DT_REG && entry->d_type != DT_UNKNOWN) || !IsMappingFileName(name)) continue;
+    if ((entry->d_type == DT_REG || entry->d_type == DT_UNKNOWN) && IsMappingFileName(name)) visit(name);
+  }
+  closedir(folder);
+  return true;
+}
+
+}  // namespace
+
+void CForeignHandlerNWK::ClearMediaJobMappings() {
+  std::string dir = GetJobResultsDirForJob();
+  // Nothing to clear when the folder cannot be listed: the first write reports the problem.
+  ForEachMappingFile(dir, [&](const std::string& name) {
     std::string path = hx::JoinPath(dir, name);
     if (unlink(path.c_str()) != 0)
       EvEvent().Error("CForeignHandlerNWK::ClearMediaJobMappings", "Could not remove the old mapping file [%s]",
                       path.c_str());
-  }
-  closedir(folder);
+  });
+}
+
+void CForeignHandlerNWK::ListMediaJobMappings() {
+  std::unordered_set<std::string> names;
+  if (ForEachMappingFile(GetJobResultsDirForJob(), [&](const std::string& name) { names.insert(name); }))
+    m_mappingFiles = std::move(names);
+  else
+    m_mappingFiles.reset();  // each volume's file is then looked for on its own
 }

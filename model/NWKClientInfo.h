@@ -14,7 +14,7 @@ class ClientsList;
 
 class NWKClientInfo {
  public:
-  std::string get_clientName() const { return m_clientName; }
+  const std::string& get_clientName() const { return m_clientName; }
   void set_clientName(const std::string& value) { m_clientName = value; }
   std::string get_osName() const { return m_osName; }
   void set_osName(const std::string& value) { m_osName = value; }

@@ -2,6 +2,7 @@
 // of the same backup run fold into it.
 #include "model/NWKJobInfo.h"
 
+#include <charconv>
 #include <limits>
 #include <unordered_set>
 
@@ -47,23 +48,21 @@ const std::string* NWKJobInfo::Intern(const std::string& value) {
   return &*pool.insert(value).first;
 }
 
-CNMessageBase* NWKJobInfo::BuildJob(std::vector<CNMessageBase>* jobs, const NWKClientInfo* client,
-                                    const NWKPolicyInfo* policy) const {
-  jobs->emplace_back(FDC::JobInfo::kModule, FDC::JobInfo::kType);
-  CNMessageBase* job = &jobs->back();
+CNMessageBase NWKJobInfo::JobTemplate(const NWKClientInfo* client, const NWKPolicyInfo* policy) {
+  CNMessageBase job(FDC::JobInfo::kModule, FDC::JobInfo::kType);
   std::string appName;
   HxAppType type = hostmap::GetHxAppType(client, policy, appName);
-  Set(job, kAppType, type);
-  std::string clientName = client->get_clientName();
-  Set(job, kKey, clientName + "_" + policy->get_groupName() + "_" + std::to_string(m_backupTime));
+  Set(&job, kAppType, type);
+  const std::string& clientName = client->get_clientName();
+  Set(&job, kKey, clientName + "_" + policy->get_groupName() + "_");
 
   std::string zonar = ServerFacts::Current().ZonarName();
-  CNMessageBase* installation = Nested(job, kInstallation, kEntityModule, kInstallationType);
+  CNMessageBase* installation = Nested(&job, kInstallation, kEntityModule, kInstallationType);
   Set(installation, kInstallationName, zonar);
   Set(installation, kInstallationFlagA, 1);
   Set(installation, kInstallationFlagB, 1);
 
-  CNMessageBase* subclient = Nested(job, kSubclient, kEntityModule, kSubclientType);
+  CNMessageBase* subclient = Nested(&job, kSubclient, kEntityModule, kSubclientType);
   Set(subclient, kSubclientEntityType, 7);
   std::string instance, backupSet, subclientName;
   hostmap::BuildInstanceBackupsetSubclientNames(type, *policy, instance, backupSet, subclientName, "");
@@ -76,31 +75,60 @@ CNMessageBase* NWKJobInfo::BuildJob(std::vector<CNMessageBase>* jobs, const NWKC
   Set(subclient, kSubclientName, subclientName);
   Set(subclient, kSubclientFlag, 1);
 
-  CNMessageBase* content = Content(job);
-  Set(content, kContentPaths, m_contentFolder);
+  CNMessageBase* content = Content(&job);
+  Set(content, kContentPaths, "");
   Set(content, kContentA, 1);
   Set(content, kContentB, 4);
   Set(content, kContentC, 1);
 
-  CNMessageBase* summary = Summary(job);
-  Set(summary, kSummaryLevel, hostmap::GetFDCBackupLevel(*m_backupLevel));
+  CNMessageBase* summary = Summary(&job);
+  Set(summary, kSummaryLevel, 0);
   Set(summary, kSummaryCount, 1);
-  Set(summary, kSummaryStartTime, m_backupTime);
+  Set(summary, kSummaryStartTime, 0);
   Set(summary, kSummaryFixedA, kSummaryFixedValue);
   Set(summary, kSummaryKind, 4);
-  Set(summary, kSummaryBytes, m_backupSize);
-  Set(summary, kSummaryBytesAgain, m_backupSize);
+  Set(summary, kSummaryBytes, 0);
+  Set(summary, kSummaryBytesAgain, 0);
   Set(summary, kSummaryFixedB, kSummaryFixedValue);
-  Set(summary, kSummaryFiles, m_numberOfFiles);
+  Set(summary, kSummaryFiles, 0);
   FillStoragePolicyEntity(Nested(summary, kSummaryPolicy, kEntityModule, kPolicyEntityClass));
 
-  CNMessageBase* data = Append<FDC::DataInfo>(DataHolder(job), kDataList);
+  CNMessageBase* data = Append<FDC::DataInfo>(DataHolder(&job), kDataList);
   Set(data, kDataCount, 1);
   Set(data, kDataKind, 4);
-  Set(data, kDataBytes, m_backupSize);
+  Set(data, kDataBytes, 0);
   FillStoragePolicyEntity(Nested(data, kDataPolicy, kEntityModule, kPolicyEntityClass));
-  job->ShrinkToFit();  // a large group keeps hundreds of thousands of these
   return job;
+}
+
+CNMessageBase* NWKJobInfo::BuildJob(std::vector<CNMessageBase>* jobs, const NWKClientInfo* client,
+                                    const NWKPolicyInfo* policy) const {
+  return BuildJob(jobs, JobTemplate(client, policy));
+}
+
+// Only the save set's own fields change: each is set in place, so the fields
+// keep the order the template gave them.
+CNMessageBase* NWKJobInfo::BuildJob(std::vector<CNMessageBase>* jobs, const CNMessageBase& jobTemplate) const {
+  CNMessageBase* job = &jobs->emplace_back(jobTemplate);
+  char time[24];
+  std::string key = GetString(jobTemplate, kKey);
+  key.append(time, std::to_chars(time, time + sizeof time, m_backupTime).ptr);
+  Set(job, kKey, key);
+  Set(Content(job), kContentPaths, m_contentFolder);
+  CNMessageBase* summary = Summary(job);
+  Set(summary, kSummaryLevel, hostmap::GetFDCBackupLevel(*m_backupLevel));
+  Set(summary, kSummaryStartTime, m_backupTime);
+  Set(summary, kSummaryBytes, m_backupSize);
+  Set(summary, kSummaryBytesAgain, m_backupSize);
+  Set(summary, kSummaryFiles, m_numberOfFiles);
+  Set(&List(DataHolder(job), kDataList)->front(), kDataBytes, m_backupSize);
+  return job;
+}
+
+const CNMessageBase& JobTemplates::For(const NWKClientInfo* client, const NWKPolicyInfo* policy) {
+  auto [at, added] = m_templates.try_emplace({client, policy}, 0, 0);
+  if (added) at->second = NWKJobInfo::JobTemplate(client, policy);
+  return at->second;
 }
 
 void NWKJobInfo::UpdateJob(CNMessageBase& job) const {

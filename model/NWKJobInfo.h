@@ -1,25 +1,28 @@
 // One row of NetWorker's save set history.
 #pragma once
 
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
-class CNMessageBase;
+#include "hx/Message.h"
+
 class NWKClientInfo;
 class NWKPolicyInfo;
 
 class NWKJobInfo {
  public:
-  std::string get_jobId() const { return *m_jobId; }
-  std::string get_clientName() const { return *m_clientName; }
+  const std::string& get_jobId() const { return *m_jobId; }
+  const std::string& get_clientName() const { return *m_clientName; }
   void set_clientName(const std::string& value) { m_clientName = Intern(value); }
-  std::string get_groupName() const { return *m_groupName; }
+  const std::string& get_groupName() const { return *m_groupName; }
   void set_groupName(const std::string& value) { m_groupName = Intern(value); }
-  std::string get_contentFolder() const { return m_contentFolder; }
+  const std::string& get_contentFolder() const { return m_contentFolder; }
   void set_contentFolder(const std::string& value) { m_contentFolder = value; }
-  std::string get_backupLevel() const { return *m_backupLevel; }
+  const std::string& get_backupLevel() const { return *m_backupLevel; }
   void set_backupLevel(const std::string& value) { m_backupLevel = Intern(value); }
-  std::string get_media() const { return *m_media; }
+  const std::string& get_media() const { return *m_media; }
   void set_media(const std::string& value) { m_media = Intern(value); }
   long long get_backupTime() const { return m_backupTime; }
   void set_backupTime(long long value) { m_backupTime = value; }
@@ -32,6 +35,11 @@ class NWKJobInfo {
   // resource that produced it, to `jobs` (the list of an FDC::JobList).
   CNMessageBase* BuildJob(std::vector<CNMessageBase>* jobs, const NWKClientInfo* client,
                           const NWKPolicyInfo* policy) const;
+  // The same from the resource's template (JobTemplate).
+  CNMessageBase* BuildJob(std::vector<CNMessageBase>* jobs, const CNMessageBase& jobTemplate) const;
+  // What every job of the client's resource holds: the record with each
+  // save set's own fields in place but empty, and the key's prefix as its key.
+  static CNMessageBase JobTemplate(const NWKClientInfo* client, const NWKPolicyInfo* policy);
   // Folds this save set into a job BuildJob made: content, sizes, file count.
   void UpdateJob(CNMessageBase& job) const;
 
@@ -49,4 +57,16 @@ class NWKJobInfo {
   long long m_backupTime = 0;
   long long m_backupSize = 0;
   long long m_numberOfFiles = 0;
+};
+
+// The job templates of the resources of one job run, each built on first use.
+// A copy of a template allocates each block of the record once, at its size,
+// where building a record field by field grows (and shrinks) every table.
+class JobTemplates {
+ public:
+  // Stays valid as long as this object.
+  const CNMessageBase& For(const NWKClientInfo* client, const NWKPolicyInfo* policy);
+
+ private:
+  std::map<std::pair<const NWKClientInfo*, const NWKPolicyInfo*>, CNMessageBase> m_templates;
 };

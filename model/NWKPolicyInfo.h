@@ -20,13 +20,13 @@ class SubTaskInfo;
 
 class NWKPolicyInfo {
  public:
-  std::string get_policyName() const { return m_policyName; }
+  const std::string& get_policyName() const { return m_policyName; }
   void set_policyName(const std::string& value) { m_policyName = value; }
   std::string get_associatedScheduleName() const { return m_associatedScheduleName; }
   void set_associatedScheduleName(const std::string& value) { m_associatedScheduleName = value; }
   std::string get_appName() const { return m_appName; }
   void set_appName(const std::string& value) { m_appName = value; }
-  std::string get_groupName() const { return m_groupName; }
+  const std::string& get_groupName() const { return m_groupName; }
   void set_groupName(const std::string& value) { m_groupName = value; }
   std::vector<std::string>& get_backuplist() { return m_backupList; }
   const std::vector<std::string>& get_const_backuplistref() const { return m_backupList; }

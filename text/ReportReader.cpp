@@ -185,7 +185,7 @@ bool ReportReader::Take(Line* line) {
 }
 
 bool ReportReader::Next(std::string* out) {
-  Line line;
+  Line& line = m_line;
   if (!Take(&line)) {
     m_startsResource = false;
     out->clear();
@@ -208,7 +208,7 @@ bool ReportReader::Next(std::string* out) {
 
 bool ReportReader::Deliver(Line& line, std::string* out) {
   m_lineNumber = line.number;
-  *out = std::move(line.text);
+  out->swap(line.text);
   bool type = m_layout == Layout::kResources && IsTypeLine(*out);
   m_startsResource = type || (m_layout == Layout::kResources && !m_sawType && IsNameLine(*out));
   m_sawType = m_sawType || type;

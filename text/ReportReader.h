@@ -135,6 +135,9 @@ class ReportReader {
   bool m_atEnd = true;           // nothing more to read than m_data holds
   size_t m_linesRead = 0;        // lines taken from the text so far
   size_t m_lineNumber = 0;       // of the line Next returned last
+  // The line being read: its buffer is traded with the caller's string, so
+  // reading a line allocates only when it is longer than any before it.
+  Line m_line;
   // Reordering resources.
   std::deque<Line> m_ahead;  // lines read ahead, returned before the text's next
   std::vector<Line> m_held;  // the current resource's lines before its name

@@ -157,6 +157,24 @@ int CreateTempFile(const std::string& folder, std::string* path) {
   return fd;
 }
 
+// Unnamed files are named through /proc: linking a descriptor itself needs a
+// privilege we do not ask for.
+int CreateUnnamedFile(const std::string& folder) {
+  static const bool canName = access("/proc/self/fd", X_OK) == 0;
+  if (!canName) return -1;
+  int fd = open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644);
+  if (fd >= 0 && fchmod(fd, 0644) != 0) {  // as a temporary file gets, whatever the umask
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+int LinkUnnamedFile(int fd, const std::string& path) {
+  std::string self = "/proc/self/fd/" + std::to_string(fd);
+  return linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0 ? 0 : errno;
+}
+
 bool IsLeftoverTemporary(std::string_view name) {
   constexpr std::string_view kOlderXmlPrefix = ".hxmsg.tmp";
   // Older runs named a replacement "<name>.tmpXXXXXX"; every file of ours ends in its own extension.
@@ -194,9 +212,36 @@ bool CopyBytes(int in, int out) {
   }
 }
 
+// A file that does not exist yet is written unnamed and linked into place:
+// one name made instead of a temporary one made and renamed. False, with
+// nothing written, when that cannot be done (the name exists, no unnamed
+// files here); `*failed` is set when writing failed, errno then says why.
+bool WriteNewFile(const std::string& path, std::string_view content, bool* failed) {
+  *failed = false;
+  int fd = CreateUnnamedFile(FolderOf(path));
+  if (fd < 0) return false;
+  size_t done = 0;
+  if (!WriteAll(fd, content.data(), content.size(), &done)) {
+    int code = errno;
+    ::close(fd);
+    errno = code;
+    *failed = true;
+    return false;
+  }
+  int linked = LinkUnnamedFile(fd, path);
+  ::close(fd);
+  return linked == 0;
+}
+
 }  // namespace
 
 bool ReplaceFile(const std::string& path, std::string_view content, std::string* error) {
+  bool failed = false;
+  if (WriteNewFile(path, content, &failed)) return true;
+  if (failed) {
+    if (error) *error = ErrnoText("cannot write", path);
+    return false;
+  }
   std::string temp;
   int fd = CreateTempFile(FolderOf(path), &temp);
   if (fd < 0) {

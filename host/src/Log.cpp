@@ -29,26 +29,38 @@ SinkState& State() {
   return state;
 }
 
+// Most messages fit the stack buffer: formatted once, with no allocation but the answer.
 std::string FormatMessage(const char* fmt, va_list args) {
+  char small[256];
   va_list copy;
   va_copy(copy, args);
-  int size = std::vsnprintf(nullptr, 0, fmt, copy);
+  int size = std::vsnprintf(small, sizeof small, fmt, copy);
   va_end(copy);
   if (size <= 0) return std::string();
-  std::vector<char> buffer(static_cast<size_t>(size) + 1);
-  std::vsnprintf(buffer.data(), buffer.size(), fmt, args);
-  return std::string(buffer.data(), static_cast<size_t>(size));
+  if (static_cast<size_t>(size) < sizeof small) return std::string(small, static_cast<size_t>(size));
+  std::string text(static_cast<size_t>(size) + 1, '\0');
+  std::vsnprintf(text.data(), text.size(), fmt, args);
+  text.pop_back();
+  return text;
 }
 
-std::string TimeStamp() {
+// "YYYY-MM-DD HH:MM:SS.mmm". The date and time up to the second change once a
+// second, so they are formatted once a second (per thread), not once a line.
+void AppendTimeStamp(std::string& line) {
   timeval now{};
   gettimeofday(&now, nullptr);
-  tm local{};
-  localtime_r(&now.tv_sec, &local);
-  char text[40];
-  size_t n = std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-  std::snprintf(text + n, sizeof text - n, ".%03ld", static_cast<long>(now.tv_usec / 1000));
-  return text;
+  thread_local time_t second = -1;
+  thread_local char upToSecond[32];
+  thread_local size_t length = 0;
+  if (now.tv_sec != second) {
+    tm local{};
+    localtime_r(&now.tv_sec, &local);
+    length = std::strftime(upToSecond, sizeof upToSecond, "%Y-%m-%d %H:%M:%S", &local);
+    second = now.tv_sec;
+  }
+  char millis[8];
+  int n = std::snprintf(millis, sizeof millis, ".%03ld", static_cast<long>(now.tv_usec / 1000));
+  line.append(upToSecond, length).append(millis, static_cast<size_t>(n));
 }
 
 // A line formatted but not yet written: what a LogHold keeps.
@@ -147,9 +159,11 @@ void LogSink::Write(const char* func, const char* level, long long jobId, const 
   // Without a sink only errors matter, and only as a count: nothing to format.
   if (s.file || s.capture || (isError && s.echoErrors)) {
     held.message = FormatMessage(fmt, args);
-    std::string job = jobId >= 0 ? " job " + std::to_string(jobId) : std::string();
-    held.line = TimeStamp() + " [" + std::to_string(getpid()) + job + "] " + held.func + " " + level + ": " +
-                held.message;
+    held.line.reserve(48 + held.func.size() + held.message.size());
+    AppendTimeStamp(held.line);
+    held.line.append(" [").append(std::to_string(getpid()));
+    if (jobId >= 0) held.line.append(" job ").append(std::to_string(jobId));
+    held.line.append("] ").append(held.func).append(" ").append(level).append(": ").append(held.message);
   } else if (!isError) {
     return;
   }

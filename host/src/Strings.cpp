@@ -24,6 +24,7 @@ void TrimInline(std::string& s, const std::string& chars) {
 int compareNoCase(const std::string& a, const std::string& b) {
   size_t n = a.size() < b.size() ? a.size() : b.size();
   for (size_t i = 0; i < n; ++i) {
+    if (a[i] == b[i]) continue;  // the common case: no case folding needed
     int ca = std::tolower(static_cast<unsigned char>(a[i]));
     int cb = std::tolower(static_cast<unsigned char>(b[i]));
     if (ca != cb) return ca < cb ? -1 : 1;

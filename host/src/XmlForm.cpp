@@ -50,8 +50,11 @@ std::string SystemError(const std::string& what, const std::string& path, int co
   return what + " '" + path + "': " + std::error_code(code, std::generic_category()).message();
 }
 
-// Writes a new hidden file in `folder` with `fill`, synced to disk; `target`
-// names the file being written in error messages. A failed fill leaves no file.
+// Writes a new hidden file in `folder` with `fill`; `target` names the file
+// being written in error messages. A failed fill leaves no file. The file is
+// not synced here: the runner makes a whole operation's files durable with
+// one sync of the file system, where a sync per file would cost a disk flush
+// per message.
 bool WriteTempFile(const std::string& folder, const std::string& target,
                    const std::function<bool(int fd, std::string* error)>& fill, std::string* tempPath,
                    std::string* error) {
@@ -63,23 +66,13 @@ bool WriteTempFile(const std::string& folder, const std::string& target,
     unlink(path.c_str());
     return false;
   }
-  bool ok = fsync(fd) == 0;
-  int code = errno;
-  if (close(fd) != 0 && ok) ok = false, code = errno;
-  if (!ok) {
+  if (close(fd) != 0) {
+    int code = errno;
     unlink(path.c_str());
     return SetError(error, SystemError("cannot write", target, code));
   }
   *tempPath = path;
   return true;
-}
-
-// Best effort: makes the rename durable; some file systems refuse to sync folders.
-void SyncFolder(const std::string& folder) {
-  int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  (void)fsync(fd);
-  close(fd);
 }
 
 // Gives the temporary file its final name unless that name exists: 0, or errno.
@@ -140,24 +133,57 @@ bool WriteMessageXmlFile(const CNMessageBase& msg, const std::string& path, std:
     unlink(tempPath.c_str());
     return SetError(error, SystemError("cannot write", path, code));
   }
-  SyncFolder(folder);
   return true;
 }
+
+namespace {
+
+// A dump written but not yet named: an unnamed file (O_TMPFILE) where the file
+// system has them, which costs no name to create and none to remove and
+// vanishes by itself if the run dies; otherwise a hidden temporary file.
+struct PendingDump {
+  int fd = -1;           // the unnamed file, open
+  std::string tempPath;  // or the temporary file
+};
+
+bool WritePendingDump(const std::string& folder, const std::function<bool(int fd, std::string* error)>& fill,
+                      PendingDump* pending, std::string* error) {
+  int fd = CreateUnnamedFile(folder);
+  if (fd < 0) return WriteTempFile(folder, folder, fill, &pending->tempPath, error);
+  if (!fill(fd, error)) {
+    close(fd);
+    return false;
+  }
+  pending->fd = fd;
+  return true;
+}
+
+// Names the dump `path` unless that name exists: 0, or errno (EEXIST when taken).
+int PublishDump(const PendingDump& pending, const std::string& path) {
+  return pending.fd < 0 ? PublishWithoutReplacing(pending.tempPath, path) : LinkUnnamedFile(pending.fd, path);
+}
+
+void ReleaseDump(const PendingDump& pending) {
+  if (pending.fd >= 0) close(pending.fd);
+  else unlink(pending.tempPath.c_str());
+}
+
+}  // namespace
 
 bool DumpMessageToFolder(const CNMessageBase& msg, const std::string& folder, std::string* writtenPath,
                          std::string* error) {
   if (!MakeDirectories(folder, error)) return false;
-  std::string tempPath;
+  PendingDump pending;
   unsigned long number = 0;
   auto fill = [&](int fd, std::string* why) { return WriteMessageXmlToFd(msg, fd, folder, why); };
   DumpNumbers& numbers = DumpNumbers::OfProcess();
-  if (!numbers.Next(folder, &number, error) || !WriteTempFile(folder, folder, fill, &tempPath, error)) return false;
+  if (!numbers.Next(folder, &number, error) || !WritePendingDump(folder, fill, &pending, error)) return false;
   // Another writer may have taken the number: list the folder again once, then count on.
   constexpr int kAttempts = 1000;
   bool listedAgain = false;
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
     std::string path = JoinPath(folder, DumpFileName(number, msg));
-    int result = PublishWithoutReplacing(tempPath, path);
+    int result = PublishDump(pending, path);
     if (result == EEXIST) {
       unsigned long listed = 0;
       if (!listedAgain && numbers.Rescan(folder, &listed, nullptr) && listed > number) number = listed;
@@ -165,14 +191,13 @@ bool DumpMessageToFolder(const CNMessageBase& msg, const std::string& folder, st
       listedAgain = true;
       continue;
     }
-    unlink(tempPath.c_str());
+    ReleaseDump(pending);
     if (result != 0) return SetError(error, SystemError("cannot write", path, result));
-    SyncFolder(folder);
     numbers.Used(folder, number);
     if (writtenPath) *writtenPath = path;
     return true;
   }
-  unlink(tempPath.c_str());
+  ReleaseDump(pending);
   return SetError(error, "cannot write into '" + folder + "': no free file number");
 }
 

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "TestUtil.h"
+#include "hx/Files.h"
 #include "hx/HandlerBase.h"
 #include "hx/JobContext.h"
 #include "hx/MessageClasses.h"
@@ -318,6 +319,26 @@ TEST_F(XmlFileTest, DumpNumbersContinueAfterTheHighestAndNeverOverwrite) {
     EXPECT_EQ(testutil::ReadFile(nextPath), Xml(next));
     EXPECT_EQ(Names(folder).size(), c.existing.size() + 2) << "no temporary file is left";
   }
+}
+
+// Dumps and new files are written unnamed and linked into place; they get the
+// same mode as files written through a temporary file, whatever the umask.
+TEST_F(XmlFileTest, FilesWrittenUnnamedOrRenamedAreMode0644) {
+  const mode_t saved = umask(077);
+  std::string dumped, error;
+  const std::string fresh = (dir_ / "new.txt").string(), replaced = (dir_ / "old.txt").string();
+  Touch("old.txt");
+  ASSERT_TRUE(hx::DumpMessageToFolder(StringMessage("x"), (dir_ / "xml").string(), &dumped, &error)) << error;
+  ASSERT_TRUE(hx::ReplaceFile(fresh, "new", &error)) << error;
+  ASSERT_TRUE(hx::ReplaceFile(replaced, "old", &error)) << error;
+  umask(saved);
+  for (const std::string& path : {dumped, fresh, replaced}) {
+    struct stat st {};
+    ASSERT_EQ(stat(path.c_str(), &st), 0) << path;
+    EXPECT_EQ(st.st_mode & 07777, 0644u) << path;
+  }
+  EXPECT_EQ(testutil::ReadFile(fresh) + testutil::ReadFile(replaced), "newold");
+  EXPECT_EQ(Names(dir_), (std::vector<std::string>{"new.txt", "old.txt", "xml"})) << "no temporary file is left";
 }
 
 // The folder is listed once, then numbers are counted on. A file that takes the

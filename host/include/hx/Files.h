@@ -56,7 +56,8 @@ bool ReadWholeFile(const std::string& path, std::string* content, std::string* e
 bool MakeDirectories(const std::string& dir, std::string* error);
 bool FileExists(const std::string& path);
 // Writes `content` to a temporary file beside `path` and renames it over
-// `path`, so readers see the old file or the new one, never a part. A symbolic
+// `path` (or, when `path` does not exist yet, to an unnamed file linked there),
+// so readers see the old file or the new one, never a part. A symbolic
 // link at `path` is replaced, never written through. Not synced: callers make
 // a whole operation's files durable at once.
 bool ReplaceFile(const std::string& path, std::string_view content, std::string* error);
@@ -71,6 +72,14 @@ constexpr const char* kTempPrefix = ".hxtmp.";
 // Creates a new empty temporary file (mode 0644) in `folder`, open for writing;
 // its path goes to `path`. -1 with errno set when that fails.
 int CreateTempFile(const std::string& folder, std::string* path);
+// Creates a new empty file in `folder` that has no name yet (mode 0644, open
+// for writing): nobody sees it before LinkUnnamedFile names it, and it
+// vanishes with its descriptor otherwise. -1 where the file system or the
+// system (no /proc) cannot give such files a name; callers then use a
+// temporary file.
+int CreateUnnamedFile(const std::string& folder);
+// Gives the file of CreateUnnamedFile the name `path` unless that exists: 0, or errno (EEXIST).
+int LinkUnnamedFile(int fd, const std::string& path);
 // Whether a file name is one of our temporary files (as named now, or by
 // older versions), which only an interrupted run leaves behind.
 bool IsLeftoverTemporary(std::string_view name);

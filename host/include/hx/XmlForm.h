@@ -37,9 +37,10 @@ std::string CleanXmlText(std::string_view bytes);
 // message nests deeper than kMaxMessageDepth.
 bool WriteMessageXml(const CNMessageBase& msg, std::string* xmlOut, std::string* error);
 
-// Writes through a temporary file in the same folder, synced and renamed over
-// `path`, so `path` never holds a partial document. False on any I/O error;
-// `error` then names the path and the system's reason.
+// Writes through a temporary file in the same folder, renamed over `path`, so
+// `path` never holds a partial document. False on any I/O error; `error` then
+// names the path and the system's reason. Neither this nor DumpMessageToFolder
+// syncs: the caller makes its files durable at once (one syncfs per operation).
 bool WriteMessageXmlFile(const CNMessageBase& msg, const std::string& path, std::string* error);
 
 // Writes `folder`/NNNNN_<Class_Name>.xml (creating the folder when missing):
