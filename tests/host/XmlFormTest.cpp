@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <limits>
 #include <string>
 #include <thread>
 #include <vector>
@@ -119,25 +118,6 @@ TEST(XmlFormTest, EscapesMarkupAndKeepsCarriageReturns) {
   }
 }
 
-CNMessageBase EveryKindMessage() {
-  App::ClientsList msg;
-  msg.setint64(1, 1, std::numeric_limits<long long>::min());
-  msg.setint64(2, 2, std::numeric_limits<long long>::max());
-  msg.setstring(3, 3, "tabs\tCR\r\nunicode \xE2\x82\xAC <&> and a string long enough for the heap");
-  msg.setstring(4, 4, "");
-  *msg.getlistint(5, 5, 0, 0, true) = {-2147483647 - 1, 0, 2147483647};
-  std::vector<unsigned long> ulongs = {0, std::numeric_limits<unsigned long>::max()};
-  msg.setlistulong(-6, 6, &ulongs);
-  msg.getlistint(7, 7, 0, 0, true);
-  msg.getlistobject(8, 8, 0, 0, true);
-  CNMessageBase* info = msg.getObjectAccessor(true, true, 9, -32768, 0, 0, 30, 163);
-  info->getObjectAccessor(true, true, 1, 1, 0, 0, 30, 115)->setstring(4, 7, "inner");
-  info->getlistobject(2, 2, 0, 0, true)->push_back(FDC::InfoItem());
-  info->getlistobject(2, 2, 0, 0, true)->push_back(CNMessageBase(99, 98));
-  msg.getlistobject(32767, 10, 0, 0, true)->push_back(*info);
-  return msg;
-}
-
 std::string Nested(int depth) {
   std::string xml = "<msg module=\"1\" type=\"1\">";
   for (int n = 0; n < depth; ++n) xml += "<msg i=\"1\" t=\"1\" module=\"1\" type=\"1\">";
@@ -223,19 +203,6 @@ class XmlFileTest : public ::testing::Test {
   testutil::ScopedTempDir tmp_;
   const fs::path dir_ = tmp_.path();
 };
-
-// Written, read back (replacing the class too) and written again: the same document.
-TEST_F(XmlFileTest, WritesAtomicallyAndReadsBack) {
-  const std::string path = (dir_ / "msg.xml").string(), xml = Xml(EveryKindMessage());
-  std::string error;
-  Touch("msg.xml");
-  ASSERT_TRUE(hx::WriteMessageXmlFile(EveryKindMessage(), path, &error)) << error;
-  EXPECT_EQ(Names(dir_), std::vector<std::string>{"msg.xml"}) << "no temporary file is left";
-  EXPECT_EQ(testutil::ReadFile(path), xml);
-  App::ClientInfo back;
-  ASSERT_TRUE(hx::ReadMessageXmlFile(path, &back, &error)) << error;
-  EXPECT_EQ(Xml(back), xml);
-}
 
 TEST_F(XmlFileTest, ReportsFileErrorsWithThePath) {
   std::string error, missing = (dir_ / "no" / "msg.xml").string();
@@ -339,28 +306,6 @@ TEST_F(XmlFileTest, FilesWrittenUnnamedOrRenamedAreMode0644) {
   }
   EXPECT_EQ(testutil::ReadFile(fresh) + testutil::ReadFile(replaced), "newold");
   EXPECT_EQ(Names(dir_), (std::vector<std::string>{"new.txt", "old.txt", "xml"})) << "no temporary file is left";
-}
-
-// The folder is listed once, then numbers are counted on. A file that takes the
-// next number unnoticed (here: the folder's time put back) is never replaced:
-// the folder is listed again and counting goes on after its highest number.
-TEST_F(XmlFileTest, DumpNumbersCountOnAndNeverOverwriteAFileThatAppears) {
-  const fs::path folder = dir_ / "xml";
-  CNMessageBase msg(30, 164);
-  std::string path, error;
-  ASSERT_TRUE(hx::DumpMessageToFolder(msg, folder.string(), &path, &error)) << error;
-  struct stat listed {};
-  ASSERT_EQ(stat(folder.c_str(), &listed), 0);
-  std::ofstream(folder / "00002_App_ClientsList.xml") << "theirs";
-  std::ofstream(folder / "00005_other.xml") << "theirs";
-  const timespec times[2] = {listed.st_atim, listed.st_mtim};
-  ASSERT_EQ(utimensat(AT_FDCWD, folder.c_str(), times, 0), 0);
-  for (const char* expected : {"00006_App_ClientsList.xml", "00007_App_ClientsList.xml"}) {
-    ASSERT_TRUE(hx::DumpMessageToFolder(msg, folder.string(), &path, &error)) << error;
-    EXPECT_EQ(path, (folder / expected).string());
-  }
-  EXPECT_EQ(testutil::ReadFile((folder / "00002_App_ClientsList.xml").string()), "theirs");
-  EXPECT_EQ(Names(folder).size(), 5u);
 }
 
 }  // namespace
