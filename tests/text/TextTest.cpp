@@ -159,6 +159,8 @@ TEST(ReportReader, ResourcesAreReadNameFirstWhereATypeLineIsPrinted) {
        {"*1:type: NSR;", "2:a: 1;", "*3:type: NSR;", "5:name: B;", "4:b: 2;"}},
       {"no type line: as printed, each name starts a resource", "a: 1;\nname: A;\nb: 2;\n\nname: B;\n",
        {"1:a: 1;", "*2:name: A;", "3:b: 2;", "*5:name: B;"}},
+      {"nsradmin's prompts and Windows' doubled CR go", "nsradmin>   type: NSR;\r\r\nname: A;\r\nnsradmin> \r\n",
+       {"*1:type: NSR;", "2:name: A;"}},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ReadAll(c.text, ReportReader::Layout::kResources), c.want) << c.what;
