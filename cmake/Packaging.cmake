@@ -17,6 +17,7 @@ set(NWK_DEBIAN_DEPENDS
   "libc6"
   "libstdc++6"
   "libxml2 (>= 2.9)"
-  "libxlsxwriter4")
+  "libxlsxwriter4"
+  "libjemalloc2")
 list(JOIN NWK_DEBIAN_DEPENDS ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
 include(CPack)
