@@ -54,7 +54,8 @@ void BM_SaveSetRecordMemory(benchmark::State& state) {
 }
 BENCHMARK(BM_SaveSetRecordMemory)->Arg(200000)->Unit(benchmark::kMillisecond);
 
-// A job list of `count` jobs of one resource, as job discovery builds it.
+// A job list of `count` jobs of one resource, as job discovery builds it: from
+// the resource's template.
 FDC::JobList BuiltJobs(int count) {
   CForeignHandlerNWK::set_NWKServerName("nwsrv01");
   NWKClientInfo client;
@@ -67,7 +68,8 @@ FDC::JobList BuiltJobs(int count) {
   FDC::JobList list;
   std::vector<CNMessageBase>* jobs = list.getlistobject(jobfields::kListJobs.i, jobfields::kListJobs.t, 0, 0, true);
   jobs->reserve(static_cast<size_t>(count));
-  for (int n = 0; n < count; ++n) Record(n).BuildJob(jobs, &client, &policy);
+  JobTemplates templates;
+  for (int n = 0; n < count; ++n) Record(n).BuildJob(jobs, templates.For(&client, &policy));
   return list;
 }
 

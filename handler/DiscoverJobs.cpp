@@ -32,10 +32,9 @@ std::vector<CNMessageBase>* JobsOf(FDC::JobList& list) {
   return list.getlistobject(jobfields::kListJobs.i, jobfields::kListJobs.t, 0, 0, false);
 }
 
-// The subclient and client names of a job, as job matching compares them.
-const CNMessageBase* SubclientEntity(CNMessageBase& job) {
-  return msgbuild::Nested(&job, jobfields::kSubclient, jobfields::kEntityModule, jobfields::kSubclientType);
-}
+// The subclient and client names of a job, as job matching compares them;
+// read only, so the part the job shares with its template stays shared.
+const CNMessageBase* SubclientEntity(const CNMessageBase& job) { return job.findObject(jobfields::kSubclient.i); }
 
 std::string JobKey(const CNMessageBase& job) { return msgbuild::GetString(job, jobfields::kKey); }
 

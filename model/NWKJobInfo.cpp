@@ -127,7 +127,10 @@ CNMessageBase* NWKJobInfo::BuildJob(std::vector<CNMessageBase>* jobs, const CNMe
 
 const CNMessageBase& JobTemplates::For(const NWKClientInfo* client, const NWKPolicyInfo* policy) {
   auto [at, added] = m_templates.try_emplace({client, policy}, 0, 0);
-  if (added) at->second = NWKJobInfo::JobTemplate(client, policy);
+  if (added) {
+    at->second = NWKJobInfo::JobTemplate(client, policy);
+    at->second.Share();  // each job copies the template and changes only its own parts
+  }
   return at->second;
 }
 

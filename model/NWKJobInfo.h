@@ -61,7 +61,9 @@ class NWKJobInfo {
 
 // The job templates of the resources of one job run, each built on first use.
 // A copy of a template allocates each block of the record once, at its size,
-// where building a record field by field grows (and shrinks) every table.
+// where building a record field by field grows (and shrinks) every table; the
+// parts no save set changes (installation, subclient, storage policies) are
+// shared by all the copies rather than copied.
 class JobTemplates {
  public:
   // Stays valid as long as this object.

@@ -2,10 +2,12 @@
 #include "hx/Message.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <type_traits>
 #include <utility>
 
 #include "hx/MessageClasses.h"
@@ -30,6 +32,24 @@ std::string_view HeapStringView(const char* block) {
   return std::string_view(block + sizeof size, size);
 }
 
+// An embedded message or message list lives in a block that counts the fields
+// pointing at it: one, unless the part is marked shared and its field was copied.
+template <typename T>
+struct Counted {
+  template <typename... Args>
+  explicit Counted(std::in_place_t, Args&&... args) : value(std::forward<Args>(args)...) {}
+  std::atomic<std::uint32_t> refs{1};
+  T value;
+};
+using CountedMessage = Counted<CNMessageBase>;
+using CountedList = Counted<std::vector<CNMessageBase>>;
+
+std::atomic<std::uint32_t>& RefsOf(FieldKind kind, void* block) {
+  return kind == FieldKind::kMessage ? static_cast<CountedMessage*>(block)->refs
+                                     : static_cast<CountedList*>(block)->refs;
+}
+
+// A copy of the value only: the parts below it that are shared stay shared.
 void* CopyOwned(FieldKind kind, const void* from) {
   switch (kind) {
     case FieldKind::kIntList:
@@ -37,9 +57,9 @@ void* CopyOwned(FieldKind kind, const void* from) {
     case FieldKind::kULongList:
       return new std::vector<unsigned long>(*static_cast<const std::vector<unsigned long>*>(from));
     case FieldKind::kMessage:
-      return new CNMessageBase(*static_cast<const CNMessageBase*>(from));
+      return new CountedMessage(std::in_place, static_cast<const CountedMessage*>(from)->value);
     case FieldKind::kMessageList:
-      return new std::vector<CNMessageBase>(*static_cast<const std::vector<CNMessageBase>*>(from));
+      return new CountedList(std::in_place, static_cast<const CountedList*>(from)->value);
     default:
       return nullptr;
   }
@@ -106,12 +126,11 @@ const std::vector<unsigned long>* MessageField::ulongList() const {
 }
 
 const CNMessageBase* MessageField::message() const {
-  return kind_ == FieldKind::kMessage ? static_cast<const CNMessageBase*>(OwnedPointer()) : nullptr;
+  return kind_ == FieldKind::kMessage ? &static_cast<const CountedMessage*>(OwnedPointer())->value : nullptr;
 }
 
 const std::vector<CNMessageBase>* MessageField::messageList() const {
-  return kind_ == FieldKind::kMessageList ? static_cast<const std::vector<CNMessageBase>*>(OwnedPointer())
-                                          : nullptr;
+  return kind_ == FieldKind::kMessageList ? &static_cast<const CountedList*>(OwnedPointer())->value : nullptr;
 }
 
 void* MessageField::OwnedPointer() const {
@@ -133,10 +152,12 @@ void MessageField::Reset() noexcept {
       delete static_cast<std::vector<unsigned long>*>(owned);
       break;
     case FieldKind::kMessage:
-      delete static_cast<CNMessageBase*>(owned);
-      break;
     case FieldKind::kMessageList:
-      delete static_cast<std::vector<CNMessageBase>*>(owned);
+      // A shared part goes with the last field that points at it.
+      if (inlineSize_ != kSharedPart || RefsOf(kind_, owned).fetch_sub(1, std::memory_order_acq_rel) == 1) {
+        if (kind_ == FieldKind::kMessage) delete static_cast<CountedMessage*>(owned);
+        else delete static_cast<CountedList*>(owned);
+      }
       break;
     case FieldKind::kInt64:
       break;
@@ -182,9 +203,42 @@ void MessageField::CopyValueFrom(const MessageField& other) {
       SetString(other.stringValue());
       break;
     default:
-      SetOwned(other.kind_, CopyOwned(other.kind_, other.OwnedPointer()));
+      if (other.inlineSize_ == kSharedPart) {
+        void* block = other.OwnedPointer();
+        RefsOf(other.kind_, block).fetch_add(1, std::memory_order_relaxed);
+        SetOwned(other.kind_, block);
+        inlineSize_ = kSharedPart;
+      } else {
+        SetOwned(other.kind_, CopyOwned(other.kind_, other.OwnedPointer()));
+      }
       break;
   }
+}
+
+void* MessageField::MutableOwned() {
+  void* block = OwnedPointer();
+  if (inlineSize_ == kSharedPart) {
+    if (RefsOf(kind_, block).load(std::memory_order_acquire) == 1) {
+      inlineSize_ = 0;  // no copy points at it any more: this field's own again
+    } else {
+      void* copy = CopyOwned(kind_, block);
+      SetOwned(kind_, copy);
+      block = copy;
+    }
+  }
+  if (kind_ == FieldKind::kMessage) return &static_cast<CountedMessage*>(block)->value;
+  return &static_cast<CountedList*>(block)->value;
+}
+
+void MessageField::Share() {
+  if (!IsCountedPart() || inlineSize_ == kSharedPart) return;  // a shared part was marked whole
+  void* block = OwnedPointer();
+  if (kind_ == FieldKind::kMessage) {
+    static_cast<CountedMessage*>(block)->value.Share();
+  } else {
+    for (CNMessageBase& element : static_cast<CountedList*>(block)->value) element.Share();
+  }
+  inlineSize_ = kSharedPart;
 }
 
 }  // namespace hx
@@ -223,12 +277,18 @@ MessageField& CNMessageBase::Slot(short i, short t) {
 template <typename T, typename Make>
 T* CNMessageBase::GetOwned(FieldKind kind, short i, short t, bool create, Make make) {
   MessageField* field = Find(i);
-  if (field && field->kind() == kind) return static_cast<T*>(field->OwnedPointer());
+  if (field && field->kind() == kind) {
+    return static_cast<T*>(field->IsCountedPart() ? field->MutableOwned() : field->OwnedPointer());
+  }
   if (!create) return nullptr;
-  std::unique_ptr<T> value = make();
-  T* result = value.get();
-  Slot(i, t).SetOwned(kind, value.release());
-  return result;
+  auto block = make();
+  MessageField& slot = Slot(i, t);
+  slot.SetOwned(kind, block.get());
+  if constexpr (std::is_same_v<decltype(block.get()), T*>) {
+    return block.release();
+  } else {
+    return &block.release()->value;
+  }
 }
 
 void CNMessageBase::setint64(short i, short t, long long value, unsigned long, unsigned int) {
@@ -250,20 +310,21 @@ void CNMessageBase::setlistulong(short i, short t, const std::vector<unsigned lo
 void CNMessageBase::setObjectAccessor(const CNMessageBase* object, short i, short t, unsigned long,
                                       unsigned int) {
   if (!object) return;
-  auto copy = std::make_unique<CNMessageBase>(*object);  // `object` may live inside this field
+  // `object` may live inside this field
+  auto copy = std::make_unique<hx::CountedMessage>(std::in_place, *object);
   Slot(i, t).SetOwned(FieldKind::kMessage, copy.release());
 }
 
 CNMessageBase* CNMessageBase::getObjectAccessor(bool, bool create, short i, short t, unsigned long,
                                                 unsigned int, int module, int type) {
   return GetOwned<CNMessageBase>(FieldKind::kMessage, i, t, create,
-                                 [&] { return std::make_unique<CNMessageBase>(module, type); });
+                                 [&] { return std::make_unique<hx::CountedMessage>(std::in_place, module, type); });
 }
 
 std::vector<CNMessageBase>* CNMessageBase::getlistobject(short i, short t, unsigned long, unsigned int,
                                                          bool create) {
   return GetOwned<std::vector<CNMessageBase>>(FieldKind::kMessageList, i, t, create,
-                                              [] { return std::make_unique<std::vector<CNMessageBase>>(); });
+                                              [] { return std::make_unique<hx::CountedList>(std::in_place); });
 }
 
 std::vector<int>* CNMessageBase::getlistint(short i, short t, unsigned long, unsigned int, bool create) {
@@ -280,14 +341,24 @@ std::vector<unsigned long>* CNMessageBase::getlistulong(short i, short t, unsign
 void CNMessageBase::ShrinkToFit() {
   fields_.shrink_to_fit();
   for (MessageField& field : fields_) {
+    if (!field.IsCountedPart() || field.inlineSize_ == MessageField::kSharedPart) continue;
     if (field.kind() == FieldKind::kMessage) {
-      static_cast<CNMessageBase*>(field.OwnedPointer())->ShrinkToFit();
-    } else if (field.kind() == FieldKind::kMessageList) {
-      auto* list = static_cast<std::vector<CNMessageBase>*>(field.OwnedPointer());
+      static_cast<CNMessageBase*>(field.MutableOwned())->ShrinkToFit();
+    } else {
+      auto* list = static_cast<std::vector<CNMessageBase>*>(field.MutableOwned());
       list->shrink_to_fit();
       for (CNMessageBase& element : *list) element.ShrinkToFit();
     }
   }
+}
+
+void CNMessageBase::Share() {
+  for (MessageField& field : fields_) field.Share();
+}
+
+const CNMessageBase* CNMessageBase::findObject(short i) const {
+  const MessageField* field = Find(i);
+  return field ? field->message() : nullptr;
 }
 
 bool CNMessageBase::isSet(short i, unsigned long, unsigned int) const { return Find(i) != nullptr; }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -162,6 +163,33 @@ TEST(MessageTest, CopiesAreDeep) {
     client.getObjectAccessor(true, false, 1, 1, 0, 0, 30, 115)->setstring(4, 7, "changed");
   }
   EXPECT_EQ(DumpMessage(original), before);
+}
+
+// A shared template's copies point at its parts until one of them changes a
+// part through a get accessor; that copy alone changes, and the parts outlive
+// the template.
+TEST(MessageTest, SharedPartsAreCopiedWhenAndWhereACopyChangesThem) {
+  auto original = std::make_unique<CNMessageBase>(NestedMessage());
+  original->Share();
+  const std::string before = DumpMessage(*original);
+  CNMessageBase changed = *original;
+  CNMessageBase untouched = *original;
+  const std::vector<CNMessageBase>* clients = original->field(1).messageList();
+  EXPECT_EQ(untouched.field(1).messageList(), clients) << "the copy should point at the shared list";
+  EXPECT_EQ(changed.findObject(1), nullptr);  // field 1 holds a list, not a message
+  EXPECT_EQ(changed.field(1).messageList(), clients) << "looking must not copy";
+
+  CNMessageBase& client = changed.getlistobject(1, 1, 0, 0, false)->at(1);
+  EXPECT_NE(changed.field(1).messageList(), clients);
+  EXPECT_EQ(client.findObject(1), clients->at(1).findObject(1)) << "parts below the changed one stay shared";
+  client.getObjectAccessor(true, false, 1, 1, 0, 0, 30, 115)->setstring(4, 7, "changed");
+  client.getlistint(20, 62, 0, 0, false)->push_back(99);
+  EXPECT_EQ(DumpMessage(*original), before);
+  EXPECT_EQ(DumpMessage(untouched), before);
+  original.reset();
+  EXPECT_EQ(DumpMessage(untouched), before);
+  EXPECT_NE(DumpMessage(changed).find("\"changed\""), std::string::npos);
+  EXPECT_NE(DumpMessage(changed).find("[1,99]"), std::string::npos);
 }
 
 // --- The class registry ---

@@ -17,7 +17,10 @@ enum class FieldKind : unsigned char { kInt64, kString, kIntList, kULongList, kM
 // One field of a message: index, tag and a value of one kind. A field takes 16
 // bytes: an int64 or a string of up to kInlineCapacity bytes lives inside it;
 // a longer string, a list or an embedded message owns one heap block.
-// Copies are deep. Fields are made and changed only through CNMessageBase.
+// Copies are deep, except for embedded messages and message lists marked
+// shared (CNMessageBase::Share): copies of those point at the same block,
+// counted, which is copied only when one of them is changed. Fields are made
+// and changed only through CNMessageBase.
 class MessageField {
  public:
   static constexpr std::size_t kInlineCapacity = 10;
@@ -45,6 +48,7 @@ class MessageField {
  private:
   friend class ::CNMessageBase;
   static constexpr unsigned char kHeapString = 0xFF;  // inlineSize_ of a string on the heap
+  static constexpr unsigned char kSharedPart = 1;     // inlineSize_ of a message or list marked shared
 
   void Reset() noexcept;  // frees what the value owns; the field then holds int64 0
   void SetInt64(long long value) noexcept;
@@ -53,6 +57,13 @@ class MessageField {
   void SetOwned(FieldKind kind, void* object) noexcept;
   void* OwnedPointer() const;  // the heap block of a long string, list or message
   void CopyValueFrom(const MessageField& other);
+  bool IsCountedPart() const { return kind_ == FieldKind::kMessage || kind_ == FieldKind::kMessageList; }
+  // Of an embedded message or message list: the value, made this field's own
+  // first when it is shared with copies (so it may be changed).
+  void* MutableOwned();
+  // Of an embedded message or message list: marks it, and every part below it,
+  // shared by the copies of this field.
+  void Share();
 
   short index_;
   short tag_;
@@ -112,8 +123,21 @@ class CNMessageBase {
   static void Initialize() {}  // nothing to set up; kept for the callers
 
   // Gives back the spare room of this message's field table and of every
-  // message below it: for messages kept by the thousand once built.
+  // message below it that is not shared: for messages kept by the thousand
+  // once built.
   void ShrinkToFit();
+
+  // Marks every embedded message and message list below this message shared:
+  // a copy of this message then copies only its own field table and points at
+  // the same parts, and a part is copied when a copy asks for it through a get
+  // accessor (which may change it). Made for templates copied by the hundred
+  // thousand, whose copies change a few parts each. Pointers into the parts
+  // taken before must not be used to change them afterwards. Copies may be
+  // destroyed on any thread.
+  void Share();
+  // The message embedded at field i, or null; read-only, so a shared part is
+  // never copied for it.
+  const CNMessageBase* findObject(short i) const;
 
   int module() const { return module_; }
   int type() const { return type_; }
