@@ -109,6 +109,10 @@ class CForeignHandlerNWK : public CForeignHandlerBase {
   // keys escaped so that '\' and the key end byte come back as written). A
   // volume without a name has no file: both answer false.
   bool DumpMediaJobMapping(std::string volume, const std::vector<std::string>& jobKeys);
+  // The same into the results directory `dir`, with the error lines handed
+  // back rather than logged: for the dump thread.
+  static bool WriteMediaJobMapping(const std::string& dir, const std::string& volume,
+                                   const std::vector<std::string>& jobKeys, std::vector<hx::ErrorLine>* said);
   bool RetrieveMediaJobMapping(std::string volume, std::vector<std::string>& jobKeys);
   // Removes the mapping files an earlier job discovery left, so that this one
   // starts them afresh (it then appends group after group). Every `*.txt` in
@@ -194,7 +198,8 @@ class CForeignHandlerNWK : public CForeignHandlerBase {
   };
   void BuildManualJobs(CNWKJobInfoFetcher& fetcher, long long window, JobRun& run);
   void BuildGroupJobs(CNWKJobInfoFetcher& fetcher, const std::string& group, long long window, JobRun& run);
-  void DumpMediaJobMappings(JobRun& run);
+  // Writes the run's mapping files: the companion of its list's dump.
+  static DumpCompanion MediaJobMappingWriter(std::string dir, std::map<std::string, std::vector<size_t>> volumes);
   bool HandOverJobRun(JobRun& run, JobWrite& writing, hx::LogHold& hold);
   bool SettleJobWrite(JobWrite& writing);
   bool FinishJobListDump();

@@ -135,15 +135,23 @@ void CForeignHandlerNWK::BuildGroupJobs(CNWKJobInfoFetcher& fetcher, const std::
   ReportGroupProgress(group, m_jobs.size(), jobs->size(), true);
 }
 
-void CForeignHandlerNWK::DumpMediaJobMappings(JobRun& run) {
-  const std::vector<CNMessageBase>& jobs = *JobsOf(run.list);
-  for (const auto& [volume, positions] : run.volumes) {
+// The mapping files are written on the dump thread, just before the list,
+// which is where a run one thing after the other writes them; their error
+// lines come back to be logged before the list's own.
+CForeignHandlerBase::DumpCompanion CForeignHandlerNWK::MediaJobMappingWriter(
+    std::string dir, std::map<std::string, std::vector<size_t>> volumes) {
+  return [dir = std::move(dir), volumes = std::move(volumes)](const CNMessageBase& list) {
+    const std::vector<CNMessageBase>& jobs = *list.findList(jobfields::kListJobs.i);
+    std::vector<hx::ErrorLine> said;
     std::vector<std::string> keys;
-    keys.reserve(positions.size());
-    for (size_t position : positions) keys.push_back(JobKey(jobs[position]));
-    if (!DumpMediaJobMapping(volume, keys))
-      EvEvent().Error(kFunc, "Errors occurred while dumping media-job mapping for media [%s]", volume.c_str());
-  }
+    for (const auto& [volume, positions] : volumes) {
+      keys.clear();
+      for (size_t position : positions) keys.push_back(JobKey(jobs[position]));
+      if (!WriteMediaJobMapping(dir, volume, keys, &said))
+        said.push_back({kFunc, "Errors occurred while dumping media-job mapping for media [" + volume + "]"});
+    }
+    return said;
+  };
 }
 
 bool CForeignHandlerNWK::FinishJobListDump() {
@@ -174,8 +182,7 @@ bool CForeignHandlerNWK::HandOverJobRun(JobRun& run, JobWrite& writing, hx::LogH
     m_records.Commit(run.records);  // no list to wait for
     return true;
   }
-  DumpMediaJobMappings(run);
-  StartXmlMsgDump(std::move(run.list));
+  StartXmlMsgDump(std::move(run.list), MediaJobMappingWriter(GetJobResultsDirForJob(), std::move(run.volumes)));
   writing.busy = true;
   writing.records = std::move(run.records);
   return true;

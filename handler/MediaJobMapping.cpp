@@ -36,21 +36,34 @@ std::string MappingPath(const std::string& resultsDir, const std::string& volume
   return resultsDir + "/" + hx::SafeFileName(volume) + ".txt";
 }
 
+std::string OpenFailure(const std::string& path, const CLmError& rc) {
+  return "File [" + path + "] failed to open with error code [" + std::to_string(rc.GetErrorCode()) +
+         "], error string [" + rc.AsString() + "]";
+}
+
 void LogOpenFailure(const char* func, const std::string& path, const CLmError& rc) {
-  EvEvent().Error(func, "File [%s] failed to open with error code [%d], error string [%s]", path.c_str(),
-                  rc.GetErrorCode(), rc.AsString().c_str());
+  EvEvent().Error(func, "%s", OpenFailure(path, rc).c_str());
 }
 
 }  // namespace
 
 bool CForeignHandlerNWK::DumpMediaJobMapping(std::string volume, const std::vector<std::string>& jobKeys) {
+  std::vector<hx::ErrorLine> said;
+  bool written = WriteMediaJobMapping(GetJobResultsDirForJob(), volume, jobKeys, &said);
+  for (const hx::ErrorLine& line : said) EvEvent().Error(line.func, "%s", line.text.c_str());
+  return written;
+}
+
+bool CForeignHandlerNWK::WriteMediaJobMapping(const std::string& dir, const std::string& volume,
+                                              const std::vector<std::string>& jobKeys,
+                                              std::vector<hx::ErrorLine>* said) {
   const char* kFunc = "CForeignHandlerNWK::DumpMediaJobMapping";
   if (volume.empty()) return false;
-  std::string path = MappingPath(GetJobResultsDirForJob(), volume);
+  std::string path = MappingPath(dir, volume);
   CLmFile file;
   CLmError rc = file.Open(path, CLmFile::kAppend);
   if (rc.IsError()) {
-    LogOpenFailure(kFunc, path, rc);
+    said->push_back({kFunc, OpenFailure(path, rc)});
     return false;
   }
   std::string text;
@@ -58,8 +71,8 @@ bool CForeignHandlerNWK::DumpMediaJobMapping(std::string volume, const std::vect
   size_t done = 0;
   rc = file.Write(text.data(), text.size(), &done);
   if (rc.IsError())
-    EvEvent().Error(kFunc, "File [%s] - failed to write with error code [%d], error string [%s]", path.c_str(),
-                    rc.GetErrorCode(), rc.AsString().c_str());
+    said->push_back({kFunc, "File [" + path + "] - failed to write with error code [" +
+                                std::to_string(rc.GetErrorCode()) + "], error string [" + rc.AsString() + "]"});
   return true;
 }
 

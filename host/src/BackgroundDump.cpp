@@ -34,17 +34,18 @@ BackgroundDump::~BackgroundDump() {
   m_thread.join();
 }
 
-void BackgroundDump::Start(CNMessageBase msg, std::string folder) {
+void BackgroundDump::Start(CNMessageBase msg, std::string folder, Companion companion) {
   {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_message = std::make_unique<CNMessageBase>(std::move(msg));
     m_folder = std::move(folder);
+    m_companion = std::move(companion);
     m_state = State::kQueued;
   }
   m_changed.notify_all();
 }
 
-bool BackgroundDump::Wait(std::string* path, std::string* error) {
+bool BackgroundDump::Wait(std::string* path, std::string* error, std::vector<ErrorLine>* said) {
   std::unique_lock<std::mutex> lock(m_mutex);
   if (m_state == State::kIdle) {
     if (error) *error = "nothing was started";
@@ -54,6 +55,8 @@ bool BackgroundDump::Wait(std::string* path, std::string* error) {
   m_state = State::kIdle;
   if (path) *path = m_path;
   if (error) *error = m_error;
+  if (said) *said = std::move(m_said);
+  m_said.clear();
   return m_written;
 }
 
@@ -65,11 +68,16 @@ void BackgroundDump::Run() {
     m_state = State::kWriting;
     std::unique_ptr<CNMessageBase> message = std::move(m_message);
     std::string folder = std::move(m_folder);
+    Companion companion = std::move(m_companion);
     lock.unlock();
+    std::vector<ErrorLine> said;
+    if (companion) said = companion(*message);
     std::string path, error;
     bool written = DumpMessageToFolder(*message, folder, &path, &error);
     message.reset();  // a large list is freed here too, off the caller's thread
+    companion = nullptr;
     lock.lock();
+    m_said = std::move(said);
     m_written = written;
     m_path = std::move(path);
     m_error = std::move(error);

@@ -102,16 +102,18 @@ bool CForeignHandlerBase::DumpXmlMsgToFile(CNMessageBase* msg, int, bool) {
   return LogDump(written, path, error, observer);
 }
 
-void CForeignHandlerBase::StartXmlMsgDump(CNMessageBase&& msg) {
+void CForeignHandlerBase::StartXmlMsgDump(CNMessageBase&& msg, DumpCompanion companion) {
   if (!m_backgroundDump) m_backgroundDump = std::make_unique<hx::BackgroundDump>();
   m_dumpObserver = hx::JobContext::Current().messageObserver;
   if (m_dumpObserver) m_dumpObserver->Writing(msg);
-  m_backgroundDump->Start(std::move(msg), hx::JoinPath(GetJobResultsDir(), "xml"));
+  m_backgroundDump->Start(std::move(msg), hx::JoinPath(GetJobResultsDir(), "xml"), std::move(companion));
 }
 
 bool CForeignHandlerBase::FinishXmlMsgDump() {
   std::string path, error = "nothing was started";
-  bool written = m_backgroundDump && m_backgroundDump->Wait(&path, &error);
+  std::vector<hx::ErrorLine> said;
+  bool written = m_backgroundDump && m_backgroundDump->Wait(&path, &error, &said);
+  for (const hx::ErrorLine& line : said) EvEvent().Error(line.func, "%s", line.text.c_str());
   hx::MessageObserver* observer = std::exchange(m_dumpObserver, nullptr);
   return LogDump(written, path, error, observer);
 }

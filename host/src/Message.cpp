@@ -361,6 +361,11 @@ const CNMessageBase* CNMessageBase::findObject(short i) const {
   return field ? field->message() : nullptr;
 }
 
+const std::vector<CNMessageBase>* CNMessageBase::findList(short i) const {
+  const MessageField* field = Find(i);
+  return field ? field->messageList() : nullptr;
+}
+
 bool CNMessageBase::isSet(short i, unsigned long, unsigned int) const { return Find(i) != nullptr; }
 
 long long CNMessageBase::getint64(short t, unsigned long, unsigned int) const {

@@ -222,8 +222,10 @@ TEST_F(XmlFileTest, ReportsFileErrorsWithThePath) {
 }
 
 // The job's observer is told of each message the handler base writes, on the
-// thread that made it and in number order, and of the writes that failed.
-TEST_F(XmlFileTest, ObserverFollowsEachDumpAndItsOutcome) {
+// thread that made it and in number order, and of the writes that failed. A
+// write's companion runs elsewhere, before the write, and its error lines are
+// logged before the write's own.
+TEST_F(XmlFileTest, ObserverAndCompanionFollowEachDumpAndItsOutcome) {
   struct Handler : CForeignHandlerBase {
     using CForeignHandlerBase::DumpXmlMsgToFile;
     using CForeignHandlerBase::FinishXmlMsgDump;
@@ -247,12 +249,23 @@ TEST_F(XmlFileTest, ObserverFollowsEachDumpAndItsOutcome) {
   EXPECT_TRUE(handler.FinishXmlMsgDump());
   Touch("file");
   hx::JobContext::Current().resultsDir = (dir_ / "file").string();  // xml/ cannot be made below a file
-  handler.StartXmlMsgDump(FDC::JobList());
+  hx::LogSink::SetCapture(true);
+  handler.StartXmlMsgDump(FDC::JobList(), [&observer](const CNMessageBase& list) {
+    observer.seen += std::string(" companion ") + list.className() +
+                     (std::this_thread::get_id() == observer.thread ? "" : " elsewhere");
+    return std::vector<hx::ErrorLine>{{"Companion", "first"}, {"Companion", "second"}};
+  });
   EXPECT_FALSE(handler.FinishXmlMsgDump());
+  const std::string log = hx::LogSink::Captured();
+  hx::LogSink::SetCapture(false);
   EXPECT_FALSE(handler.DumpXmlMsgToFile(&clients, 0, false));
   hx::JobContext::Current() = saved;
   EXPECT_EQ(observer.seen, " +App::ClientsList =00001_App_ClientsList.xml +FDC::JobList =00002_FDC_JobList.xml"
-                           " +FDC::JobList =failed +App::ClientsList =failed");
+                           " +FDC::JobList companion FDC::JobList elsewhere =failed +App::ClientsList =failed");
+  const size_t first = log.find("Companion Error: first"), second = log.find("Companion Error: second");
+  ASSERT_NE(first, std::string::npos) << log;
+  EXPECT_LT(first, second);
+  EXPECT_LT(second, log.find("cannot write XML message")) << log;
 }
 
 // Each case dumps twice: the second file takes the next number and leaves the first alone.

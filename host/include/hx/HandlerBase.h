@@ -3,10 +3,13 @@
 // and receiving messages, writing them as XML, the results directory, job id).
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "hx/Error.h"
+#include "hx/Log.h"
 #include "hx/Message.h"
 
 namespace hx {
@@ -61,7 +64,13 @@ class CForeignHandlerBase {
   // calling thread) what DumpXmlMsgToFile would have. One write at a time:
   // finish it before the next start and before any DumpXmlMsgToFile, so files
   // are numbered in the order the messages were made.
-  void StartXmlMsgDump(CNMessageBase&& msg);
+  //
+  // A companion is other work for the second thread that goes with the
+  // message: it runs there, with the message, just before the message is
+  // written. It must not log; FinishXmlMsgDump logs the error lines it
+  // answers, before the lines of the write.
+  using DumpCompanion = std::function<std::vector<hx::ErrorLine>(const CNMessageBase&)>;
+  void StartXmlMsgDump(CNMessageBase&& msg, DumpCompanion companion = nullptr);
   bool FinishXmlMsgDump();
   // Hands a finished message to the host by name; the stand-in logs it.
   int processItemIdb(const std::string& name, CNMessageBase* msg, bool flag);

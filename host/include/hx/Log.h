@@ -58,6 +58,13 @@ class LogHold {
   std::unique_ptr<Lines> m_lines;  // null when inactive or done
 };
 
+// An Error line made where nothing may log (the dump thread), handed back to
+// be logged in its place by the thread that logs.
+struct ErrorLine {
+  const char* func;
+  std::string text;
+};
+
 }  // namespace hx
 
 class EvDebug {

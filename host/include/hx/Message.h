@@ -138,6 +138,8 @@ class CNMessageBase {
   // The message embedded at field i, or null; read-only, so a shared part is
   // never copied for it.
   const CNMessageBase* findObject(short i) const;
+  // The same for the message list at field i.
+  const std::vector<CNMessageBase>* findList(short i) const;
 
   int module() const { return module_; }
   int type() const { return type_; }
