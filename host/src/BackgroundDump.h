@@ -57,6 +57,7 @@ class BackgroundDump {
   bool m_written = false;
   std::string m_path;
   std::string m_error;
+  std::string m_previousPath;  // of the thread: the file written before, still in the cache
   std::thread m_thread;  // last: starts once the members above exist
 };
 

@@ -114,9 +114,15 @@ bool WriteMessageXml(const CNMessageBase& msg, std::string* xmlOut, std::string*
 namespace {
 
 // Streams the message's XML into `fd`; `target` names the file in messages.
+// Its writing to disk starts at once: the operation's sync at the end then
+// finds little left to write, and the pages can be dropped from the cache
+// soon after (BackgroundDump).
 bool WriteMessageXmlToFd(const CNMessageBase& msg, int fd, const std::string& target, std::string* error) {
   MessageXmlWriter writer(fd);
-  if (writer.Write(msg, error)) return true;
+  if (writer.Write(msg, error)) {
+    sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);  // a hint only: the sync at the end makes it durable
+    return true;
+  }
   if (writer.writeErrno() != 0) return SetError(error, SystemError("cannot write", target, writer.writeErrno()));
   return PrefixError(error, "cannot write '" + target + "': ");
 }
