@@ -201,6 +201,17 @@ bool Publish(const std::string& temp, const std::string& path, bool ok, const st
 // Copies every byte of `in` to `out`; on failure errno says why (a write that
 // stops short is retried, so a full disk reads ENOSPC, not a short count).
 bool CopyBytes(int in, int out) {
+  // Within the kernel where it can (one copy of each page, not two); where it
+  // cannot (another file system, an old kernel) by reading and writing, on
+  // from where it stopped: both offsets have moved with what it copied.
+  for (;;) {
+    ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, 1 << 30, 0);
+    if (n > 0) continue;
+    if (n == 0) return true;
+    if (errno == EINTR) continue;
+    if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP) return false;
+    break;
+  }
   constexpr size_t kChunk = 1 << 20;
   std::vector<char> buffer(kChunk);
   for (;;) {

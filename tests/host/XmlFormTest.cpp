@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -319,6 +320,24 @@ TEST_F(XmlFileTest, FilesWrittenUnnamedOrRenamedAreMode0644) {
   }
   EXPECT_EQ(testutil::ReadFile(fresh) + testutil::ReadFile(replaced), "newold");
   EXPECT_EQ(Names(dir_), (std::vector<std::string>{"new.txt", "old.txt", "xml"})) << "no temporary file is left";
+}
+
+// A copy is whole whether the kernel copies it (same file system) or it is
+// read and written (from another file system, such as /dev/shm).
+TEST_F(XmlFileTest, CopiesAreWholeWithinAndAcrossFileSystems) {
+  std::string content(3 << 20, '\0');
+  for (size_t n = 0; n < content.size(); ++n) content[n] = static_cast<char>(n * 7 + n / 4093);
+  std::vector<fs::path> sources = {dir_ / "source"};
+  if (fs::is_directory("/dev/shm")) sources.push_back(fs::path("/dev/shm") / ("nwk-copy-" + std::to_string(getpid())));
+  int n = 0;
+  for (const fs::path& source : sources) {
+    std::ofstream(source, std::ios::binary) << content;
+    const std::string copy = (dir_ / ("copy" + std::to_string(n++))).string();
+    std::string error;
+    EXPECT_TRUE(hx::CopyFileReplacing(source.string(), copy, &error)) << error;
+    EXPECT_TRUE(testutil::ReadFile(copy) == content) << source;
+    fs::remove(source);
+  }
 }
 
 }  // namespace
