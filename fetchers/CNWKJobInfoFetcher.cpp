@@ -22,9 +22,10 @@ std::string_view TrimBlanks(std::string_view text) {
 
 // Splits a row at its commas, each column trimmed of blanks. Save set names
 // may hold commas: a row with more columns than asked for gives the surplus
-// to the name, which is the one free-text column. Both vectors are reused
-// from row to row, so a row costs no allocation once they have grown.
-void SplitRow(std::string_view line, std::vector<std::string_view>& raw, std::vector<std::string>& columns) {
+// to the name, which is the one free-text column. The columns view `line`;
+// both vectors are reused from row to row, so a row costs no allocation once
+// they have grown.
+void SplitRow(std::string_view line, std::vector<std::string_view>& raw, std::vector<std::string_view>& columns) {
   raw.clear();
   for (size_t start = 0;;) {
     size_t comma = line.find(',', start);
@@ -33,21 +34,19 @@ void SplitRow(std::string_view line, std::vector<std::string_view>& raw, std::ve
     start = comma + 1;
   }
   size_t surplus = raw.size() > kAllColumns ? raw.size() - kAllColumns : 0;
-  size_t count = 0;
-  for (size_t i = 0; i < raw.size(); ++i, ++count) {
+  columns.clear();
+  for (size_t i = 0; i < raw.size(); ++i) {
     std::string_view column = raw[i];
     if (i == kName && surplus > 0) {
       const char* end = raw[kName + surplus].data() + raw[kName + surplus].size();
       column = std::string_view(raw[kName].data(), static_cast<size_t>(end - raw[kName].data()));
       i += surplus;
     }
-    if (count == columns.size()) columns.emplace_back();
-    columns[count].assign(TrimBlanks(column));
+    columns.push_back(TrimBlanks(column));
   }
-  columns.resize(count);
 }
 
-NWKJobInfo JobFromRow(const std::vector<std::string>& columns) {
+NWKJobInfo JobFromRow(const std::vector<std::string_view>& columns) {
   NWKJobInfo job;
   job.set_groupName(columns[kGroup]);
   job.set_clientName(columns[kClient]);
@@ -81,8 +80,7 @@ void CNWKJobInfoFetcher::ParseJobReport(const ReportText& text, const std::strin
   ReportReader reader(text, groupName.empty() ? "tarn_jobs.txt" : "tarn_jobs_" + groupName + ".txt");
   std::string line;
   if (skipHeader) reader.Next(&line);
-  std::vector<std::string> columns;
-  std::vector<std::string_view> raw;
+  std::vector<std::string_view> columns, raw;
   while (reader.Next(&line)) {
     SplitRow(line, raw, columns);
     if (groupName.empty() && !columns[kGroup].empty()) continue;  // a manual run keeps group-less rows only

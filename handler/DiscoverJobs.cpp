@@ -2,6 +2,10 @@
 // client and resource and merged into one host job per backup run; per
 // volume, the keys of the jobs it holds.
 #include <algorithm>
+#include <functional>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
 
 #include "fetchers/CNWKJobInfoFetcher.h"
 #include "fields/JobFields.h"
@@ -37,6 +41,40 @@ std::vector<CNMessageBase>* JobsOf(FDC::JobList& list) {
 const CNMessageBase* SubclientEntity(const CNMessageBase& job) { return job.findObject(jobfields::kSubclient.i); }
 
 std::string JobKey(const CNMessageBase& job) { return msgbuild::GetString(job, jobfields::kKey); }
+
+// The client and resource found for each distinct client, group and save set
+// name of one fetched report: a group's history names the same few thousand
+// save sets day after day, so each is matched once. The keys view the
+// report's records, so a memo lives no longer than they do.
+class ResourceMemo {
+ public:
+  using Found = std::pair<NWKPolicyInfo*, NWKClientInfo*>;
+  template <class Match>
+  Found Get(const NWKJobInfo& record, Match match) {
+    auto [at, added] = m_found.try_emplace(Key{&record.get_clientName(), &record.get_groupName(),
+                                                 record.get_contentFolder()});
+    if (added) match(record, at->second.first, at->second.second);
+    return at->second;
+  }
+
+ private:
+  struct Key {
+    const std::string* client;  // names are kept once each (NWKJobInfo), so addresses stand for them
+    const std::string* group;
+    std::string_view content;
+    bool operator==(const Key& other) const {
+      return client == other.client && group == other.group && content == other.content;
+    }
+  };
+  struct Hash {
+    size_t operator()(const Key& key) const {
+      size_t h = std::hash<std::string_view>()(key.content);
+      h ^= std::hash<const void*>()(key.client) + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2);
+      return h ^ (std::hash<const void*>()(key.group) + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2));
+    }
+  };
+  std::unordered_map<Key, Found, Hash> m_found;
+};
 
 void ReportGroupProgress(const std::string& group, size_t read, size_t built, bool final) {
   hx::ReportProgress("group [" + group + "]: " + std::to_string(read) + " save sets read, " + std::to_string(built) +
@@ -92,10 +130,10 @@ void CForeignHandlerNWK::BuildManualJobs(CNWKJobInfoFetcher& fetcher, long long 
     log.Error(kFunc, "Failed to collect jobs for group[Manual]");
   log.DebugLvl(kFunc, 1, "Collected [%d] manual jobs", static_cast<int>(m_jobs.size()));
   JobMergeIndex index(window);
+  ResourceMemo memo;
+  auto match = [this](const NWKJobInfo& r, NWKPolicyInfo*& p, NWKClientInfo*& c) { FindSubclientContent(r, p, c); };
   for (const NWKJobInfo& record : m_jobs) {
-    NWKPolicyInfo* policy = nullptr;
-    NWKClientInfo* client = nullptr;
-    FindSubclientContent(record, policy, client);
+    auto [policy, client] = memo.Get(record, match);
     if (policy && client)
       MergeOrBuildJob(record, *client, *policy, jobs, index, run.templates, true);
     else
@@ -115,12 +153,12 @@ void CForeignHandlerNWK::BuildGroupJobs(CNWKJobInfoFetcher& fetcher, const std::
   log.DebugLvl(kFunc, 1, "Collected [%d] jobs", static_cast<int>(m_jobs.size()));
   std::vector<CNMessageBase>* jobs = NewJobList(&run.list);
   JobMergeIndex index(window);
+  ResourceMemo memo;
+  auto match = [this](const NWKJobInfo& r, NWKPolicyInfo*& p, NWKClientInfo*& c) { FindSubclientContent(r, p, c); };
   size_t done = 0;
   for (const NWKJobInfo& record : m_jobs) {
     if (++done % kProgressEvery == 0) ReportGroupProgress(group, done, jobs->size(), false);
-    NWKPolicyInfo* policy = nullptr;
-    NWKClientInfo* client = nullptr;
-    FindSubclientContent(record, policy, client);
+    auto [policy, client] = memo.Get(record, match);
     if (!client || !policy) {
       log.Error(kFunc, client ? "Could not find pPolicy for content [%s], group[%s], client[%s]"
                               : "Could not find pClient for content [%s], group[%s], client[%s]",

@@ -1,6 +1,7 @@
 // JobMergeIndex: the per-key lookups behind job merging.
 #include "handler/JobMergeIndex.h"
 
+#include <algorithm>
 #include <limits>
 
 const std::string& JobMergeIndex::Key(const std::string& subclient, const std::string& client) const {
@@ -35,7 +36,8 @@ long JobMergeIndex::FindWithinWindow(const std::string& subclient, const std::st
   long long lowest = time >= std::numeric_limits<long long>::min() + m_window ? time - m_window
                                                                               : std::numeric_limits<long long>::min();
   long best = kNone;
-  for (auto it = jobs->byTime.lower_bound(lowest); it != jobs->byTime.end() && Within(it->first, time); ++it)
+  auto first = std::lower_bound(jobs->byTime.begin(), jobs->byTime.end(), std::make_pair(lowest, size_t{0}));
+  for (auto it = first; it != jobs->byTime.end() && Within(it->first, time); ++it)
     if (static_cast<long>(it->second) > best) best = static_cast<long>(it->second);
   return best;
 }
@@ -44,5 +46,7 @@ void JobMergeIndex::Add(const std::string& subclient, const std::string& client,
   Jobs& jobs = m_jobs[Key(subclient, client)];
   jobs.newest = job;
   jobs.newestTime = time;
-  jobs.byTime.emplace(time, job);
+  // Runs mostly come in time order, so this is mostly an append.
+  auto entry = std::make_pair(time, job);
+  jobs.byTime.insert(std::upper_bound(jobs.byTime.begin(), jobs.byTime.end(), entry), entry);
 }

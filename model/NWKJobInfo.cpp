@@ -4,7 +4,9 @@
 
 #include <charconv>
 #include <limits>
-#include <unordered_set>
+#include <deque>
+#include <string_view>
+#include <unordered_map>
 
 #include "model/HostMapping.h"
 #include "model/NWKClientInfo.h"
@@ -43,9 +45,16 @@ CNMessageBase* DataHolder(CNMessageBase* job) { return Nested(job, kData, kJobMo
 
 }  // namespace
 
-const std::string* NWKJobInfo::Intern(const std::string& value) {
-  static std::unordered_set<std::string> pool;  // lives as long as the plug-in is loaded
-  return &*pool.insert(value).first;
+const std::string* NWKJobInfo::Intern(std::string_view value) {
+  // Lives as long as the plug-in is loaded. Each text stays in place in the
+  // deque, so the map keys it by a view and a lookup copies nothing.
+  static std::deque<std::string> texts;
+  static std::unordered_map<std::string_view, const std::string*> known;
+  auto found = known.find(value);
+  if (found != known.end()) return found->second;
+  const std::string& text = texts.emplace_back(value);
+  known.emplace(text, &text);
+  return &text;
 }
 
 CNMessageBase NWKJobInfo::JobTemplate(const NWKClientInfo* client, const NWKPolicyInfo* policy) {

@@ -3,6 +3,7 @@
 
 #include <map>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -15,15 +16,15 @@ class NWKJobInfo {
  public:
   const std::string& get_jobId() const { return *m_jobId; }
   const std::string& get_clientName() const { return *m_clientName; }
-  void set_clientName(const std::string& value) { m_clientName = Intern(value); }
+  void set_clientName(std::string_view value) { m_clientName = Intern(value); }
   const std::string& get_groupName() const { return *m_groupName; }
-  void set_groupName(const std::string& value) { m_groupName = Intern(value); }
+  void set_groupName(std::string_view value) { m_groupName = Intern(value); }
   const std::string& get_contentFolder() const { return m_contentFolder; }
-  void set_contentFolder(const std::string& value) { m_contentFolder = value; }
+  void set_contentFolder(std::string_view value) { m_contentFolder.assign(value); }
   const std::string& get_backupLevel() const { return *m_backupLevel; }
-  void set_backupLevel(const std::string& value) { m_backupLevel = Intern(value); }
+  void set_backupLevel(std::string_view value) { m_backupLevel = Intern(value); }
   const std::string& get_media() const { return *m_media; }
-  void set_media(const std::string& value) { m_media = Intern(value); }
+  void set_media(std::string_view value) { m_media = Intern(value); }
   long long get_backupTime() const { return m_backupTime; }
   void set_backupTime(long long value) { m_backupTime = value; }
   long long get_backupSize() const { return m_backupSize; }
@@ -46,9 +47,9 @@ class NWKJobInfo {
  private:
   // Client, group, level and volume names repeat over millions of rows: each
   // distinct text is kept once, process-wide, and records point at it.
-  static const std::string* Intern(const std::string& value);
+  static const std::string* Intern(std::string_view value);
 
-  const std::string* m_jobId = Intern(std::string());
+  const std::string* m_jobId = Intern({});
   const std::string* m_clientName = m_jobId;
   const std::string* m_groupName = m_jobId;
   std::string m_contentFolder;
