@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "hx/XmlForm.h"
@@ -23,12 +24,18 @@ std::thread StartWithSignalsBlocked(void (BackgroundDump::*run)(), BackgroundDum
   return thread;
 }
 
-// A job list is not read again by the run: once it is on disk its pages are
-// given back to the system, which hands them to the next list. Pages that are
-// reused at once cost far less than fresh ones (on virtual machines a fresh
-// page is a fault in the host), and a run of millions of save sets does not
-// push the rest of the machine out of the cache. Waits for the file's writing
-// (started when it was written) to end, then drops its pages.
+// Whether the file at `path` is large enough to be streamed (kStreamedFileSize).
+bool IsStreamed(const std::string& path) {
+  struct stat st {};
+  return stat(path.c_str(), &st) == 0 && st.st_size >= kStreamedFileSize;
+}
+
+// A large job list is not read again by the run: once it is on disk its pages
+// are given back to the system, which hands them to the next list. Pages that
+// are reused at once cost far less than fresh ones (on virtual machines a
+// fresh page is a fault in the host), and a run of millions of save sets does
+// not push the rest of the machine out of the cache. Waits for the file's
+// writing (started when it was written) to end, then drops its pages.
 void DropFromCacheOnceWritten(const std::string& path) {
   int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return;
@@ -94,7 +101,7 @@ void BackgroundDump::Run() {
     companion = nullptr;
     // The file before this one has had the time of this one's writing to reach the disk.
     if (!m_previousPath.empty()) DropFromCacheOnceWritten(m_previousPath);
-    m_previousPath = written ? path : std::string();
+    m_previousPath = written && IsStreamed(path) ? path : std::string();
     lock.lock();
     m_said = std::move(said);
     m_written = written;

@@ -16,6 +16,12 @@
 
 namespace hx {
 
+// A message file at least this large is streamed: its writing to disk starts
+// as soon as it is written, and once it is there the dump thread gives its
+// pages back (a job list of tens of thousands of jobs and more). Smaller
+// files are left to the operation's sync, which writes them together.
+constexpr long long kStreamedFileSize = 8LL << 20;
+
 // The thread does only the pure part of a dump: serializing, writing the
 // file, naming it and freeing the message, and the companion's work. It never
 // logs and touches nothing of the caller's but what Start hands it (the

@@ -12,6 +12,7 @@
 #include <string>
 #include <system_error>
 
+#include "BackgroundDump.h"
 #include "DumpNumbers.h"
 #include "MessageXmlWriter.h"
 #include "XmlCommon.h"
@@ -114,13 +115,12 @@ bool WriteMessageXml(const CNMessageBase& msg, std::string* xmlOut, std::string*
 namespace {
 
 // Streams the message's XML into `fd`; `target` names the file in messages.
-// Its writing to disk starts at once: the operation's sync at the end then
-// finds little left to write, and the pages can be dropped from the cache
-// soon after (BackgroundDump).
+// A large one starts its way to disk at once (kStreamedFileSize).
 bool WriteMessageXmlToFd(const CNMessageBase& msg, int fd, const std::string& target, std::string* error) {
   MessageXmlWriter writer(fd);
   if (writer.Write(msg, error)) {
-    sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);  // a hint only: the sync at the end makes it durable
+    if (lseek(fd, 0, SEEK_CUR) >= kStreamedFileSize)
+      sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);  // a hint only: the operation's sync makes it durable
     return true;
   }
   if (writer.writeErrno() != 0) return SetError(error, SystemError("cannot write", target, writer.writeErrno()));
