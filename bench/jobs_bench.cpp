@@ -13,7 +13,9 @@
 
 #include "EstateExtract.h"
 #include "ReportStream.h"
+#include "fetchers/CNWKJobInfoFetcher.h"
 #include "fields/JobFields.h"
+#include "text/ReportReader.h"
 #include "handler/CForeignHandlerNWK.h"
 #include "handler/JobMergeIndex.h"
 #include "hx/MessageClasses.h"
@@ -53,6 +55,30 @@ void BM_SaveSetRecordMemory(benchmark::State& state) {
   state.counters["bytes_per_record"] = static_cast<double>(bytes);
 }
 BENCHMARK(BM_SaveSetRecordMemory)->Arg(200000)->Unit(benchmark::kMillisecond);
+
+// A group's save set report as mminfo prints it, read into records: rows
+// grouped by client, a few save sets each, day after day.
+void BM_ParseSaveSetReport(benchmark::State& state) {
+  const int count = static_cast<int>(state.range(0));
+  std::string text;
+  for (int n = 0; n < count; ++n) {
+    int client = (n / 4) % 2000, day = n / 8000;
+    text += "UNIX_Daily,lnxapp" + std::to_string(client) + ".lab.local," +
+            (n % 4 == 0 ? std::string("/") : "/var/lib/app" + std::to_string(n % 4)) + "," +
+            (day % 7 == 0 ? "full" : "incr") + "," + std::to_string(1790000000LL + day * 86400 + n % 8000) +
+            ",123456789,x,1234,A" + std::to_string(client % 300) + "L5,rd=snode01:lib@1.0.0,3000000000,A" +
+            std::to_string(client % 300) + "L5\n";
+  }
+  size_t rows = 0;
+  for (auto _ : state) {
+    std::vector<NWKJobInfo> jobs;
+    CNWKJobInfoFetcher::ParseJobReport(ReportText(text), "UNIX_Daily", false, &jobs);
+    rows += jobs.size();
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+  state.SetItemsProcessed(static_cast<int64_t>(rows));
+}
+BENCHMARK(BM_ParseSaveSetReport)->Arg(200000)->Unit(benchmark::kMillisecond);
 
 // A job list of `count` jobs of one resource, as job discovery builds it: from
 // the resource's template.

@@ -50,11 +50,24 @@ const std::string* NWKJobInfo::Intern(std::string_view value) {
   // deque, so the map keys it by a view and a lookup copies nothing.
   static std::deque<std::string> texts;
   static std::unordered_map<std::string_view, const std::string*> known;
+  // Rows repeat the names of the row before (the group always, the client,
+  // level and volume often): a small table of the texts seen last, placed by
+  // length and end characters, answers most lookups without hashing.
+  static const std::string* recent[64] = {};
+  const std::string*& slot =
+      recent[(value.size() * 31 + (value.empty() ? 0 : value.front() * 7 + value.back())) & 63];
+  if (slot && *slot == value) return slot;
   auto found = known.find(value);
-  if (found != known.end()) return found->second;
-  const std::string& text = texts.emplace_back(value);
-  known.emplace(text, &text);
-  return &text;
+  if (found == known.end()) {
+    const std::string& text = texts.emplace_back(value);
+    found = known.emplace(text, &text).first;
+  }
+  return slot = found->second;
+}
+
+const std::string* NWKJobInfo::Empty() {
+  static const std::string* empty = Intern({});
+  return empty;
 }
 
 CNMessageBase NWKJobInfo::JobTemplate(const NWKClientInfo* client, const NWKPolicyInfo* policy) {

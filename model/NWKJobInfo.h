@@ -48,8 +48,9 @@ class NWKJobInfo {
   // Client, group, level and volume names repeat over millions of rows: each
   // distinct text is kept once, process-wide, and records point at it.
   static const std::string* Intern(std::string_view value);
+  static const std::string* Empty();  // Intern({}), looked up once
 
-  const std::string* m_jobId = Intern({});
+  const std::string* m_jobId = Empty();
   const std::string* m_clientName = m_jobId;
   const std::string* m_groupName = m_jobId;
   std::string m_contentFolder;
