@@ -37,7 +37,7 @@ bool IsStreamed(const std::string& path) {
 // not push the rest of the machine out of the cache. Waits for the file's
 // writing (started when it was written) to end, then drops its pages.
 void DropFromCacheOnceWritten(const std::string& path) {
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);  // the file written, not what a link names
   if (fd < 0) return;
   sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
   posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
