@@ -179,12 +179,13 @@ void CForeignHandlerNWK::BuildGroupJobs(CNWKJobInfoFetcher& fetcher, const std::
 CForeignHandlerBase::DumpCompanion CForeignHandlerNWK::MediaJobMappingWriter(
     std::string dir, std::map<std::string, std::vector<size_t>> volumes) {
   return [dir = std::move(dir), volumes = std::move(volumes)](const CNMessageBase& list) {
-    const std::vector<CNMessageBase>& jobs = *list.findList(jobfields::kListJobs.i);
     std::vector<hx::ErrorLine> said;
+    const std::vector<CNMessageBase>* jobs = list.findList(jobfields::kListJobs.i);
+    if (!jobs) return said;
     std::vector<std::string> keys;
     for (const auto& [volume, positions] : volumes) {
       keys.clear();
-      for (size_t position : positions) keys.push_back(JobKey(jobs[position]));
+      for (size_t position : positions) keys.push_back(JobKey((*jobs)[position]));
       if (!WriteMediaJobMapping(dir, volume, keys, &said))
         said.push_back({kFunc, "Errors occurred while dumping media-job mapping for media [" + volume + "]"});
     }
