@@ -2,9 +2,11 @@
 // is read back from a results directory's records and log.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 
 #include "../../tools/nwk-discover/EstateAssembler.h"
+#include "../../tools/nwk-discover/EstateReader.h"
 #include "../../tools/nwk-discover/ReportData.h"
 #include "../../tools/nwk-discover/ReportServerRelease.h"
 #include "../../tools/nwk-discover/ReportText.h"
@@ -223,5 +225,40 @@ TEST_F(ReportLog, JobsAddUpPerDayAndPerClientWithoutOverflow) {
   using Top = std::vector<std::pair<std::string, long long>>;
   EXPECT_EQ(s.topClients, (Top{{"big", LLONG_MAX}, {"c", 7}, {"a&b", 6}}));
 }
+
+// Job lists are read on two threads; rows and problems still come out in file
+// order, whatever the lists' sizes and however little may be read ahead.
+TEST_F(ReportLog, JobListsReadOnTwoThreadsComeOutInFileOrder) {
+  struct Recorder : nwk::EstateSink {
+    void Job(const nwk::JobRow& row) override { seen += row.client + " " + std::to_string(row.startTime) + "\n"; }
+    void Problem(const std::string& text) override { seen += "problem " + text.substr(text.rfind('/') + 1, 5) + "\n"; }
+    std::string seen;
+  };
+  hx::MakeDirectories(dir_ / "xml", nullptr);
+  std::string expected;
+  for (int n = 1; n <= 30; ++n) {
+    std::string number = std::to_string(100000 + n).substr(1), body;
+    int jobs = n % 4 == 1 ? 2000 : n % 3;  // a large list now and then, some empty
+    for (int j = 0; j < jobs; ++j) {
+      body += JobXml("c" + number, j, 1);
+      expected += "c" + number + " " + std::to_string(j) + "\n";
+    }
+    if (n % 7 == 0) body += "<msg", expected += "problem " + number + "\n";  // rows before the fault count
+    testutil::WriteFile(dir_ / ("xml/" + number + "_FDC_JobList.xml"),
+                        "<msg class=\"FDC::JobList\" module=\"32\" type=\"11\"><list i=\"2\" t=\"5\">" + body +
+                            (n % 7 == 0 ? "" : "</list></msg>"));
+  }
+  testutil::WriteFile(dir_ / "nwk-discover.log", "");
+  for (std::uint64_t ahead : {std::uint64_t{1}, std::uint64_t{200000}, std::uint64_t{1} << 30}) {
+    Recorder rows;
+    std::string error;
+    ASSERT_TRUE(nwk::ReadEstate(dir_.path(), rows, &error, ahead)) << error;
+    std::size_t at = std::mismatch(rows.seen.begin(), rows.seen.end(), expected.begin(), expected.end()).first -
+                     rows.seen.begin();
+    EXPECT_EQ(at, expected.size()) << "reading at most " << ahead << " bytes ahead, rows differ from\n"
+                                   << expected.substr(at, 40) << "\nas\n" << rows.seen.substr(at, 40);
+  }
+}
+
 
 }  // namespace

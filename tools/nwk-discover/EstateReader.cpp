@@ -5,11 +5,17 @@
 #include <dirent.h>
 #include <pthread.h>
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <algorithm>
+#include <condition_variable>
+#include <cstdint>
 #include <cstring>
-#include <future>
+#include <exception>
+#include <memory>
+#include <mutex>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include "EstateAssembler.h"
@@ -62,10 +68,12 @@ struct MessageFile {
 
 bool IsJobList(const MessageFile& file) { return std::strcmp(file.kind->className, "FDC::JobList") == 0; }
 
-// What a job list file gave when read on a thread of its own.
+// What a job list file gave when read ahead of its turn.
 struct JobFile {
   std::vector<JobRow> jobs;
   std::string problem;
+  std::exception_ptr fault;  // what reading it threw, thrown again in its turn
+  std::uint64_t bytes = 0;   // of its XML
 };
 
 class JobCollector : public EstateSink {
@@ -77,57 +85,138 @@ class JobCollector : public EstateSink {
   std::vector<JobRow>* m_jobs;
 };
 
-JobFile ReadJobFile(MessageFile file) {
+JobFile ReadJobFile(const MessageFile& file) {
   JobFile read;
-  JobCollector collector(&read.jobs);
-  StreamMessageFile(file.path, *file.kind, collector, &read.problem);
-  return read;
-}
-
-// The thread starts with every signal blocked, so that signals reach the
-// thread that handles them; without a thread, the file is read when asked for.
-std::future<JobFile> ReadJobFileAside(const MessageFile& file) {
-  sigset_t all, previous;
-  sigfillset(&all);
-  pthread_sigmask(SIG_SETMASK, &all, &previous);
-  std::future<JobFile> read;
   try {
-    read = std::async(std::launch::async, ReadJobFile, file);
-  } catch (const std::system_error&) {
-    read = std::async(std::launch::deferred, ReadJobFile, file);
+    JobCollector collector(&read.jobs);
+    StreamMessageFile(file.path, *file.kind, collector, &read.problem);
+  } catch (...) {
+    read.fault = std::current_exception();
   }
-  pthread_sigmask(SIG_SETMASK, &previous, nullptr);
   return read;
 }
 
-// Job lists are most of the bytes, and each is read on its own: while this
-// thread reads one, the next is read on a second thread, and its rows follow
-// in their turn, so the rows come out in file order.
-void ReadFiles(const std::vector<MessageFile>& files, EstateSink& rows) {
-  std::future<JobFile> aside;
-  std::size_t asideAt = files.size();
+std::uint64_t FileSize(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && st.st_size > 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+}
+
+// Job lists are most of the bytes, and one may be many times the size of the
+// next. This thread and one other each take the next list nobody has taken;
+// a list taken in its turn is streamed straight to the rows, one taken ahead
+// is read into rows that wait for their turn, so rows come out in file order
+// whoever read them. Waiting rows take memory, so lists are taken ahead only
+// while their XML stays within `aheadBytes` (one list at least).
+class JobListReaders {
+ public:
+  JobListReaders(const std::vector<MessageFile>& files, std::uint64_t aheadBytes)
+      : m_files(files), m_aheadLimit(aheadBytes), m_read(files.size()) {
+    for (std::size_t n = 0; n < files.size(); ++n)
+      if (IsJobList(files[n])) m_lists.push_back({n, FileSize(files[n].path)});
+    if (m_lists.size() > 1) StartOther();
+  }
+  ~JobListReaders() {
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      m_stop = true;
+    }
+    m_changed.notify_all();
+    if (m_other.joinable()) m_other.join();
+  }
+  JobListReaders(const JobListReaders&) = delete;
+  JobListReaders& operator=(const JobListReaders&) = delete;
+
+  // Job list `file`'s rows to `rows` in their turn; what went wrong to `problem`.
+  void Hand(std::size_t file, EstateSink& rows, std::string* problem) {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    if (m_next < m_lists.size() && m_lists[m_next].file == file) {
+      ++m_next;
+      lock.unlock();
+      m_changed.notify_all();
+      StreamMessageFile(m_files[file].path, *m_files[file].kind, rows, problem);
+      return;
+    }
+    while (!m_read[file]) {
+      if (MayTakeAhead()) ReadAhead(lock);
+      else m_changed.wait(lock);
+    }
+    std::unique_ptr<JobFile> read = std::move(m_read[file]);
+    m_ahead -= read->bytes;
+    lock.unlock();
+    m_changed.notify_all();
+    if (read->fault) std::rethrow_exception(read->fault);
+    for (const JobRow& job : read->jobs) rows.Job(job);
+    *problem = std::move(read->problem);
+  }
+
+ private:
+  struct List {
+    std::size_t file;     // index in m_files
+    std::uint64_t bytes;  // of its XML
+  };
+
+  // Started with every signal blocked, so that signals reach the thread that
+  // handles them; without it, this thread reads every list in its turn.
+  void StartOther() {
+    sigset_t all, previous;
+    sigfillset(&all);
+    pthread_sigmask(SIG_SETMASK, &all, &previous);
+    try {
+      m_other = std::thread(&JobListReaders::Other, this);
+    } catch (const std::system_error&) {
+    }
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+  }
+
+  void Other() {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    while (!m_stop) {
+      if (MayTakeAhead()) ReadAhead(lock);
+      else m_changed.wait(lock);
+    }
+  }
+
+  bool MayTakeAhead() const {
+    return m_next < m_lists.size() && (m_ahead == 0 || m_ahead + m_lists[m_next].bytes <= m_aheadLimit);
+  }
+
+  // Takes the next list and reads it with the lock released.
+  void ReadAhead(std::unique_lock<std::mutex>& lock) {
+    const List list = m_lists[m_next++];
+    m_ahead += list.bytes;
+    lock.unlock();
+    auto read = std::make_unique<JobFile>(ReadJobFile(m_files[list.file]));
+    read->bytes = list.bytes;
+    lock.lock();
+    m_read[list.file] = std::move(read);
+    m_changed.notify_all();
+  }
+
+  const std::vector<MessageFile>& m_files;
+  const std::uint64_t m_aheadLimit;
+  std::vector<List> m_lists;  // in file order, taken in that order
+  std::vector<std::unique_ptr<JobFile>> m_read;  // by file: rows read ahead, waiting for their turn
+  std::mutex m_mutex;
+  std::condition_variable m_changed;
+  std::size_t m_next = 0;      // in m_lists: the first list nobody has taken
+  std::uint64_t m_ahead = 0;   // bytes of the lists taken ahead and not yet handed on
+  bool m_stop = false;
+  std::thread m_other;
+};
+
+void ReadFiles(const std::vector<MessageFile>& files, EstateSink& rows, std::uint64_t aheadBytes) {
+  JobListReaders jobLists(files, aheadBytes);
   for (std::size_t n = 0; n < files.size(); ++n) {
     std::string problem;
-    if (n == asideAt) {
-      JobFile read = aside.get();
-      for (const JobRow& job : read.jobs) rows.Job(job);
-      problem = std::move(read.problem);
-    } else {
-      for (std::size_t next = n + 1; IsJobList(files[n]) && next < files.size(); ++next)
-        if (IsJobList(files[next])) {
-          aside = ReadJobFileAside(files[next]);
-          asideAt = next;
-          break;
-        }
-      StreamMessageFile(files[n].path, *files[n].kind, rows, &problem);
-    }
+    if (IsJobList(files[n])) jobLists.Hand(n, rows, &problem);
+    else StreamMessageFile(files[n].path, *files[n].kind, rows, &problem);
     if (!problem.empty()) rows.Problem(problem);
   }
 }
 
 }  // namespace
 
-bool ReadEstate(const std::string& resultsDir, EstateSink& sink, std::string* error) {
+bool ReadEstate(const std::string& resultsDir, EstateSink& sink, std::string* error, std::uint64_t aheadBytes) {
   std::string xmlDir = hx::JoinPath(resultsDir, "xml");
   std::vector<std::string> names;
   if (!ListXmlFiles(xmlDir, &names) && !hx::FileExists(RunLogPath(resultsDir))) {
@@ -141,7 +230,7 @@ bool ReadEstate(const std::string& resultsDir, EstateSink& sink, std::string* er
     if (const MessageRows* kind = OfLastRun(name, log) ? KindOfFile(name) : nullptr)
       files.push_back({hx::JoinPath(xmlDir, name), kind});
   EstateAssembler rows(sink);
-  ReadFiles(files, rows);
+  ReadFiles(files, rows, aheadBytes);
   rows.Finish(resultsDir, std::move(log), logRead);
   return true;
 }

@@ -2,6 +2,7 @@
 // and hands the estate rows to a sink.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "EstateRows.h"
@@ -12,6 +13,9 @@ namespace nwk {
 // numbered, then <resultsDir>/nwk-discover.log and the records, into an
 // EstateAssembler over `sink`. Files that cannot be read go to the sink as
 // problems; false (with `error`) only when the directory holds neither.
-bool ReadEstate(const std::string& resultsDir, EstateSink& sink, std::string* error);
+// Job lists are read on two threads, at most about `aheadBytes` of their XML
+// ahead of the rows handed on (the rows waiting take memory in proportion).
+bool ReadEstate(const std::string& resultsDir, EstateSink& sink, std::string* error,
+                std::uint64_t aheadBytes = std::uint64_t{512} << 20);
 
 }  // namespace nwk
