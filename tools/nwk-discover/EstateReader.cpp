@@ -73,7 +73,6 @@ struct JobFile {
   std::vector<JobRow> jobs;
   std::string problem;
   std::exception_ptr fault;  // what reading it threw, thrown again in its turn
-  std::uint64_t bytes = 0;   // of its XML
 };
 
 class JobCollector : public EstateSink {
@@ -106,13 +105,15 @@ std::uint64_t FileSize(const std::string& path) {
 // a list taken in its turn is streamed straight to the rows, one taken ahead
 // is read into rows that wait for their turn, so rows come out in file order
 // whoever read them. Waiting rows take memory, so lists are taken ahead only
-// while their XML stays within `aheadBytes` (one list at least).
+// while the XML of those waiting stays within `aheadBytes` (one list at
+// least). The list whose turn it is does not wait: while the other thread
+// reads it, this one reads on ahead.
 class JobListReaders {
  public:
   JobListReaders(const std::vector<MessageFile>& files, std::uint64_t aheadBytes)
-      : m_files(files), m_aheadLimit(aheadBytes), m_read(files.size()) {
+      : m_files(files), m_aheadLimit(aheadBytes), m_bytes(files.size()), m_read(files.size()) {
     for (std::size_t n = 0; n < files.size(); ++n)
-      if (IsJobList(files[n])) m_lists.push_back({n, FileSize(files[n].path)});
+      if (IsJobList(files[n])) m_lists.push_back(n), m_bytes[n] = FileSize(files[n].path);
     if (m_lists.size() > 1) StartOther();
   }
   ~JobListReaders() {
@@ -129,19 +130,21 @@ class JobListReaders {
   // Job list `file`'s rows to `rows` in their turn; what went wrong to `problem`.
   void Hand(std::size_t file, EstateSink& rows, std::string* problem) {
     std::unique_lock<std::mutex> lock(m_mutex);
-    if (m_next < m_lists.size() && m_lists[m_next].file == file) {
+    if (m_next < m_lists.size() && m_lists[m_next] == file) {
       ++m_next;
       lock.unlock();
       m_changed.notify_all();
       StreamMessageFile(m_files[file].path, *m_files[file].kind, rows, problem);
       return;
     }
+    m_turnBytes = m_read[file] ? 0 : m_bytes[file];
     while (!m_read[file]) {
       if (MayTakeAhead()) ReadAhead(lock);
       else m_changed.wait(lock);
     }
     std::unique_ptr<JobFile> read = std::move(m_read[file]);
-    m_ahead -= read->bytes;
+    m_ahead -= m_bytes[file];
+    m_turnBytes = 0;
     lock.unlock();
     m_changed.notify_all();
     if (read->fault) std::rethrow_exception(read->fault);
@@ -150,11 +153,6 @@ class JobListReaders {
   }
 
  private:
-  struct List {
-    std::size_t file;     // index in m_files
-    std::uint64_t bytes;  // of its XML
-  };
-
   // Started with every signal blocked, so that signals reach the thread that
   // handles them; without it, this thread reads every list in its turn.
   void StartOther() {
@@ -177,29 +175,31 @@ class JobListReaders {
   }
 
   bool MayTakeAhead() const {
-    return m_next < m_lists.size() && (m_ahead == 0 || m_ahead + m_lists[m_next].bytes <= m_aheadLimit);
+    std::uint64_t waiting = m_ahead - m_turnBytes;
+    return m_next < m_lists.size() && (waiting == 0 || waiting + m_bytes[m_lists[m_next]] <= m_aheadLimit);
   }
 
   // Takes the next list and reads it with the lock released.
   void ReadAhead(std::unique_lock<std::mutex>& lock) {
-    const List list = m_lists[m_next++];
-    m_ahead += list.bytes;
+    const std::size_t file = m_lists[m_next++];
+    m_ahead += m_bytes[file];
     lock.unlock();
-    auto read = std::make_unique<JobFile>(ReadJobFile(m_files[list.file]));
-    read->bytes = list.bytes;
+    auto read = std::make_unique<JobFile>(ReadJobFile(m_files[file]));
     lock.lock();
-    m_read[list.file] = std::move(read);
+    m_read[file] = std::move(read);
     m_changed.notify_all();
   }
 
   const std::vector<MessageFile>& m_files;
   const std::uint64_t m_aheadLimit;
-  std::vector<List> m_lists;  // in file order, taken in that order
+  std::vector<std::size_t> m_lists;    // the job lists' indexes in m_files, taken in that order
+  std::vector<std::uint64_t> m_bytes;  // by file: a job list's bytes of XML
   std::vector<std::unique_ptr<JobFile>> m_read;  // by file: rows read ahead, waiting for their turn
   std::mutex m_mutex;
   std::condition_variable m_changed;
   std::size_t m_next = 0;      // in m_lists: the first list nobody has taken
   std::uint64_t m_ahead = 0;   // bytes of the lists taken ahead and not yet handed on
+  std::uint64_t m_turnBytes = 0;  // of those, the list whose turn it is, while it is being read
   bool m_stop = false;
   std::thread m_other;
 };
