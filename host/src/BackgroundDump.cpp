@@ -2,27 +2,15 @@
 #include "BackgroundDump.h"
 
 #include <fcntl.h>
-#include <pthread.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "hx/Interrupt.h"
 #include "hx/XmlForm.h"
 
 namespace hx {
 
 namespace {
-
-// The thread is started with every signal blocked, so signals meant for the
-// process (an interrupt, a time-out's alarm) reach the thread that handles them.
-std::thread StartWithSignalsBlocked(void (BackgroundDump::*run)(), BackgroundDump* dump) {
-  sigset_t all, previous;
-  sigfillset(&all);
-  pthread_sigmask(SIG_SETMASK, &all, &previous);
-  std::thread thread(run, dump);
-  pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-  return thread;
-}
 
 // Whether the file at `path` is large enough to be streamed (kStreamedFileSize).
 bool IsStreamed(const std::string& path) {
@@ -46,7 +34,7 @@ void DropFromCacheOnceWritten(const std::string& path) {
 
 }  // namespace
 
-BackgroundDump::BackgroundDump() : m_thread(StartWithSignalsBlocked(&BackgroundDump::Run, this)) {}
+BackgroundDump::BackgroundDump() : m_thread(StartThreadWithSignalsBlocked([this] { Run(); })) {}
 
 BackgroundDump::~BackgroundDump() {
   {

@@ -128,6 +128,20 @@ void WatchInterrupts(std::function<void(int)> onSignal) {
   w.started = true;
 }
 
+std::thread StartThreadWithSignalsBlocked(std::function<void()> work) {
+  sigset_t all, previous;
+  sigfillset(&all);
+  pthread_sigmask(SIG_SETMASK, &all, &previous);
+  try {
+    std::thread thread(std::move(work));
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    return thread;
+  } catch (...) {
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    throw;
+  }
+}
+
 void StopWatchingInterrupts() {
   Watch& w = Watcher();
   std::lock_guard<std::mutex> lock(w.mutex);

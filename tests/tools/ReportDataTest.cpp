@@ -260,5 +260,4 @@ TEST_F(ReportLog, JobListsReadOnTwoThreadsComeOutInFileOrder) {
   }
 }
 
-
 }  // namespace

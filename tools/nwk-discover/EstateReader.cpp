@@ -3,8 +3,6 @@
 #include "EstateReader.h"
 
 #include <dirent.h>
-#include <pthread.h>
-#include <signal.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -22,6 +20,7 @@
 #include "EstateExtract.h"
 #include "ReportStream.h"
 #include "hx/Files.h"
+#include "hx/Interrupt.h"
 #include "hx/XmlForm.h"
 
 namespace nwk {
@@ -153,17 +152,12 @@ class JobListReaders {
   }
 
  private:
-  // Started with every signal blocked, so that signals reach the thread that
-  // handles them; without it, this thread reads every list in its turn.
+  // Without the other thread, this one reads every list in its turn.
   void StartOther() {
-    sigset_t all, previous;
-    sigfillset(&all);
-    pthread_sigmask(SIG_SETMASK, &all, &previous);
     try {
-      m_other = std::thread(&JobListReaders::Other, this);
+      m_other = hx::StartThreadWithSignalsBlocked([this] { Other(); });
     } catch (const std::system_error&) {
     }
-    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
   }
 
   void Other() {

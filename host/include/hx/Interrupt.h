@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <thread>
 
 namespace hx {
 
@@ -39,5 +40,10 @@ void WatchInterrupts(std::function<void(int)> onSignal);
 // process); the signals stay blocked. For the owner of the callback to call
 // before it goes away.
 void StopWatchingInterrupts();
+
+// Starts `work` on a thread with every signal blocked, so that signals meant
+// for the process (an interrupt, a time-out's alarm) reach the thread that
+// handles them. Throws std::system_error when no thread can be started.
+std::thread StartThreadWithSignalsBlocked(std::function<void()> work);
 
 }  // namespace hx
